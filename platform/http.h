@@ -1,0 +1,24 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace nv {
+
+struct HttpRequest {
+  std::string url;
+  std::string userAgent;
+  std::string accept;
+  long readTimeoutMs = 5000;
+  size_t maxBodyBytes = 64 * 1024;
+  bool allowCookies = true;
+};
+
+class Http {
+ public:
+  virtual ~Http() = default;
+  // One GET of the whole resource into `body`. false on any failure (no connection,
+  // time-out, HTTP error status, body over the limit), with a reason in `error`.
+  virtual bool Get(const HttpRequest& request, std::string& body, std::string& error) = 0;
+};
+
+}  // namespace nv

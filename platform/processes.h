@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace nv {
+
+// One record of the process walk.
+struct ProcessWalkEntry {
+  uint32_t ProcessID = 0;
+  uint32_t ParentProcessID = 0;
+  int32_t BasePriority = 0;  // 0..31 scale
+  std::string ExeName;
+};
+
+struct ProcessCounters {
+  uint64_t PageFaultCount = 0;
+  uint64_t PeakWorkingSetSize = 0;
+  uint64_t WorkingSetSize = 0;
+};
+
+// What an open request obtained.
+enum class ProcessAccess { None, QueryOnly, Full };
+
+struct ProcessHandle {
+  int native = -1;  // platform handle (a pidfd on Linux)
+  uint32_t pid = 0;
+  ProcessAccess access = ProcessAccess::None;
+  bool valid() const { return access != ProcessAccess::None; }
+};
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+  // Appends one entry per running process to `out`; false when no walk could be taken.
+  virtual bool Walk(std::vector<ProcessWalkEntry>& out) = 0;
+  // Full access when the process may be trimmed, query-only when it can only be read.
+  virtual ProcessHandle Open(uint32_t pid) = 0;
+  // Path of the main module; empty when it cannot be read.
+  virtual std::string ModulePath(const ProcessHandle& h) = 0;
+  virtual bool Counters(const ProcessHandle& h, ProcessCounters& out) = 0;
+  // Removes as many resident pages as the system allows; failures are ignored.
+  virtual void Trim(const ProcessHandle& h) = 0;
+  virtual void TrimSelf() = 0;
+  virtual void Close(ProcessHandle& h) = 0;
+};
+
+}  // namespace nv

@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nv {
+
+enum RegType : uint32_t {
+  REG_NONE = 0,
+  REG_SZ = 1,
+  REG_EXPAND_SZ = 2,
+  REG_BINARY = 3,
+  REG_DWORD = 4,
+  REG_MULTI_SZ = 7,
+};
+
+enum class RootKey { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_DYN_DATA };
+
+// A value as the registry stores it: its type and its raw bytes (strings carry their
+// terminating zero, as the ANSI registry calls write them).
+struct RegValue {
+  uint32_t type = REG_NONE;
+  std::vector<uint8_t> data;
+
+  static RegValue String(const std::string& text, uint32_t type = REG_SZ);
+  static RegValue Dword(uint32_t value);
+  static RegValue Binary(std::vector<uint8_t> bytes);
+  // The text up to the first zero byte.
+  std::string AsString() const;
+  // The first four bytes, little-endian; zero-filled when shorter.
+  uint32_t AsDword() const;
+};
+
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+  // nullopt when the value does not exist. Throws nv::Error when the hive cannot be read.
+  virtual std::optional<RegValue> Read(const std::string& name) = 0;
+  // false when the write is refused. Throws nv::Error when the hive cannot be read.
+  virtual bool Write(const std::string& name, const RegValue& value) = 0;
+  // true when the value is gone afterwards (also when it never existed).
+  virtual bool Delete(const std::string& name) = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // The key, created when missing and `create` is set; nullptr when it cannot be opened.
+  virtual std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) = 0;
+};
+
+}  // namespace nv

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+namespace nv {
+
+class ShellExec {
+ public:
+  virtual ~ShellExec() = default;
+  // Opens a document, a web address or a mailto: address with the user's program for it.
+  virtual void Open(const std::string& target) = 0;
+  // Starts a program without arguments; false when it could not be started.
+  virtual bool StartProgram(const std::string& path) = 0;
+  virtual bool FileExists(const std::string& path) = 0;
+  // The folder of the running executable, with a trailing '/'.
+  virtual std::string ProgramFolder() = 0;
+};
+
+}  // namespace nv
