@@ -1,0 +1,77 @@
+#pragma once
+#include <algorithm>
+#include <cctype>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace nv::test {
+
+// An in-memory registry: keys and value names compare without regard to case. Keys or
+// values listed in `refused` fail to open or to be written, as a registry without rights does.
+class FakeRegistry : public Registry {
+ public:
+  static std::string Fold(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+  }
+  static std::string KeyName(RootKey root, const std::string& path) {
+    return std::to_string(static_cast<int>(root)) + "\\" + Fold(path);
+  }
+
+  std::map<std::string, std::map<std::string, RegValue>> keys;  // folded key -> folded name
+  std::set<std::string> refusedKeys;                            // folded key names
+  std::set<std::string> refusedWrites;                          // folded value names
+  int writes = 0;
+
+  void Set(RootKey root, const std::string& path, const std::string& name, RegValue v) {
+    keys[KeyName(root, path)][Fold(name)] = std::move(v);
+  }
+  const RegValue* Get(RootKey root, const std::string& path, const std::string& name) const {
+    auto k = keys.find(KeyName(root, path));
+    if (k == keys.end()) return nullptr;
+    auto v = k->second.find(Fold(name));
+    return v == k->second.end() ? nullptr : &v->second;
+  }
+
+  std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override {
+    const auto name = KeyName(root, path);
+    if (refusedKeys.count(name)) return nullptr;
+    if (!keys.count(name)) {
+      if (!create) return nullptr;
+      keys[name];
+    }
+    return std::make_unique<Key>(*this, name);
+  }
+
+ private:
+  class Key : public RegistryKey {
+   public:
+    Key(FakeRegistry& reg, std::string name) : reg_(reg), name_(std::move(name)) {}
+    std::optional<RegValue> Read(const std::string& value) override {
+      auto& values = reg_.keys[name_];
+      auto it = values.find(Fold(value));
+      if (it == values.end()) return std::nullopt;
+      return it->second;
+    }
+    bool Write(const std::string& value, const RegValue& v) override {
+      if (reg_.refusedWrites.count(Fold(value))) return false;
+      reg_.keys[name_][Fold(value)] = v;
+      ++reg_.writes;
+      return true;
+    }
+    bool Delete(const std::string& value) override {
+      reg_.keys[name_].erase(Fold(value));
+      return true;
+    }
+
+   private:
+    FakeRegistry& reg_;
+    std::string name_;
+  };
+};
+
+}  // namespace nv::test
