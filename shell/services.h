@@ -5,6 +5,7 @@
 #include "platform/hotkeys.h"
 #include "platform/http.h"
 #include "platform/memory.h"
+#include "platform/paging.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/security.h"
@@ -26,6 +27,7 @@ struct Services {
   InstanceEvent& instance;
   Privileges& privileges;
   Http& http;
+  PagingConfiguration& paging;
 };
 
 }  // namespace nv

@@ -1,0 +1,208 @@
+#pragma once
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "settings/hotkey_info.h"
+#include "shell/services.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTimer;
+class QTreeWidget;
+class QKeyEvent;
+class TGauge;
+class THotKeyEdit;
+class TImageEx;
+class TLineChart;
+class TNotebook;
+class TSpinEdit;
+class TStatusBar;
+
+// The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
+// is a public member so that the areas, and the GUI tests, reach it by its name.
+class TForm_Tarnel : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TForm_Tarnel(nv::Services services, QWidget* parent = nullptr);
+  ~TForm_Tarnel() override;
+
+  nv::Services svc;
+
+  // ---- window, navigation, picture buttons (TForm_Tarnel.cpp, TForm_Tarnel_layout*.cpp) ----
+  TImageEx* Image1 = nullptr;
+  TImageEx* SpeedButton_UsageGraph = nullptr;
+  TImageEx* SpeedButton_full = nullptr;
+  TImageEx* SpeedButton_Set = nullptr;
+  TImageEx* MinimizeBtn = nullptr;
+  TImageEx* CloseBtn = nullptr;
+  std::array<QImage, 4> MinImgList;
+  QImage Image_Icon;     // tray icon drawing surface, 16 x 16
+  QImage Image_IconBak;  // its clean template
+  QLabel* Label_AutoOptimize = nullptr;
+  TImageEx* Image2 = nullptr;
+  TImageEx* Image12 = nullptr;
+  TNotebook* Notebook1 = nullptr;
+  TImageEx* Image18 = nullptr;
+  QLabel* HelpBtn = nullptr;
+  QLabel* AboutBtn = nullptr;
+  TStatusBar* StatusBar_State = nullptr;
+  QPushButton* Button_GetProcessInfo = nullptr;
+  QPushButton* SpeedButton_AppSet = nullptr;
+  int DragOriginX = 0, DragOriginY = 0;
+  bool IsMinimized = false;
+  uint8_t PlatformCode = 0;
+
+  void SpeedButton_RunAutoMouseEnter(TImageEx* sender);
+  void SpeedButton_RunAutoMouseLeave(TImageEx* sender);
+  void CloseBtnMouseEnter(TImageEx* sender);
+  void CloseBtnMouseLeave(TImageEx* sender);
+  void SpeedButton_UsageGraphClick();
+  void SpeedButton_fullClick();
+  void SpeedButton_SetClick();
+  void Image1MouseDown(Qt::MouseButton button, int x, int y);
+  void Image1MouseMove(Qt::MouseButtons buttons, int x, int y);
+  void MinimizeBtnClick();
+  void CloseBtnClick();
+
+  // ---- usage page and the hidden overall page (dashboard, TForm_Tarnel_dashboard.cpp) ----
+  TGauge* Gauge_CPU = nullptr;
+  TGauge* Gauge_VM = nullptr;
+  TGauge* Gauge_Mem = nullptr;
+  TLineChart* Chart_CPUs = nullptr;
+  TLineChart* Chart_PhyMem = nullptr;
+  QLabel* Label_vmTotal = nullptr;
+  QLabel* Label_vmFree = nullptr;
+  QLabel* Label_vmUsage = nullptr;
+  QLabel* Label_pmTotal = nullptr;
+  QLabel* Label_pmFree = nullptr;
+  QLabel* Label_pmUsage = nullptr;
+  QLabel* Label_vmnum = nullptr;
+  QLabel* Label_MemusageNum = nullptr;
+  QLabel* Label_CPUusage = nullptr;
+  QLabel* Label_PMu = nullptr;
+  QLabel* Label_VMu = nullptr;
+  TImageEx* SpeedButton_RunAuto = nullptr;
+  TGauge* Gauge_Cpu2 = nullptr;
+  TGauge* Gauge_Mem2 = nullptr;
+  QLabel* Label_MemusageNum2 = nullptr;
+  QLabel* LTotalRAM = nullptr;
+  QLabel* LFreeRAM = nullptr;
+  QLabel* LTotalPage = nullptr;
+  QLabel* LPageFree = nullptr;
+  QLabel* LTotalVirtual = nullptr;
+  QLabel* LFreeVirtual = nullptr;
+  QTimer* Timer_GetProcessInfo = nullptr;
+  double CpuUsage = 0;
+
+  void Button_GetProcessInfoClick();
+  void Timer_GetProcessInfoTimer();
+
+  // ---- processes page (report: TForm_Tarnel_report.cpp; optimization: TForm_Tarnel_optimize.cpp) ----
+  QSlider* TrackBar_OverallOption = nullptr;
+  QLabel* Label_OptimizeLavel = nullptr;
+  TGauge* Gauge_OvarallOptimize = nullptr;
+  QLabel* Label_overalloptimizing = nullptr;
+  TImageEx* SpeedButton_StartFull = nullptr;
+  TImageEx* SpeedButton_RunAuto2 = nullptr;
+  QTreeWidget* ListView_ProcessReport = nullptr;
+
+  void UpdateProcessReport();
+
+  // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
+  QTimer* Timer_self = nullptr;
+  QTimer* Timer_Auto = nullptr;
+  bool AutoDotsPhase = false;
+
+  void Timer_selfTimer();
+  void SpeedButton_StartFullClick();
+  void TrackBar_OverallOptionChange();
+  void SpeedButton_RunAutoClick();
+  void Timer_AutoTimer();
+  void CheckBox_bstopautoClick();
+  void Button_EmptyClipboardClick();
+  void SpeedButton_SetVMClick();
+
+  // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
+  QCheckBox* CheckBox_EmptyClipboard = nullptr;
+  TSpinEdit* SpinEdit_Time = nullptr;
+  QCheckBox* CheckBox_bstopauto = nullptr;
+  TSpinEdit* SpinEdit_bstopauto = nullptr;
+  QCheckBox* CheckBox_AfterMemTrim = nullptr;
+  QCheckBox* CheckBox_AutoProcessList = nullptr;
+  TSpinEdit* SpinEdit_ProcessListTime = nullptr;
+  QCheckBox* CheckBox_AutoStart = nullptr;
+  QCheckBox* CheckBox_Auto = nullptr;
+  QCheckBox* CheckBox_CloseMinimize = nullptr;
+  QCheckBox* CheckBox_MinimizeStart = nullptr;
+  std::array<QCheckBox*, 4> HotKeyCheckBoxes{};  // CheckBox_AutoOptimizeReg ... CheckBox_ProcessExitReg
+  std::array<THotKeyEdit*, 4> HotKeyEdits{};     // Edit_AutoOptimizeKey ... Edit_ProcessExitKey
+  std::array<QLabel*, 4> HotKeyLabels{};         // Label_hk1 ... Label_hk4
+  TImageEx* Button_EmptyClipboard = nullptr;
+  TImageEx* SpeedButton_SetVM = nullptr;
+  TImageEx* SpeedButton_Defaykt = nullptr;
+  TImageEx* SpeedButton_SaveSet = nullptr;
+  nv::HotKeyTable CurrentHotKeys{};
+  nv::HotKeyTable PendingHotKeys{};
+
+  void LoadSettings(bool UseDefaults);
+  void SaveSettings();
+  void SpeedButton_AppSetClick();
+  void SpeedButton_SaveSetClick();
+  void SpeedButton_DefayktClick();
+  void CheckBox_AutoProcessListClick();
+  void ReleaseHotKeys();
+  void ActivateHotKeys();
+  void HotKeyEditKeyDown(int slot, QKeyEvent* event);
+  void HotKeyEditKeyUp(int slot, QKeyEvent* event);
+  void HotKeyCheckBoxClick(int slot);
+  void WMHotKey(uint32_t modifiers, uint32_t key);
+
+  // ---- tray icon and menu (TForm_Tarnel_tray.cpp) ----
+  QMenu* PopupMenu_Taskbar = nullptr;
+  QAction* OpenMainWindow1 = nullptr;
+  QAction* pm_StartautoOptimize = nullptr;
+  QAction* OverallOpimize1 = nullptr;
+  QAction* Liveupdate1 = nullptr;
+  QAction* Exit1 = nullptr;
+
+  void AddTrayIcon();
+  void UpdateTrayIcon();
+  void RemoveTrayIcon();
+  void OpenMainWindow1Click();
+  void Exit1Click();
+
+  // ---- first showing (TForm_Tarnel_show.cpp) ----
+  QTimer* Timer_HideMainWindows = nullptr;
+  bool FirstShowDone = false;
+
+  void FormShow();
+  void Timer_HideMainWindowsTimer();
+
+  // ---- about box, help and live update (TForm_Tarnel_help.cpp) ----
+  void HelpBtnClick();
+  void AboutBtnClick();
+  void Liveupdate1Click();
+
+ protected:
+  void showEvent(QShowEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+  void changeEvent(QEvent*) override;
+
+ private:
+  // Each area wires its own controls; the constructor calls them after the layout exists.
+  void buildLayout();
+  void setupNavigation();
+  void setupDashboard();
+  void setupOptimize();
+  void setupSettings();
+  void setupHotKeys();
+  void setupTray();
+  void setupHelp();
+};

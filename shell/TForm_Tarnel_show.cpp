@@ -1,0 +1,5 @@
+#include "shell/TForm_Tarnel.h"
+
+// placeholder until this area lands
+void TForm_Tarnel::FormShow() {}
+void TForm_Tarnel::Timer_HideMainWindowsTimer() {}

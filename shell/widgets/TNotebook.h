@@ -1,0 +1,14 @@
+#pragma once
+#include <QStackedWidget>
+#include <QString>
+
+// Pages selected by name, without regard to case.
+class TNotebook : public QStackedWidget {
+  Q_OBJECT
+ public:
+  using QStackedWidget::QStackedWidget;
+  void addPage(const QString& name, QWidget* page);
+  // A name that matches no page leaves the current page.
+  void setActivePage(const QString& name);
+  QString activePage() const;
+};

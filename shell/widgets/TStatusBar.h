@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QLabel;
+
+// The status line: three panels of text.
+class TStatusBar : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TStatusBar(QWidget* parent = nullptr);
+  QString panelText(int i) const;
+  void setPanelText(int i, const QString& text);
+
+ private:
+  std::array<QLabel*, 3> panels_{};
+};
