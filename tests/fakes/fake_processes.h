@@ -1,0 +1,111 @@
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/processes.h"
+
+namespace nv::test {
+
+// A scripted process table. Each process has the access an open request obtains, a module
+// path and counters (either can be made unreadable). Every Open, Trim and Close is recorded
+// so that tests can check which processes were trimmed and that every handle was closed.
+class FakeProcesses : public Processes {
+ public:
+  struct Process {
+    uint32_t pid = 0;
+    uint32_t parent = 0;
+    int32_t basePriority = 8;
+    std::string exeName;
+    ProcessAccess access = ProcessAccess::Full;
+    std::string path;  // empty: the path cannot be read
+    ProcessCounters counters;
+    bool countersFail = false;
+  };
+
+  std::vector<Process> table;  // in walk order
+  bool walkFails = false;
+
+  std::vector<uint32_t> opened;       // pids, one per Open call
+  std::vector<uint32_t> trimmed;      // pids of Trim calls on handles with full access
+  std::vector<uint32_t> trimRefused;  // pids of Trim calls on query-only or closed handles
+  std::vector<uint32_t> closed;       // pids, one per Close of an open handle
+  int badCloses = 0;                  // Close of a handle that is not open
+  int selfTrims = 0;
+
+  Process& Add(uint32_t pid, std::string exeName, ProcessAccess access = ProcessAccess::Full,
+               std::string path = {}) {
+    Process p;
+    p.pid = pid;
+    p.exeName = std::move(exeName);
+    p.access = access;
+    p.path = std::move(path);
+    table.push_back(std::move(p));
+    return table.back();
+  }
+
+  size_t OpenHandles() const { return open_.size(); }
+
+  bool Walk(std::vector<ProcessWalkEntry>& out) override {
+    if (walkFails) return false;
+    for (const auto& p : table) out.push_back({p.pid, p.parent, p.basePriority, p.exeName});
+    return true;
+  }
+
+  ProcessHandle Open(uint32_t pid) override {
+    opened.push_back(pid);
+    const Process* p = Find(pid);
+    if (!p || p->access == ProcessAccess::None) return {};
+    ProcessHandle h{nextHandle_++, pid, p->access};
+    open_[h.native] = pid;
+    return h;
+  }
+
+  std::string ModulePath(const ProcessHandle& h) override {
+    const Process* p = IsOpen(h) ? Find(h.pid) : nullptr;
+    return p ? p->path : std::string();
+  }
+
+  bool Counters(const ProcessHandle& h, ProcessCounters& out) override {
+    const Process* p = IsOpen(h) ? Find(h.pid) : nullptr;
+    if (!p || p->countersFail) return false;
+    out = p->counters;
+    return true;
+  }
+
+  void Trim(const ProcessHandle& h) override {
+    if (IsOpen(h) && h.access == ProcessAccess::Full)
+      trimmed.push_back(h.pid);
+    else
+      trimRefused.push_back(h.pid);
+  }
+
+  void TrimSelf() override { ++selfTrims; }
+
+  void Close(ProcessHandle& h) override {
+    if (!IsOpen(h)) {
+      ++badCloses;
+      return;
+    }
+    closed.push_back(h.pid);
+    open_.erase(h.native);
+    h = ProcessHandle{};
+  }
+
+ private:
+  const Process* Find(uint32_t pid) const {
+    auto it = std::find_if(table.begin(), table.end(), [pid](const Process& p) { return p.pid == pid; });
+    return it == table.end() ? nullptr : &*it;
+  }
+  bool IsOpen(const ProcessHandle& h) const {
+    auto it = open_.find(h.native);
+    return h.valid() && it != open_.end() && it->second == h.pid;
+  }
+
+  int nextHandle_ = 100;
+  std::map<int, uint32_t> open_;  // native handle -> pid
+};
+
+}  // namespace nv::test
