@@ -1,0 +1,7 @@
+# Clipboard and shell execution, over Qt's desktop services.
+add_library(norvane_linux_desktop STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/qt_clipboard.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_shell_exec.cpp)
+target_include_directories(norvane_linux_desktop PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(norvane_linux_desktop PUBLIC norvane_platform Qt6::Gui)
+norvane_warnings(norvane_linux_desktop)
