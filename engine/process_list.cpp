@@ -1,0 +1,84 @@
+#include "engine/process_list.h"
+
+namespace nv {
+
+namespace {
+
+// The walk's record holds the name in 260 characters.
+constexpr size_t kMaxExeName = 260;
+
+}  // namespace
+
+void SnapshotProcesses(Processes& processes, TProcessList& list) {
+  CloseProcessHandles(processes, list);
+  std::vector<ProcessWalkEntry> walk;
+  if (!processes.Walk(walk)) walk.clear();
+  list.reserve(walk.size());
+  for (const auto& entry : walk) {
+    TProcess process;
+    process.ProcessID = entry.ProcessID;
+    process.ExeName = entry.ExeName.substr(0, kMaxExeName);
+    process.BasePriority = entry.BasePriority;
+    process.ParentProcessID = entry.ParentProcessID;
+    list.push_back(std::move(process));
+  }
+  QueryProcessDetails(processes, list);
+}
+
+void QueryProcessDetails(Processes& processes, TProcessList& list) {
+  for (auto& process : list) {
+    process.Handle = processes.Open(process.ProcessID);
+    if (!process.Handle.valid()) continue;
+    process.ExePath = DisplayedModulePath(processes.ModulePath(process.Handle));
+    ProcessCounters counters;
+    if (processes.Counters(process.Handle, counters)) {
+      process.PageFaultCount = counters.PageFaultCount;
+      process.PeakWorkingSetSize = counters.PeakWorkingSetSize;
+      process.WorkingSetSize = counters.WorkingSetSize;
+    }
+  }
+}
+
+void TrimProcessList(Processes& processes, const TProcessList& list) {
+  // A query-only handle cannot change the working set, so asking would only cost a refusal.
+  for (const auto& process : list)
+    if (process.Handle.access == ProcessAccess::Full) processes.Trim(process.Handle);
+}
+
+void CloseProcessHandles(Processes& processes, TProcessList& list) {
+  for (auto& process : list)
+    if (process.Handle.valid()) processes.Close(process.Handle);
+  list.clear();
+}
+
+void TrimAllProcesses(Processes& processes) {
+  TProcessList list;
+  SnapshotProcesses(processes, list);
+  TrimProcessList(processes, list);
+  CloseProcessHandles(processes, list);
+}
+
+std::string DisplayedModulePath(const std::string& path) {
+  const std::string text = path.substr(0, path.find('\0'));
+  // A drive letter, a network share or (on Linux) an absolute path names the file fully;
+  // the kernel's internal forms (\??\D:\..., \SystemRoot\...) are cut to the file name.
+  const bool hasDrivePart = (text.size() >= 2 && text[1] == ':') || text.starts_with("\\\\") ||
+                            text.starts_with('/');
+  if (hasDrivePart) return text;
+  const auto cut = text.find_last_of("\\:");
+  return cut == std::string::npos ? text : text.substr(cut + 1);
+}
+
+void PriorityName(int basePriority, std::string& text) {
+  switch (basePriority) {
+    case 0: text = "Vacant"; break;
+    case 1: case 2: case 3: case 4: case 5: case 6: text = "Low"; break;
+    case 8: case 9: case 11: text = "Standard"; break;
+    case 10: text = "High"; break;
+    case 12: case 13: text = "Very high"; break;
+    case 14: case 15: text = "Real-time"; break;
+    default: break;
+  }
+}
+
+}  // namespace nv
