@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace nv {
@@ -14,5 +15,8 @@ struct THotKeyInfo {
 };
 
 using HotKeyTable = std::array<THotKeyInfo, 4>;
+
+// The identifier each slot registers its hot key under: 1331 for slot 0 to 1334 for slot 3.
+constexpr int32_t HotKeySlotId(size_t slot) { return 1331 + static_cast<int32_t>(slot); }
 
 }  // namespace nv

@@ -1,0 +1,23 @@
+#include "settings/hotkey_registration.h"
+
+#include "settings/hotkey_text.h"
+
+namespace nv {
+
+void ReleaseHotKeys(HotKeys& hotKeys, const HotKeyTable& current) {
+  for (const auto& record : current)
+    if (record.Enabled) hotKeys.UnregisterHotKey(record.Id);
+}
+
+std::array<std::string, 4> ActivateHotKeys(HotKeys& hotKeys, const HotKeyTable& current) {
+  std::array<std::string, 4> labels;
+  for (size_t slot = 0; slot < current.size(); ++slot) {
+    const auto& record = current[slot];
+    labels[slot] = kHotKeyNotRegistered;
+    if (record.Enabled && hotKeys.RegisterHotKey(record.Id, record.Modifiers, record.Key))
+      labels[slot] = HotKeyText(record);
+  }
+  return labels;
+}
+
+}  // namespace nv

@@ -1,0 +1,82 @@
+#include "settings/settings_store.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/error.h"
+
+namespace nv {
+namespace {
+
+// Blanks and control characters dropped at both ends, ASCII letters upper-cased.
+std::string Normalized(const std::string& text) {
+  auto isBlank = [](unsigned char c) { return c <= ' '; };
+  auto begin = std::find_if_not(text.begin(), text.end(), isBlank);
+  auto end = std::find_if_not(text.rbegin(), std::make_reverse_iterator(begin), isBlank).base();
+  std::string out(begin, end);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+bool IsAcceptedRecordValue(const RegValue& value) {
+  const bool textOrNumber = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_DWORD;
+  return !textOrNumber && value.data.size() <= kSetInfoSize;
+}
+
+Error WriteFailed(const char* valueName) { return Error(FormatMessage("Failed to set data for '%s'", valueName)); }
+
+}  // namespace
+
+SettingsStore::SettingsStore(Registry& registry, std::string executablePath)
+    : registry_(registry), executablePath_(std::move(executablePath)) {}
+
+StoredSettings SettingsStore::Load(bool useDefaults) {
+  StoredSettings stored;
+  {
+    auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKeyPath, true);
+    useDefaults = useDefaults || !key;
+    if (!useDefaults) {
+      if (auto value = key->Read(kSettingsValueName)) {
+        if (!IsAcceptedRecordValue(*value))
+          throw Error(FormatMessage("Invalid data type for '%s'", kSettingsValueName));
+        stored.record = SetInfoFromStoredBytes(value->data);
+      }
+    }
+  }
+  if (useDefaults) {
+    stored.autoStart = true;
+    return stored;
+  }
+  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true)) {
+    const auto entry = run->Read(kAutostartValueName);
+    stored.autoStart = entry && NamesThisExecutable(*entry);
+  }
+  return stored;
+}
+
+bool SettingsStore::SaveRecord(const TSetInfo& record) {
+  auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKeyPath, true);
+  if (!key) return false;
+  const auto bytes = SerializeSetInfo(record);
+  if (!key->Write(kSettingsValueName, RegValue::Binary({bytes.begin(), bytes.end()})))
+    throw WriteFailed(kSettingsValueName);
+  return true;
+}
+
+void SettingsStore::SaveAutostart(bool enabled) {
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true);
+  if (enabled) {
+    if (!run || !run->Write(kAutostartValueName, RegValue::String(executablePath_)))
+      throw WriteFailed(kAutostartValueName);
+    return;
+  }
+  // A Run key that cannot be opened holds no entry that could start the program.
+  if (run && !run->Delete(kAutostartValueName)) throw WriteFailed(kAutostartValueName);
+}
+
+bool SettingsStore::NamesThisExecutable(const RegValue& value) const {
+  return value.type == REG_SZ && Normalized(value.AsString()) == Normalized(executablePath_);
+}
+
+}  // namespace nv

@@ -1,0 +1,44 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/hotkeys.h"
+
+namespace nv::test {
+
+// Global hot keys as the system keeps them: a combination can be held once, by one id; those
+// listed in `takenElsewhere` belong to another program.
+class FakeHotKeys : public HotKeys {
+ public:
+  using Combination = std::pair<uint32_t, uint32_t>;  // modifiers, virtual key
+  std::map<int, Combination> registered;
+  std::set<Combination> takenElsewhere;
+  std::vector<int> unregisterCalls;
+
+  bool RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override {
+    const Combination wanted{modifiers, virtualKey};
+    if (takenElsewhere.count(wanted) || registered.count(id)) return false;
+    for (const auto& [other, combination] : registered)
+      if (combination == wanted) return false;
+    registered[id] = wanted;
+    return true;
+  }
+  void UnregisterHotKey(int id) override {
+    unregisterCalls.push_back(id);
+    registered.erase(id);
+  }
+  void SetHandler(Handler handler) override { handler_ = std::move(handler); }
+
+  // Delivers a hot key as the system would, registered or not.
+  void Deliver(uint32_t modifiers, uint32_t virtualKey) {
+    if (handler_) handler_(modifiers, virtualKey);
+  }
+
+ private:
+  Handler handler_;
+};
+
+}  // namespace nv::test

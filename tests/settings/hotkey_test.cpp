@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "fakes/fake_hotkeys.h"
+#include "settings/hotkey_capture.h"
+#include "settings/hotkey_dispatch.h"
+#include "settings/hotkey_registration.h"
+#include "settings/hotkey_text.h"
+#include "settings/set_info.h"
+
+namespace nv {
+namespace {
+
+constexpr uint32_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12, VK_F1 = 0x70;
+
+TEST(HotKeyText, ModifiersInFixedOrderThenTheMaskedKey) {
+  struct Case {
+    uint32_t modifiers, key;
+    const char* text;
+  };
+  const Case cases[] = {
+      {MOD_ALT | MOD_SHIFT, 'A', "ALT+SHIFT+'A'"},
+      {MOD_ALT | MOD_SHIFT, 'T', "ALT+SHIFT+'T'"},
+      {MOD_ALT | MOD_SHIFT, 'M', "ALT+SHIFT+'M'"},
+      {MOD_ALT | MOD_SHIFT, 'E', "ALT+SHIFT+'E'"},
+      {MOD_WIN | MOD_SHIFT | MOD_ALT | MOD_CONTROL, 'E', "CTRL+ALT+SHIFT+WIN+'E'"},
+      {0, 'A', "+'A'"},
+      {MOD_CONTROL, VK_F1, "CTRL+'p'"},
+      {MOD_CONTROL | MOD_ALT, 'K', "CTRL+ALT+'K'"},
+      {MOD_SHIFT, VK_SHIFT, "SHIFT+'\x10'"},
+      {MOD_WIN, 0x1C1, "WIN+'A'"},  // only the low seven bits are shown
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(HotKeyText({true, 0, c.modifiers, c.key}), c.text) << c.text;
+}
+
+TEST(HotKeyCapture, AcceptsAKeyWithModifiersIntoThePendingSlot) {
+  THotKeyInfo pending = TSetInfo::DefaultHotKeys()[1];
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 'K', MOD_CONTROL | MOD_ALT), "CTRL+ALT+'K'");
+  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  // Letting go of a modifier shows the pending combination.
+  EXPECT_EQ(CaptureKeyUp(pending, VK_MENU, MOD_CONTROL), "CTRL+ALT+'K'");
+}
+
+TEST(HotKeyCapture, RefusesLoneKeysAndLoneModifiers) {
+  struct Case {
+    const char* what;
+    uint32_t key, held;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"K alone", 'K', 0, "+'K'"},
+      {"Shift alone", VK_SHIFT, MOD_SHIFT, "SHIFT+'\x10'"},
+      {"Ctrl with Alt held", VK_CONTROL, MOD_CONTROL | MOD_ALT, "CTRL+ALT+'\x11'"},
+      {"Alt alone", VK_MENU, MOD_ALT, "ALT+'\x12'"},
+      {"Windows key only", 'K', MOD_WIN, "+'K'"},
+  };
+  for (const auto& c : cases) {
+    THotKeyInfo pending = TSetInfo::DefaultHotKeys()[2];
+    EXPECT_EQ(CaptureKeyDown(pending, 2, c.key, c.held), c.shown) << c.what;
+    EXPECT_EQ(pending, TSetInfo::DefaultHotKeys()[2]) << c.what;
+  }
+}
+
+TEST(HotKeyCapture, ReleaseRestoresTheTextOnlyOnceTheUserLetsGo) {
+  const THotKeyInfo pending = TSetInfo::DefaultHotKeys()[0];
+  EXPECT_EQ(CaptureKeyUp(pending, 'K', 0), "ALT+SHIFT+'A'") << "K released, nothing held";
+  EXPECT_EQ(CaptureKeyUp(pending, VK_SHIFT, MOD_ALT), "ALT+SHIFT+'A'") << "a modifier released";
+  EXPECT_EQ(CaptureKeyUp(pending, 'K', MOD_ALT), std::nullopt) << "K released, Alt still held";
+}
+
+TEST(HotKeyCapture, KeepsOnlyTheLow16BitsOfTheKey) {
+  THotKeyInfo pending;
+  CaptureKeyDown(pending, 3, 0x12345, MOD_SHIFT);
+  EXPECT_EQ(pending.Key, 0x2345u);
+  EXPECT_EQ(pending.Id, 1334);
+}
+
+TEST(HotKeyDispatch, EveryMatchingSlotInSlotOrderEnabledOrNot) {
+  HotKeyTable current = TSetInfo::DefaultHotKeys();
+  current[3] = current[1];  // slot 4 on Alt+Shift+T too
+  current[1].Enabled = false;
+  EXPECT_EQ(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT, 'T'), (std::vector<size_t>{1, 3}));
+  EXPECT_EQ(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT, 'A'), (std::vector<size_t>{0}));
+  EXPECT_TRUE(SlotsForHotKey(current, MOD_ALT, 'A').empty());
+  EXPECT_TRUE(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT | MOD_CONTROL, 'A').empty());
+}
+
+TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
+  test::FakeHotKeys system;
+  HotKeyTable current = TSetInfo::DefaultHotKeys();
+  current[1].Enabled = false;
+  current[3].Modifiers = current[2].Modifiers;  // slot 4 repeats slot 3's combination
+  current[3].Key = current[2].Key;
+  system.takenElsewhere.insert({MOD_ALT | MOD_SHIFT, 'A'});
+
+  const auto labels = ActivateHotKeys(system, current);
+  EXPECT_EQ(labels, (std::array<std::string, 4>{"not register", "not register", "ALT+SHIFT+'M'", "not register"}));
+  EXPECT_EQ(system.registered.size(), 1u);
+  EXPECT_TRUE(system.registered.count(1333));
+
+  // Release asks for every enabled record, registered or not, and leaves slot 3's grab to the
+  // moment its own id is released.
+  ReleaseHotKeys(system, current);
+  EXPECT_EQ(system.unregisterCalls, (std::vector<int>{1331, 1333, 1334}));
+  EXPECT_TRUE(system.registered.empty());
+}
+
+}  // namespace
+}  // namespace nv

@@ -1,0 +1,160 @@
+#include "settings/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_registry.h"
+#include "platform/error.h"
+
+namespace nv {
+namespace {
+
+using test::FakeRegistry;
+constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
+const std::string kExe = "/opt/Velqor/norvane";
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  FakeRegistry registry;
+  SettingsStore store{registry, kExe};
+
+  void StoreRecord(RegValue value) { registry.Set(HKLM, kSettingsKeyPath, kSettingsValueName, std::move(value)); }
+  void StoreRun(RegValue value) { registry.Set(HKLM, kRunKeyPath, kAutostartValueName, std::move(value)); }
+  const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
+  std::string LoadError() {
+    try {
+      store.Load(false);
+    } catch (const Error& e) {
+      return e.what();
+    }
+    return "no error";
+  }
+};
+
+TEST_F(SettingsStoreTest, FirstRunCreatesBothKeysAndGivesDefaultsWithoutAutostart) {
+  const auto stored = store.Load(false);
+  EXPECT_EQ(stored.record, TSetInfo{});
+  EXPECT_FALSE(stored.autoStart);
+  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, kSettingsKeyPath)));
+  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, kRunKeyPath)));
+  EXPECT_EQ(registry.writes, 0);
+}
+
+TEST_F(SettingsStoreTest, StoredRecordIsReadByTheReadRule) {
+  std::vector<uint8_t> options(28, 0);
+  options[4] = 0xF4;  // AutoTime 500
+  options[5] = 0x01;
+  options[17] = 2;    // AutoProcessList, any non-zero byte
+  for (uint32_t type : {REG_BINARY, REG_NONE, REG_MULTI_SZ}) {
+    StoreRecord({type, options});
+    const auto stored = store.Load(false);
+    EXPECT_EQ(stored.record.AutoTime, 500) << type;
+    EXPECT_TRUE(stored.record.AutoProcessList) << type;
+    EXPECT_FALSE(stored.record.StopAuto) << type;
+    EXPECT_EQ(stored.record.HotKeys, TSetInfo::DefaultHotKeys()) << type;
+  }
+}
+
+TEST_F(SettingsStoreTest, RejectsStringsNumbersAndOversizedValues) {
+  const RegValue rejected[] = {
+      RegValue::Binary(std::vector<uint8_t>(93, 0)),
+      RegValue::String("settings"),
+      RegValue::String("%HOME%", REG_EXPAND_SZ),
+      RegValue::Dword(1),
+  };
+  for (const auto& value : rejected) {
+    StoreRecord(value);
+    EXPECT_EQ(LoadError(), "Invalid data type for 'NvSetInfo'") << value.type << " " << value.data.size();
+  }
+  // Restoring the defaults does not read the value, so it cannot fail on it.
+  EXPECT_EQ(store.Load(true).record, TSetInfo{});
+}
+
+TEST_F(SettingsStoreTest, DefaultsOrAnUnavailableKeyWantAutostart) {
+  StoreRecord(RegValue::Binary({1, 0, 0, 0, 9}));
+  const auto defaults = store.Load(true);
+  EXPECT_EQ(defaults.record, TSetInfo{});
+  EXPECT_TRUE(defaults.autoStart);
+
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kSettingsKeyPath));
+  const auto unavailable = store.Load(false);
+  EXPECT_EQ(unavailable.record, TSetInfo{});
+  EXPECT_TRUE(unavailable.autoStart);
+  EXPECT_EQ(registry.writes, 0);
+}
+
+TEST_F(SettingsStoreTest, AutostartEntryCountsOnlyWhenItNamesThisExecutable) {
+  struct Case {
+    const char* what;
+    RegValue value;
+    bool counts;
+  };
+  const Case cases[] = {
+      {"exact path", RegValue::String(kExe), true},
+      {"case and blanks", RegValue::String(" \t/OPT/velqor/NORVANE  \r\n"), true},
+      {"other path", RegValue::String("/opt/Velqor/norvane2"), false},
+      {"quoted path", RegValue::String("\"" + kExe + "\""), false},
+      {"expandable string", RegValue::String(kExe, REG_EXPAND_SZ), false},
+      {"binary", RegValue::Binary({kExe.begin(), kExe.end()}), false},
+  };
+  for (const auto& c : cases) {
+    StoreRun(c.value);
+    EXPECT_EQ(store.Load(false).autoStart, c.counts) << c.what;
+  }
+  registry.keys.erase(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  EXPECT_FALSE(store.Load(false).autoStart) << "no entry";
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  EXPECT_FALSE(store.Load(false).autoStart) << "Run key unavailable";
+}
+
+TEST_F(SettingsStoreTest, SaveWritesTheWholeRecordAsBinary) {
+  TSetInfo record;
+  record.EmptyClipboard = true;
+  record.HotKeys[3] = {true, 1334, 2, 'Q'};
+  ASSERT_TRUE(store.SaveRecord(record));
+  const auto* value = registry.Get(HKLM, kSettingsKeyPath, kSettingsValueName);
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->type, REG_BINARY);
+  const auto bytes = SerializeSetInfo(record);
+  EXPECT_EQ(value->data, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  EXPECT_EQ(store.Load(false).record, record);
+}
+
+TEST_F(SettingsStoreTest, SaveWithoutASettingsKeyWritesNothing) {
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kSettingsKeyPath));
+  EXPECT_FALSE(store.SaveRecord(TSetInfo{}));
+  EXPECT_EQ(registry.writes, 0);
+}
+
+TEST_F(SettingsStoreTest, AutostartIsWrittenWithTheExactPathOrRemoved) {
+  StoreRun(RegValue::String("  /OPT/VELQOR/NORVANE "));
+  store.SaveAutostart(true);
+  ASSERT_NE(Run(), nullptr);
+  EXPECT_EQ(Run()->type, REG_SZ);
+  EXPECT_EQ(Run()->AsString(), kExe);
+
+  store.SaveAutostart(false);
+  EXPECT_EQ(Run(), nullptr);
+  EXPECT_NO_THROW(store.SaveAutostart(false)) << "removing an absent entry";
+}
+
+TEST_F(SettingsStoreTest, RefusedWritesNameTheirValue) {
+  registry.refusedWrites.insert(FakeRegistry::Fold(kSettingsValueName));
+  try {
+    store.SaveRecord(TSetInfo{});
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'NvSetInfo'");
+  }
+
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  try {
+    store.SaveAutostart(true);
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for 'Velqor Norvane'");
+  }
+  EXPECT_NO_THROW(store.SaveAutostart(false)) << "an unavailable Run key holds no entry";
+}
+
+}  // namespace
+}  // namespace nv
