@@ -2,6 +2,13 @@
 
 namespace nv {
 
+std::vector<ReportEntry> ReportEntries(const TProcessList& snapshot) {
+  std::vector<ReportEntry> entries;
+  entries.reserve(snapshot.size());
+  for (const TProcess& process : snapshot) entries.push_back({process.ProcessID, ProcessReportCells(process)});
+  return entries;
+}
+
 int ProcessReport::Update(const std::vector<ReportEntry>& snapshot) {
   std::vector<char> stale(shown_.size(), 1);
   std::vector<const ReportEntry*> added;
@@ -25,7 +32,7 @@ int ProcessReport::Update(const std::vector<ReportEntry>& snapshot) {
   // appending during the scan and deleting at the end.
   DeleteStaleRows(stale);
   if (!added.empty()) {
-    std::vector<const ReportRowTexts*> texts;
+    std::vector<const ProcessReportRow*> texts;
     texts.reserve(added.size());
     shown_.reserve(shown_.size() + added.size());  // the pointers handed out must stay valid
     for (const ReportEntry* entry : added) {
@@ -38,9 +45,9 @@ int ProcessReport::Update(const std::vector<ReportEntry>& snapshot) {
   return RowCount();
 }
 
-void ProcessReport::Rewrite(int row, const ReportRowTexts& texts) {
-  ReportRowTexts& shown = shown_[row].texts;
-  for (int column = 0; column < kReportColumns; ++column) {
+void ProcessReport::Rewrite(int row, const ProcessReportRow& texts) {
+  ProcessReportRow& shown = shown_[row].texts;
+  for (int column = 0; column < kProcessReportColumns; ++column) {
     if (shown[column] == texts[column]) continue;
     shown[column] = texts[column];
     rows_.SetCell(row, column, shown[column]);

@@ -1,21 +1,22 @@
 #pragma once
-#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
-namespace nv {
+#include "engine/process_list.h"
+#include "monitor/process_report_cells.h"
 
-// The texts of one report row: the caption (the executable's name) and the seven cells after it.
-inline constexpr int kReportColumns = 8;
-using ReportRowTexts = std::array<std::string, kReportColumns>;
+namespace nv {
 
 // One process of a snapshot as the report shows it.
 struct ReportEntry {
   uint32_t pid = 0;
-  ReportRowTexts texts;
+  ProcessReportRow texts;
 };
+
+// The snapshot's processes as rows, in snapshot order.
+std::vector<ReportEntry> ReportEntries(const TProcessList& snapshot);
 
 // The rows of a report-style list as the update sees them; the shell backs it with its list
 // widget. Rows are numbered from the top, from 0.
@@ -26,7 +27,7 @@ class ReportRows {
   // Removes the listed rows (given top to bottom); the rows below move up.
   virtual void DeleteRows(const std::vector<int>& rows) = 0;
   // Adds rows at the bottom, in the order given.
-  virtual void AppendRows(const std::vector<const ReportRowTexts*>& rows) = 0;
+  virtual void AppendRows(const std::vector<const ProcessReportRow*>& rows) = 0;
 };
 
 // Keeps a list's rows in step with the latest process snapshot, in place: a process that
@@ -48,9 +49,9 @@ class ProcessReport {
  private:
   struct Row {
     uint32_t pid;
-    ReportRowTexts texts;
+    ProcessReportRow texts;
   };
-  void Rewrite(int row, const ReportRowTexts& texts);
+  void Rewrite(int row, const ProcessReportRow& texts);
   void DeleteStaleRows(const std::vector<char>& stale);
 
   ReportRows& rows_;

@@ -10,7 +10,7 @@ namespace {
 // A list that records what it shows and how many cells were written.
 class RecordedRows : public ReportRows {
  public:
-  std::vector<ReportRowTexts> rows;
+  std::vector<ProcessReportRow> rows;
   int cellWrites = 0;
 
   void SetCell(int row, int column, const std::string& text) override {
@@ -21,7 +21,7 @@ class RecordedRows : public ReportRows {
     ASSERT_TRUE(std::is_sorted(gone.begin(), gone.end()));
     for (auto it = gone.rbegin(); it != gone.rend(); ++it) rows.erase(rows.begin() + *it);
   }
-  void AppendRows(const std::vector<const ReportRowTexts*>& added) override {
+  void AppendRows(const std::vector<const ProcessReportRow*>& added) override {
     for (const auto* texts : added) rows.push_back(*texts);
   }
 
