@@ -1,0 +1,94 @@
+#include "platform/linux/linux_memory.h"
+
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <charconv>
+
+namespace nv {
+
+namespace {
+
+// The top of the user address space (TASK_SIZE) of the architecture.
+constexpr uint64_t ArchitectureUserSpace() {
+#if defined(__x86_64__)
+  return 0x7FFFFFFFF000ULL;
+#elif defined(__aarch64__)
+  return uint64_t{1} << 48;
+#else
+  return sizeof(void*) == 4 ? uint64_t{3} << 30 : uint64_t{1} << 47;
+#endif
+}
+
+}  // namespace
+
+MemoryStatusEx MemoryStatusFrom(const MeminfoFigures& figures, uint64_t totalVirtual,
+                                uint64_t ownVirtualSize) {
+  MemoryStatusEx status;
+  status.ullTotalPhys = figures.memTotal;
+  status.ullAvailPhys = figures.memAvailable;
+  status.ullTotalPageFile = figures.memTotal + figures.swapTotal;
+  status.ullAvailPageFile =
+      status.ullTotalPageFile > figures.committedAs ? status.ullTotalPageFile - figures.committedAs : 0;
+  status.ullTotalVirtual = totalVirtual;
+  status.ullAvailVirtual = totalVirtual > ownVirtualSize ? totalVirtual - ownVirtualSize : 0;
+  return status;
+}
+
+uint64_t UserAddressSpaceSize() {
+  uint64_t size = ArchitectureUserSpace();
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < size)
+    size = limit.rlim_cur;
+  return size;
+}
+
+LinuxMemory::LinuxMemory(const std::string& procRoot)
+    : meminfo_(procRoot + "/meminfo"), ownStatm_(procRoot + "/self/statm") {}
+
+bool LinuxMemory::ReadMeminfo(MeminfoFigures& figures) {
+  char buffer[4096];
+  figures = {};
+  const bool read = ForEachLine(meminfo_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
+    TakeMeminfoLine(line, figures);
+    return true;
+  });
+  if (!read) meminfo_.Drop();
+  return read && figures.memTotal > 0;
+}
+
+uint64_t LinuxMemory::OwnVirtualSize() {
+  char buffer[256];
+  const int fd = ownStatm_.Descriptor();
+  const ssize_t got = fd < 0 ? -1 : PreadRetrying(fd, buffer, sizeof buffer, 0);
+  if (got <= 0) {
+    ownStatm_.Drop();
+    return 0;
+  }
+  // The first field of statm is the size of the address space in pages.
+  uint64_t pages = 0;
+  std::from_chars(buffer, buffer + got, pages);
+  return pages * PageSize();
+}
+
+MemoryStatusEx LinuxMemory::GlobalMemoryStatusEx() {
+  MeminfoFigures figures;
+  if (!ReadMeminfo(figures)) return {};
+  return MemoryStatusFrom(figures, UserAddressSpaceSize(), OwnVirtualSize());
+}
+
+uint64_t LinuxMemory::PageSize() { return static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)); }
+
+void* LinuxMemory::Commit(uint64_t bytes) {
+  MeminfoFigures figures;
+  if (bytes == 0 || !ReadMeminfo(figures) || bytes > CommitHeadroom(figures)) return nullptr;
+  void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return block == MAP_FAILED ? nullptr : block;
+}
+
+void LinuxMemory::Release(void* block, uint64_t bytes) {
+  if (block != nullptr && bytes > 0) ::munmap(block, bytes);
+}
+
+}  // namespace nv

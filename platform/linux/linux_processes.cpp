@@ -1,0 +1,156 @@
+#include "platform/linux/linux_processes.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <sys/pidfd.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/linux/meminfo.h"
+#include "platform/linux/page_out.h"
+#include "platform/linux/proc_process_reader.h"
+
+namespace nv {
+
+namespace {
+
+bool SelfTrimEnabled() {
+  static const bool enabled = [] {
+    const char* value = std::getenv("NORVANE_SELF_TRIM");
+    return value == nullptr || std::strcmp(value, "0") != 0;
+  }();
+  return enabled;
+}
+
+// A snapshot holds one pidfd per process at once; a busy system has more processes than the
+// usual soft limit of 1024 descriptors, so the soft limit is raised to the hard one.
+bool RaiseDescriptorLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
+  limit.rlim_cur = limit.rlim_max;
+  return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+}
+
+int OpenPidfd(uint32_t pid) {
+  int fd = ::pidfd_open(static_cast<pid_t>(pid), 0);
+  if (fd < 0 && errno == EMFILE && RaiseDescriptorLimit()) fd = ::pidfd_open(static_cast<pid_t>(pid), 0);
+  return fd;
+}
+
+}  // namespace
+
+LinuxProcesses::LinuxProcesses(const std::string& procRoot)
+    : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), meminfo_(procRoot + "/meminfo") {}
+
+LinuxProcesses::~LinuxProcesses() {
+  if (procFd_ >= 0) ::close(procFd_);
+}
+
+bool LinuxProcesses::Walk(std::vector<ProcessWalkEntry>& out) {
+  if (procFd_ < 0 || ::lseek(procFd_, 0, SEEK_SET) != 0) return false;
+  alignas(dirent64) char entries[32768];
+  const size_t before = out.size();
+  for (;;) {
+    const ssize_t got = ::getdents64(procFd_, entries, sizeof entries);
+    if (got < 0) return out.size() > before;
+    if (got == 0) return true;
+    for (ssize_t offset = 0; offset < got;) {
+      const auto* entry = reinterpret_cast<const dirent64*>(entries + offset);
+      offset += entry->d_reclen;
+      if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
+      ProcessWalkEntry process;
+      if (ReadWalkEntry(procFd_, entry->d_name, process)) out.push_back(std::move(process));
+    }
+  }
+}
+
+ProcessHandle LinuxProcesses::Open(uint32_t pid) {
+  ProcessHandle handle;
+  handle.pid = pid;
+  const int fd = OpenPidfd(pid);
+  if (fd < 0) return handle;
+  if (::process_madvise(fd, nullptr, 0, MADV_PAGEOUT, 0) == 0) {
+    handle.access = ProcessAccess::Full;
+  } else if (CanReadProcess(procFd_, pid)) {
+    handle.access = ProcessAccess::QueryOnly;
+  } else {
+    ::close(fd);
+    return handle;
+  }
+  handle.native = fd;
+  return handle;
+}
+
+std::string LinuxProcesses::ModulePath(const ProcessHandle& h) {
+  return h.valid() ? ReadExePath(procFd_, h.pid) : std::string();
+}
+
+bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
+  return h.valid() && ReadProcessCounters(procFd_, h.pid, out);
+}
+
+bool LinuxProcesses::SwapCanTakePages() {
+  char buffer[4096];
+  MeminfoFigures figures;
+  if (!ForEachLine(meminfo_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
+        TakeMeminfoLine(line, figures);
+        return true;
+      })) {
+    meminfo_.Drop();
+    return false;
+  }
+  return nv::SwapCanTakePages(figures);
+}
+
+void LinuxProcesses::CollectRanges(const char* mapsPath, bool withSwapBacked, bool privateOnly,
+                                   bool withFileBacked) {
+  ranges_.clear();
+  const int fd = ::openat(procFd_, mapsPath, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
+  char buffer[8192];
+  ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
+    Mapping mapping;
+    if (!ParseMapsLine(line, mapping) || (privateOnly && !mapping.isPrivate)) return true;
+    const bool wanted = (mapping.kind == MappingKind::FileBacked && withFileBacked) ||
+                        (mapping.kind == MappingKind::SwapBacked && withSwapBacked);
+    if (wanted)
+      ranges_.push_back({reinterpret_cast<void*>(mapping.start), static_cast<size_t>(mapping.end - mapping.start)});
+    return true;
+  });
+  ::close(fd);
+}
+
+void LinuxProcesses::Trim(const ProcessHandle& h) {
+  if (h.access != ProcessAccess::Full || h.native < 0) return;
+  // The maps are read by pid, but the advice goes to the pidfd: should the pid have been
+  // reused meanwhile, the pidfd's process is gone and the advice fails harmlessly.
+  char mapsPath[32];
+  std::snprintf(mapsPath, sizeof mapsPath, "%u/maps", h.pid);
+  CollectRanges(mapsPath, SwapCanTakePages(), false, true);
+  const int pidfd = h.native;
+  AdviseInBatches(ranges_, [pidfd](const iovec* ranges, size_t count) {
+    return ::process_madvise(pidfd, ranges, count, MADV_PAGEOUT, 0);
+  });
+}
+
+void LinuxProcesses::TrimSelf() {
+  if (!SelfTrimEnabled()) return;
+  ::malloc_trim(0);
+  if (!SwapCanTakePages()) return;
+  CollectRanges("self/maps", true, true, false);
+  for (const iovec& range : ranges_) ::madvise(range.iov_base, range.iov_len, MADV_PAGEOUT);
+}
+
+void LinuxProcesses::Close(ProcessHandle& h) {
+  if (h.native >= 0) ::close(h.native);
+  h = ProcessHandle{};
+}
+
+}  // namespace nv

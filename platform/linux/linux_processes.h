@@ -1,0 +1,45 @@
+#pragma once
+#include <sys/uio.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/linux/proc_file.h"
+#include "platform/processes.h"
+
+namespace nv {
+
+// The processes of /proc: a hand-written walk (getdents64 and openat on one directory
+// descriptor, a fixed buffer per file), pidfds as handles, and trimming by process_madvise.
+class LinuxProcesses : public Processes {
+ public:
+  explicit LinuxProcesses(const std::string& procRoot = "/proc");
+  ~LinuxProcesses() override;
+  LinuxProcesses(const LinuxProcesses&) = delete;
+  LinuxProcesses& operator=(const LinuxProcesses&) = delete;
+
+  bool Walk(std::vector<ProcessWalkEntry>& out) override;
+  // Full when a permission probe (process_madvise with no ranges) succeeds; query-only when
+  // the process's /proc files can be read all the same; none when it is gone or hidden.
+  ProcessHandle Open(uint32_t pid) override;
+  std::string ModulePath(const ProcessHandle& h) override;
+  bool Counters(const ProcessHandle& h, ProcessCounters& out) override;
+  // Pages out the file-backed mappings, and the anonymous ones while swap can take them.
+  void Trim(const ProcessHandle& h) override;
+  // malloc_trim, and paging out of the own private anonymous memory while swap can take it.
+  // Never the own file-backed mappings: the program would re-read its code every second.
+  // NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.
+  void TrimSelf() override;
+  void Close(ProcessHandle& h) override;
+
+ private:
+  bool SwapCanTakePages();
+  // Collects the ranges of `mapsPath` (relative to the /proc root) that a trim pages out.
+  void CollectRanges(const char* mapsPath, bool withSwapBacked, bool privateOnly, bool withFileBacked);
+
+  int procFd_ = -1;
+  KeptOpenFile meminfo_;
+  std::vector<iovec> ranges_;  // reused by every trim
+};
+
+}  // namespace nv

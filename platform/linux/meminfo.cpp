@@ -1,0 +1,42 @@
+#include "platform/linux/meminfo.h"
+
+#include <algorithm>
+
+#include "platform/linux/proc_stat_parser.h"
+
+namespace nv {
+
+void TakeMeminfoLine(std::string_view line, MeminfoFigures& out) {
+  struct Field {
+    std::string_view key;
+    uint64_t MeminfoFigures::*figure;
+  };
+  static constexpr Field kFields[] = {
+      {"MemTotal", &MeminfoFigures::memTotal},     {"MemAvailable", &MeminfoFigures::memAvailable},
+      {"SwapTotal", &MeminfoFigures::swapTotal},   {"SwapFree", &MeminfoFigures::swapFree},
+      {"Committed_AS", &MeminfoFigures::committedAs},
+  };
+  uint64_t kilobytes = 0;
+  for (const auto& field : kFields) {
+    if (KilobytesField(line, field.key, kilobytes)) {
+      out.*field.figure = kilobytes * 1024;
+      return;
+    }
+  }
+}
+
+uint64_t CommitSafetyMargin(const MeminfoFigures& figures) {
+  // Reclaim needs more slack on a larger machine: 1/64 of memory, never under 64 MiB.
+  constexpr uint64_t kMinimumMargin = uint64_t{64} << 20;
+  return std::max(kMinimumMargin, figures.memTotal / 64);
+}
+
+uint64_t CommitHeadroom(const MeminfoFigures& figures) {
+  const uint64_t backed = figures.memAvailable + figures.swapFree;
+  const uint64_t margin = CommitSafetyMargin(figures);
+  return backed > margin ? backed - margin : 0;
+}
+
+bool SwapCanTakePages(const MeminfoFigures& figures) { return figures.swapFree > 0; }
+
+}  // namespace nv

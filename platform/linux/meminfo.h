@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace nv {
+
+// The figures of /proc/meminfo the program uses, in bytes.
+struct MeminfoFigures {
+  uint64_t memTotal = 0;
+  uint64_t memAvailable = 0;
+  uint64_t swapTotal = 0;
+  uint64_t swapFree = 0;
+  uint64_t committedAs = 0;
+};
+
+// Takes the figure of one /proc/meminfo line when it is one of ours.
+void TakeMeminfoLine(std::string_view line, MeminfoFigures& out);
+
+// Linux overcommits, so a block is granted only within what can really be backed: available
+// memory plus free swap, less a margin that keeps the kernel out of its OOM killer.
+uint64_t CommitSafetyMargin(const MeminfoFigures& figures);
+uint64_t CommitHeadroom(const MeminfoFigures& figures);
+
+// Swap that can still take pages: only then does paging anonymous memory out free anything.
+bool SwapCanTakePages(const MeminfoFigures& figures);
+
+}  // namespace nv

@@ -1,0 +1,37 @@
+#pragma once
+#include <sys/types.h>
+#include <sys/uio.h>
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace nv {
+
+// How a mapping of /proc/PID/maps takes part in a trim.
+enum class MappingKind {
+  Skip,        // kernel-provided ([vvar], [vdso], [vsyscall]) or inaccessible: nothing to gain
+  FileBacked,  // pages the kernel can drop and read back from their file
+  SwapBacked,  // anonymous or shared memory: pages can only leave for swap
+};
+
+struct Mapping {
+  uint64_t start = 0;
+  uint64_t end = 0;
+  bool isPrivate = false;
+  MappingKind kind = MappingKind::Skip;
+};
+
+// Parses one /proc/PID/maps line; false when it is not one.
+bool ParseMapsLine(std::string_view line, Mapping& out);
+
+// One advice call over `count` ranges: the bytes it advised, or -1 with errno set.
+using AdviseCall = std::function<ssize_t(const iovec* ranges, size_t count)>;
+
+// Gives `ranges` to `advise` at most IOV_MAX at a time. A call that advised fewer bytes than
+// asked (the kernel stops near 2 GiB per call, or at a range it refuses) is continued where
+// it stopped; a refused range is passed over; a refusal of the whole process ends the work.
+void AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise);
+
+}  // namespace nv

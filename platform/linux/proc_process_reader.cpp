@@ -1,0 +1,108 @@
+#include "platform/linux/proc_process_reader.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <algorithm>
+
+#include "platform/linux/proc_file.h"
+#include "platform/linux/proc_stat_parser.h"
+
+namespace nv {
+
+namespace {
+
+// "PID/leaf" without the cost of a formatted print.
+struct EntryPath {
+  char text[48];
+  EntryPath(std::string_view pid, std::string_view leaf) {
+    const size_t pidLength = std::min(pid.size(), sizeof text - leaf.size() - 2);
+    pid.copy(text, pidLength);
+    text[pidLength] = '/';
+    leaf.copy(text + pidLength + 1, leaf.size());
+    text[pidLength + 1 + leaf.size()] = '\0';
+  }
+  EntryPath(uint32_t pid, std::string_view leaf) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, pid).ptr;
+    *this = EntryPath(std::string_view(digits, static_cast<size_t>(end - digits)), leaf);
+  }
+};
+
+bool IsPidName(std::string_view name) {
+  if (name.empty() || name.size() > 10) return false;
+  for (char c : name)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// Size of the stat buffer: the line is a few hundred bytes even with the longest name.
+constexpr size_t kStatBuffer = 1024;
+
+}  // namespace
+
+bool ReadWalkEntry(int procFd, std::string_view pidName, ProcessWalkEntry& out) {
+  if (!IsPidName(pidName)) return false;
+  char stat[kStatBuffer];
+  ProcessStat parsed;
+  if (ReadFileAt(procFd, EntryPath(pidName, "stat").text, stat, sizeof stat) <= 0 ||
+      !ParseProcessStat(stat, parsed))
+    return false;
+
+  out.ProcessID = parsed.pid;
+  out.ParentProcessID = parsed.ppid;
+  out.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
+
+  char link[PATH_MAX];
+  const ssize_t linkLength = ::readlinkat(procFd, EntryPath(pidName, "exe").text, link, sizeof link);
+  if (linkLength > 0) {
+    out.ExeName = FileNameOf(std::string_view(link, static_cast<size_t>(linkLength)));
+    return true;
+  }
+  // No readable exe link (a kernel thread, or a process of another user): argv[0], then comm.
+  char cmdline[PATH_MAX];
+  const ssize_t cmdLength = ReadFileAt(procFd, EntryPath(pidName, "cmdline").text, cmdline, sizeof cmdline);
+  const std::string_view argv0 = cmdLength > 0 ? std::string_view(cmdline) : std::string_view{};
+  const std::string_view argv0Name = FileNameOf(argv0);
+  out.ExeName = argv0Name.empty() ? parsed.comm : argv0Name;
+  return true;
+}
+
+bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
+  char stat[kStatBuffer];
+  ProcessStat parsed;
+  if (ReadFileAt(procFd, EntryPath(pid, "stat").text, stat, sizeof stat) <= 0 || !ParseProcessStat(stat, parsed))
+    return false;
+
+  const int fd = ::openat(procFd, EntryPath(pid, "status").text, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[4096];
+  ProcessStatusMemory memory;
+  const bool read = ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
+    return TakeStatusLine(line, memory);
+  });
+  ::close(fd);
+  if (!read) return false;
+
+  out.PageFaultCount = parsed.minorFaults + parsed.majorFaults;
+  out.WorkingSetSize = memory.residentBytes;
+  out.PeakWorkingSetSize = memory.peakResidentBytes;
+  return true;
+}
+
+std::string ReadExePath(int procFd, uint32_t pid) {
+  char link[PATH_MAX];
+  const ssize_t length = ::readlinkat(procFd, EntryPath(pid, "exe").text, link, sizeof link);
+  return length > 0 ? std::string(link, static_cast<size_t>(length)) : std::string();
+}
+
+bool CanReadProcess(int procFd, uint32_t pid) {
+  const int fd = ::openat(procFd, EntryPath(pid, "stat").text, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+}  // namespace nv

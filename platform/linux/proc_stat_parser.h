@@ -1,0 +1,49 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace nv {
+
+// The fields of /proc/PID/stat the program uses.
+struct ProcessStat {
+  uint32_t pid = 0;
+  std::string_view comm;  // points into the parsed text
+  uint32_t ppid = 0;
+  uint64_t minorFaults = 0;
+  uint64_t majorFaults = 0;
+  int nice = 0;
+  uint32_t policy = 0;
+};
+
+// Parses one /proc/PID/stat text. The name may hold spaces and parentheses, so the fields are
+// counted from the LAST ')'. False when the text is not a stat line.
+bool ParseProcessStat(std::string_view text, ProcessStat& out);
+
+// The base priority on the 0..31 scale: the Windows base priority of the class that the
+// scheduling policy and nice value stand for.
+int32_t BasePriorityOf(uint32_t policy, int nice);
+
+// The two working-set figures of /proc/PID/status, in bytes.
+struct ProcessStatusMemory {
+  uint64_t residentBytes = 0;      // VmRSS
+  uint64_t peakResidentBytes = 0;  // VmHWM
+  int found = 0;                   // how many of the two were seen
+};
+
+// Takes VmRSS or VmHWM from one status line; false once both have been seen.
+bool TakeStatusLine(std::string_view line, ProcessStatusMemory& out);
+
+// Reads "Key:   1234 kB" as 1234 when the line starts with `key`.
+bool KilobytesField(std::string_view line, std::string_view key, uint64_t& kilobytes);
+
+// One line of /proc/stat as the CPU counters see it.
+struct CpuStatLine {
+  bool aggregate = false;  // the "cpu" line, summed over every processor
+  bool processor = false;  // a "cpuN" line
+  uint64_t idleTicks = 0;  // idle + iowait of the aggregate line
+};
+
+// False when the line is not a cpu line (the cpu lines come first, so the reader can stop).
+bool ParseCpuStatLine(std::string_view line, CpuStatLine& out);
+
+}  // namespace nv

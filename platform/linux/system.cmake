@@ -1,0 +1,15 @@
+# Memory, processes, CPU counters, the single-instance mark and the privilege step on Linux.
+pkg_check_modules(LIBCAP REQUIRED IMPORTED_TARGET libcap)
+norvane_library(norvane_linux_system
+  SOURCES
+    proc_file.cpp
+    proc_stat_parser.cpp
+    proc_process_reader.cpp
+    meminfo.cpp
+    page_out.cpp
+    linux_memory.cpp
+    linux_processes.cpp
+    linux_cpu.cpp
+    linux_instance_event.cpp
+    linux_privileges.cpp
+  DEPS norvane_platform PkgConfig::LIBCAP)
