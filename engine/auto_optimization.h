@@ -1,0 +1,41 @@
+#pragma once
+#include <optional>
+#include <string>
+
+#include "platform/clipboard.h"
+#include "platform/memory.h"
+#include "platform/processes.h"
+
+namespace nv {
+
+// What the run/stop controls show in each state of auto-optimization.
+namespace auto_texts {
+inline constexpr char kStartCaption[] = "Start auto optimize";
+inline constexpr char kStopCaption[] = "Stop auto optimize";
+inline constexpr char kRunning[] = "Auto optimizing...";
+inline constexpr char kRunningLong[] = "Auto optimizing......";
+inline constexpr char kTweaking[] = "Auto optimizing(Tweak memory)";
+inline constexpr char kStartPicture[] = "SpeedButton_RunAuto1";
+inline constexpr char kStopPicture[] = "SpeedButton_RunAuto3";
+inline constexpr int kRunningTag = 3;
+inline constexpr int kStoppedTag = 0;
+}  // namespace auto_texts
+
+// The running text after a tick has flipped the dots phase to `phase`.
+const char* AutoDotsText(bool phase);
+
+// The stop test: true when available physical memory is at or above the threshold, that is
+// when the threshold is not strictly greater than the available share.
+bool EnoughMemoryAvailable(const MemoryStatusEx& status, int thresholdPercent);
+
+struct AutoPassOptions {
+  std::optional<int> stopThresholdPercent;  // set while the stop test applies
+  bool emptyClipboard = false;
+};
+
+// One pass after its texts are set: the stop test, then the clipboard when asked and a trim
+// of every process. True when the pass trimmed.
+bool RunAutoOptimizationPass(Memory& memory, Processes& processes, Clipboard& clipboard,
+                             const AutoPassOptions& options);
+
+}  // namespace nv

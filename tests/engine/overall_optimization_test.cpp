@@ -1,0 +1,95 @@
+#include "engine/overall_optimization.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_gauge.h"
+#include "fakes/fake_memory.h"
+#include "fakes/fake_processes.h"
+
+namespace nv {
+namespace {
+
+constexpr uint64_t MiB = 1048576;
+
+// Hands out the scripted statuses in turn and keeps the last one.
+class ScriptedMemory : public test::FakeMemory {
+ public:
+  std::deque<MemoryStatusEx> script;
+  MemoryStatusEx GlobalMemoryStatusEx() override {
+    if (script.size() > 1) {
+      status = script.front();
+      script.pop_front();
+    } else if (!script.empty()) {
+      status = script.front();
+    }
+    return FakeMemory::GlobalMemoryStatusEx();
+  }
+};
+
+class OverallOptimizationTest : public ::testing::Test {
+ protected:
+  OverallOptimizationTest() {
+    processes.Add(1, "init");
+    processes.Add(200, "editor");
+    processes.Add(300, "daemon", ProcessAccess::QueryOnly);
+  }
+  static MemoryStatusEx Avail(uint64_t availMB) { return test::FakeMemory::StatusMB(400, availMB, 800, 400); }
+
+  ScriptedMemory memory;
+  test::FakeProcesses processes;
+  test::FakeGauge gauge;
+  std::vector<std::string> messages;
+  MemoryTweak tweak{memory, [this](const std::string& m) { messages.push_back(m); }};
+};
+
+TEST_F(OverallOptimizationTest, ReportsTheAvailableMemoryBeforeAndAfterTheTweakAndTrim) {
+  // before, the tweak's own snapshot, after
+  memory.script = {Avail(120), Avail(120), Avail(348)};
+
+  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+
+  EXPECT_EQ(report,
+            "Available physical memory before optimizing:120 MB\r\n"
+            "Available physical memory after optimizing:348 MB\r\n"
+            "Released physical memory after optimizing:228 MB");
+  EXPECT_EQ(memory.commitRequests.size(), 401u);
+  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 200}));
+  EXPECT_EQ(processes.OpenHandles(), 0u);
+}
+
+TEST_F(OverallOptimizationTest, LessAvailableAfterwardsReleasesNothing) {
+  memory.script = {Avail(348), Avail(348), Avail(120)};
+  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+  EXPECT_NE(report.find("after optimizing:120 MB\r\n"), std::string::npos) << report;
+  EXPECT_NE(report.find("Released physical memory after optimizing:0 MB"), std::string::npos) << report;
+}
+
+TEST_F(OverallOptimizationTest, FiguresAboveFourGigabytesAreNotCapped) {
+  memory.script = {test::FakeMemory::StatusMB(24576, 5000, 24576, 10000), {},
+                   test::FakeMemory::StatusMB(24576, 21000, 24576, 10000)};
+  memory.refuseCommits = true;
+  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+  EXPECT_EQ(report,
+            "Available physical memory before optimizing:5000 MB\r\n"
+            "Available physical memory after optimizing:21000 MB\r\n"
+            "Released physical memory after optimizing:16000 MB");
+}
+
+TEST_F(OverallOptimizationTest, LevelFourWithRefusedCommitsWarnsFourTimesThenTrimsAndReports) {
+  memory.script = {Avail(100)};
+  memory.refuseCommits = true;
+
+  const std::string report = RunOverallOptimization(memory, processes, tweak, 4, gauge);
+
+  EXPECT_EQ(messages, std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
+  EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(4, 400 * MiB));
+  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 200}));
+  EXPECT_EQ(report.rfind("Available physical memory before optimizing:100 MB\r\n", 0), 0u) << report;
+}
+
+}  // namespace
+}  // namespace nv

@@ -1,0 +1,67 @@
+#include "engine/paging_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/fake_paging.h"
+#include "fakes/fake_registry.h"
+
+namespace nv {
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(SystemManagedPagingFiles, OneEntryOnTheDriveOfTheWindowsDirectory) {
+  const std::vector<uint8_t> d = Bytes(std::string("D:\\pagefile.sys 0 0\0\0", 21));
+  EXPECT_EQ(SystemManagedPagingFiles("D:\\WINDOWS"), d);
+  EXPECT_EQ(SystemManagedPagingFiles("D:\\WINDOWS\\"), d);
+  EXPECT_EQ(SystemManagedPagingFiles("D:\\"), d);
+  EXPECT_EQ(SystemManagedPagingFiles(kWindowsDirectory), Bytes(std::string("C:\\pagefile.sys 0 0\0\0", 21)));
+}
+
+class ConfigurePagingTest : public ::testing::Test {
+ protected:
+  const RegValue* Written() const {
+    return registry.Get(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles");
+  }
+  test::FakeRegistry registry;
+  test::FakePagingConfiguration paging;
+};
+
+TEST_F(ConfigurePagingTest, ReplacesThePagingFilesValueThenConfiguresTheSystem) {
+  registry.Set(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles",
+               RegValue::String("E:\\pagefile.sys 512 1024", REG_MULTI_SZ));
+
+  EXPECT_TRUE(ConfigureSystemManagedPaging(registry, paging, "D:\\WINDOWS"));
+
+  ASSERT_NE(Written(), nullptr);
+  EXPECT_EQ(Written()->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(Written()->data.size(), 21u);
+  EXPECT_EQ(Written()->data, SystemManagedPagingFiles("D:\\WINDOWS"));
+  EXPECT_EQ(paging.calls, 1);
+}
+
+TEST_F(ConfigurePagingTest, FailsWithoutSuccessWhenEitherWriteIsRefused) {
+  // The key refused: nothing is written anywhere.
+  registry.refusedKeys.insert(test::FakeRegistry::KeyName(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey));
+  EXPECT_FALSE(ConfigureSystemManagedPaging(registry, paging));
+  EXPECT_EQ(Written(), nullptr);
+  EXPECT_EQ(paging.calls, 0);
+
+  // The value refused: the system configuration is not touched either.
+  registry.refusedKeys.clear();
+  registry.refusedWrites.insert("pagingfiles");
+  EXPECT_FALSE(ConfigureSystemManagedPaging(registry, paging));
+  EXPECT_EQ(paging.calls, 0);
+
+  // The system configuration refused after the value was written.
+  registry.refusedWrites.clear();
+  paging.fails = true;
+  EXPECT_FALSE(ConfigureSystemManagedPaging(registry, paging));
+  EXPECT_NE(Written(), nullptr);
+  EXPECT_EQ(paging.calls, 1);
+}
+
+}  // namespace
+}  // namespace nv
