@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/http.h"
+
+namespace nv {
+
+// One blocking GET per call through libcurl's easy interface. A transfer that receives
+// nothing for the request's read time-out is abandoned, as is one whose body passes
+// maxBodyBytes; proxies from the environment are never used.
+class CurlHttp : public Http {
+ public:
+  CurlHttp();
+  bool Get(const HttpRequest& request, std::string& body, std::string& error) override;
+};
+
+}  // namespace nv

@@ -1,0 +1,27 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/shellexec.h"
+
+namespace nv::test {
+
+// Records what the program opens and starts; the program's folder is whatever the test
+// makes it, and a program starts only when its file is there.
+class RecordingShellExec : public ShellExec {
+ public:
+  std::string programFolder = "/opt/norvane/";
+  std::vector<std::string> opened;
+  std::vector<std::string> started;
+
+  void Open(const std::string& target) override { opened.push_back(target); }
+  bool StartProgram(const std::string& path) override {
+    started.push_back(path);
+    return std::filesystem::is_regular_file(path);
+  }
+  bool FileExists(const std::string& path) override { return std::filesystem::is_regular_file(path); }
+  std::string ProgramFolder() override { return programFolder; }
+};
+
+}  // namespace nv::test

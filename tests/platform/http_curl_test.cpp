@@ -1,0 +1,98 @@
+#include "platform/linux/curl_http.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "fakes/local_http_server.h"
+
+namespace nv {
+namespace {
+
+using test::LocalHttpServer;
+using Behaviour = LocalHttpServer::Behaviour;
+
+class CurlHttpGet : public ::testing::Test {
+ protected:
+  HttpRequest Request(const std::string& path = "/file.ini") {
+    HttpRequest r;
+    r.url = server.Url(path);
+    r.userAgent = "Agent/1.0";
+    r.accept = "text/html, */*";
+    r.maxBodyBytes = 1024;
+    return r;
+  }
+  bool Get(const HttpRequest& r) { return http.Get(r, body, error); }
+
+  LocalHttpServer server;
+  CurlHttp http;
+  std::string body = "stale";
+  std::string error;
+};
+
+TEST_F(CurlHttpGet, FetchesTheBodyWithTheGivenHeaders) {
+  server.SetReply({200, "[Version]\r\nVer=1\r\n", Behaviour::Answer});
+  ASSERT_TRUE(Get(Request("/a/b.ini"))) << error;
+  EXPECT_EQ(body, "[Version]\r\nVer=1\r\n");
+  const auto head = server.Requests().at(0);
+  EXPECT_EQ(head.rfind("GET /a/b.ini HTTP/1.1\r\n", 0), 0u) << head;
+  EXPECT_NE(head.find("\r\nUser-Agent: Agent/1.0\r\n"), std::string::npos) << head;
+  EXPECT_NE(head.find("\r\nAccept: text/html, */*\r\n"), std::string::npos) << head;
+}
+
+TEST_F(CurlHttpGet, ErrorStatusesFailWithoutABody) {
+  for (int status : {400, 404, 500, 503}) {
+    server.SetReply({status, "error page", Behaviour::Answer});
+    EXPECT_FALSE(Get(Request())) << status;
+    EXPECT_EQ(body, "") << status;
+    EXPECT_NE(error, "") << status;
+  }
+}
+
+TEST_F(CurlHttpGet, BodiesOverTheLimitAreRefused) {
+  server.SetReply({200, std::string(1024, 'x'), Behaviour::Answer});
+  EXPECT_TRUE(Get(Request()));  // exactly the limit is fine
+
+  server.SetReply({200, std::string(1025, 'x'), Behaviour::Answer});
+  EXPECT_FALSE(Get(Request()));
+  EXPECT_EQ(error, "response larger than 1024 bytes");
+
+  server.SetReply({200, "", Behaviour::EndlessBody});  // no length announced
+  EXPECT_FALSE(Get(Request()));
+  EXPECT_EQ(error, "response larger than 1024 bytes");
+  EXPECT_EQ(body, "");
+}
+
+TEST_F(CurlHttpGet, ASilentServerIsAbandonedAfterTheReadTimeout) {
+  server.SetReply({200, "", Behaviour::NeverAnswer});
+  auto request = Request();
+  request.readTimeoutMs = 1000;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Get(request));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(error, "no data for 1000 ms");
+  EXPECT_GE(waited, std::chrono::milliseconds(1000));
+  EXPECT_LT(waited, std::chrono::seconds(30)) << "the request hung";
+}
+
+TEST_F(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
+  ::setenv("http_proxy", "http://127.0.0.1:9", 1);
+  ::setenv("HTTP_PROXY", "http://127.0.0.1:9", 1);
+  server.SetReply({200, "direct", Behaviour::Answer});
+  const bool ok = Get(Request());
+  ::unsetenv("http_proxy");
+  ::unsetenv("HTTP_PROXY");
+  EXPECT_TRUE(ok) << error;
+  EXPECT_EQ(body, "direct");
+}
+
+TEST_F(CurlHttpGet, OnlyWebAddressesAreFetched) {
+  auto request = Request();
+  request.url = "file:///etc/hostname";
+  EXPECT_FALSE(Get(request));
+  EXPECT_EQ(body, "");
+}
+
+}  // namespace
+}  // namespace nv

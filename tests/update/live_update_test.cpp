@@ -1,0 +1,296 @@
+#include "update/live_update.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "fakes/fake_registry.h"
+#include "fakes/local_http_server.h"
+#include "fakes/recording_shell_exec.h"
+#include "fakes/scripted_dialogs.h"
+#include "fakes/write_denied_folder.h"
+#include "platform/error.h"
+#include "platform/linux/curl_http.h"
+#include "platform/linux/qt_shell_exec.h"
+#include "update/product_values.h"
+
+namespace nv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::LocalHttpServer;
+using Behaviour = LocalHttpServer::Behaviour;
+
+constexpr char kUpdatePath[] = "/products/system-utility/velqor-norvane/update/Update.ini";
+
+std::string Slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string UpdateFile(const std::string& version) { return "[Version]\r\nVer=" + version + "\r\n"; }
+
+// Every box, notice and ending lands in one list, so that their order can be checked.
+class Journal {
+ public:
+  std::vector<std::string> events;
+  LiveUpdateHooks Hooks() {
+    return {[this] { events.push_back("show notice"); }, [this] { events.push_back("destroy notice"); },
+            [this] { events.push_back("terminate"); }};
+  }
+};
+
+class JournalDialogs : public test::ScriptedDialogs {
+ public:
+  explicit JournalDialogs(Journal& journal) : journal_(journal) {}
+  bool AskYesNo(const std::string& text, Icon icon) override {
+    journal_.events.push_back("ask: " + text);
+    return ScriptedDialogs::AskYesNo(text, icon);
+  }
+  void Inform(const std::string& title, const std::string& text) override {
+    journal_.events.push_back("inform: " + text);
+    ScriptedDialogs::Inform(title, text);
+  }
+
+ private:
+  Journal& journal_;
+};
+
+class LiveUpdateCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root = fs::temp_directory_path() / ("nv-live-update-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root);
+    fs::create_directories(root / "program");
+    fs::create_directories(root / "store");
+    shell.programFolder = (root / "program").string() + "/";
+    ::setenv("NORVANE_UPDATE_HOST", server.Host().c_str(), 1);
+    registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::String("2010.1.2"));
+  }
+  void TearDown() override {
+    ::unsetenv("NORVANE_UPDATE_HOST");
+    fs::remove_all(root);
+  }
+
+  LiveUpdate Check(ShellExec& shellExec) {
+    return LiveUpdate(http, registry, dialogs, shellExec, journal.Hooks(), VirtualStore(root / "store"));
+  }
+  LiveUpdate Check() { return Check(shell); }
+  void Serve(const std::string& body, int status = 200) { server.SetReply({status, body, Behaviour::Answer}); }
+  fs::path LocalCopy() const { return root / "program" / "Update.ini"; }
+  fs::path StoreCopy() const { return root / "store" / fs::path(LocalCopy()).relative_path(); }
+  std::vector<std::string> Events(std::initializer_list<std::string> list) { return list; }
+
+  fs::path root;
+  LocalHttpServer server;
+  CurlHttp http;
+  test::FakeRegistry registry;
+  Journal journal;
+  JournalDialogs dialogs{journal};
+  test::RecordingShellExec shell;
+};
+
+const std::string kAsk = std::string("ask: ") + kNewerVersionQuestion;
+const std::string kInform = std::string("inform: ") + kUpToDateMessage;
+
+// Starts programs for real, from a program folder the test chooses.
+class ShellExecInFolder : public QtShellExec {
+ public:
+  explicit ShellExecInFolder(std::string folder) : folder_(std::move(folder)) {}
+  std::string ProgramFolder() override { return folder_; }
+
+ private:
+  std::string folder_;
+};
+
+TEST_F(LiveUpdateCheck, YesToANewerVersionStartsTheUpdaterAndEndsTheProgram) {
+  const auto updater = root / "program" / "nvUpdate.exe";
+  const auto marker = root / "program" / "updater-ran";
+  std::ofstream(updater) << "#!/bin/sh\ntouch '" << marker.string() << "'\n";
+  fs::permissions(updater, fs::perms::owner_all);
+  ShellExecInFolder realShell(shell.programFolder);
+  Serve(UpdateFile("2010.1.3"));
+
+  Check(realShell).Run(true);
+
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kAsk, "terminate"}));
+  EXPECT_EQ(dialogs.shown.at(0).icon, Dialogs::Icon::Information);
+  for (int i = 0; i < 100 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(fs::exists(marker)) << "nvUpdate.exe was not started";
+  EXPECT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+}
+
+TEST_F(LiveUpdateCheck, TheRequestIsOneGetOfTheUpdateFileWithTheClientsHeaders) {
+  Serve(UpdateFile("2010.1.2"));
+  Check().Run(false);
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].rfind(std::string("GET ") + kUpdatePath + " HTTP/1.1\r\n", 0), 0u) << requests[0];
+  EXPECT_NE(requests[0].find("\r\nUser-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"), std::string::npos);
+  EXPECT_NE(requests[0].find("\r\nAccept: text/html, */*\r\n"), std::string::npos);
+  EXPECT_EQ(requests[0].find("Range:"), std::string::npos);
+}
+
+TEST_F(LiveUpdateCheck, NoToANewerVersionGoesOnAndFailingUpdaterIsNotReported) {
+  Serve(UpdateFile("2011"));
+  dialogs.answers = {false, true};
+  Check().Run(false);
+  EXPECT_EQ(journal.events, Events({kAsk}));
+  EXPECT_TRUE(shell.started.empty());
+
+  // Yes with no updater in the folder: nothing is reported and the program ends all the same.
+  Check().Run(false);
+  EXPECT_EQ(journal.events, Events({kAsk, kAsk, "terminate"}));
+  EXPECT_EQ(shell.started, std::vector<std::string>{shell.programFolder + "nvUpdate.exe"});
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+TEST_F(LiveUpdateCheck, NoUpdateIsOfferedWhenTheServerHasNoNewerVersion) {
+  struct Case {
+    const char* name;
+    LocalHttpServer::Reply reply;
+  };
+  const Case cases[] = {
+      {"same version", {200, UpdateFile("2010.1.2"), Behaviour::Answer}},
+      {"older version", {200, UpdateFile("2010.1.10"), Behaviour::Answer}},
+      {"no Ver key", {200, "[Version]\r\nVersion=2099\r\n", Behaviour::Answer}},
+      {"not found", {404, UpdateFile("2099"), Behaviour::Answer}},
+      {"server error", {500, UpdateFile("2099"), Behaviour::Answer}},
+      {"endless body", {200, "", Behaviour::EndlessBody}},
+  };
+  for (const auto& c : cases) {
+    for (bool interactive : {true, false}) {
+      journal.events.clear();
+      server.SetReply(c.reply);
+      Check().Run(interactive);
+      if (interactive)
+        EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform})) << c.name;
+      else
+        EXPECT_TRUE(journal.events.empty()) << c.name;
+    }
+  }
+  EXPECT_TRUE(shell.started.empty());
+  EXPECT_EQ(dialogs.shown.at(0).title, "Velqor Norvane");
+}
+
+TEST_F(LiveUpdateCheck, AnUnreachableServerIsNoUpdate) {
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ::bind(probe, reinterpret_cast<sockaddr*>(&address), length);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+  ::close(probe);  // nothing listens on that port now
+  ::setenv("NORVANE_UPDATE_HOST", ("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str(), 1);
+
+  Check().Run(true);
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
+  journal.events.clear();
+  Check().Run(false);
+  EXPECT_TRUE(journal.events.empty());
+}
+
+TEST_F(LiveUpdateCheck, AServerThatNeverAnswersIsAbandonedAfterTheReadTimeout) {
+  server.SetReply({200, "", Behaviour::NeverAnswer});
+  const auto start = std::chrono::steady_clock::now();
+  Check().Run(true);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
+  EXPECT_GE(waited, std::chrono::milliseconds(5000));
+  EXPECT_LT(waited, std::chrono::seconds(60)) << "the check hung";
+}
+
+TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
+  Serve(UpdateFile("2010.1.3"));
+  dialogs.answers = {false};
+  Check().Run(false);
+  ASSERT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+
+  // The earlier file names a newer version, but this check fetched nothing: no offer.
+  for (auto reply : {LocalHttpServer::Reply{500, "", Behaviour::Answer}, LocalHttpServer::Reply{200, "", Behaviour::EndlessBody}}) {
+    journal.events.clear();
+    server.SetReply(reply);
+    Check().Run(false);
+    EXPECT_TRUE(journal.events.empty());
+    EXPECT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(root / "program"), fs::directory_iterator()), 1);
+}
+
+TEST_F(LiveUpdateCheck, AShorterDownloadAfterALongerOneIsReadAlone) {
+  Serve("[Version]\r\nVer=2010.1.1\r\n[Notes]\r\n" + std::string(4000, ';') + "\r\n[Version]\r\nVer=2099\r\n");
+  Check().Run(false);
+  EXPECT_TRUE(journal.events.empty());
+
+  Serve("[Version]\nVer=2010.1.3\n");
+  dialogs.answers = {false};
+  Check().Run(false);
+  EXPECT_EQ(journal.events, Events({kAsk}));
+  EXPECT_EQ(Slurp(LocalCopy()), "[Version]\nVer=2010.1.3\n");
+}
+
+TEST_F(LiveUpdateCheck, AProgramFolderTheUserMayNotWriteUsesTheVirtualStore) {
+  Serve(UpdateFile("2010.1.3"));
+  dialogs.answers = {false, false};
+  {
+    test::WriteDeniedFolder denied(root / "program");
+    Check().Run(true);
+    EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kAsk}));
+    EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
+  }
+  EXPECT_FALSE(fs::exists(LocalCopy()));
+
+  // Once the store holds the copy it is the one written and read, even where the folder
+  // would take the file now.
+  Serve(UpdateFile("2010.1.2"));
+  journal.events.clear();
+  Check().Run(false);
+  EXPECT_TRUE(journal.events.empty());
+  EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.2"));
+  EXPECT_FALSE(fs::exists(LocalCopy()));
+}
+
+TEST_F(LiveUpdateCheck, ErrorsEndTheCheckAfterTheNoticeIsDestroyed) {
+  Serve(UpdateFile("2010.1.3"));
+  {
+    test::WriteDeniedFolder program(root / "program");
+    test::WriteDeniedFolder store(root / "store");
+    try {
+      Check().Run(true);
+      ADD_FAILURE() << "an unwritable folder passed";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + StoreCopy().string() + "\". Permission denied");
+    }
+  }
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice"}));
+
+  journal.events.clear();
+  registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::Dword(2010));
+  try {
+    Check().Run(true);
+    ADD_FAILURE() << "a number as the installed version passed";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'Version'");
+  }
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice"}));
+}
+
+TEST_F(LiveUpdateCheck, NoInstalledVersionMakesAnyVersionNewer) {
+  registry.keys.clear();
+  Serve(UpdateFile("1"));
+  dialogs.answers = {false};
+  Check().Run(false);
+  EXPECT_EQ(journal.events, Events({kAsk}));
+}
+
+}  // namespace
+}  // namespace nv

@@ -1,0 +1,105 @@
+#include "update/product_values.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "fakes/fake_registry.h"
+#include "platform/error.h"
+
+namespace nv {
+namespace {
+
+using test::FakeRegistry;
+constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
+
+// The text of the nv::Error that `f` raises, or "no error".
+template <class F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+class ProductValues : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("NORVANE_UPDATE_HOST", "updates.example", 1); }
+  void TearDown() override { ::unsetenv("NORVANE_UPDATE_HOST"); }
+  const RegValue* Value(const char* name) const { return registry.Get(HKCU, kProductKey, name); }
+  FakeRegistry registry;
+};
+
+TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOn) {
+  EXPECT_TRUE(LoadProductValues(registry));
+  ASSERT_NE(Value("HelpURL"), nullptr);
+  EXPECT_EQ(Value("HelpURL")->type, REG_SZ);
+  EXPECT_EQ(Value("HelpURL")->AsString(), "http://updates.example/products/system-utility/velqor-norvane/help/");
+  ASSERT_NE(Value("HomePage"), nullptr);
+  EXPECT_EQ(Value("HomePage")->AsString(), "http://updates.example/products/system-utility/velqor-norvane/");
+  ASSERT_NE(Value("CheckUpdate"), nullptr);
+  EXPECT_EQ(Value("CheckUpdate")->type, REG_DWORD);
+  EXPECT_EQ(Value("CheckUpdate")->AsDword(), 1u);
+  EXPECT_EQ(Value("Version"), nullptr);  // written only by installers
+}
+
+TEST_F(ProductValues, StoredValuesAreKeptAndCheckUpdateFollowsTheirs) {
+  registry.Set(HKCU, kProductKey, "HelpURL", RegValue::String("http://mine/help"));
+  registry.Set(HKCU, kProductKey, "HomePage", RegValue::String("%HOME%", REG_EXPAND_SZ));
+  registry.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(0));
+  EXPECT_FALSE(LoadProductValues(registry));
+  EXPECT_EQ(registry.writes, 0);
+  EXPECT_EQ(Value("HelpURL")->AsString(), "http://mine/help");
+
+  registry.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(7));
+  EXPECT_TRUE(LoadProductValues(registry));
+}
+
+TEST_F(ProductValues, UnopenableKeyLeavesTheCheckOff) {
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKCU, kProductKey));
+  EXPECT_FALSE(LoadProductValues(registry));
+  EXPECT_EQ(InstalledVersion(registry), "");
+}
+
+TEST_F(ProductValues, WrongTypesAndRefusedWritesRaiseTheRegistryErrors) {
+  struct Case {
+    const char* value;
+    RegValue stored;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"HelpURL", RegValue::Dword(1), "Invalid data type for 'HelpURL'"},
+      {"HomePage", RegValue::Binary({1, 2}), "Invalid data type for 'HomePage'"},
+      {"CheckUpdate", RegValue::String("1"), "Invalid data type for 'CheckUpdate'"},
+  };
+  for (const auto& c : cases) {
+    FakeRegistry reg;
+    reg.Set(HKCU, kProductKey, c.value, c.stored);
+    EXPECT_EQ(ErrorOf([&] { LoadProductValues(reg); }), c.error);
+  }
+  registry.refusedWrites.insert("homepage");
+  EXPECT_EQ(ErrorOf([&] { LoadProductValues(registry); }), "Failed to set data for 'HomePage'");
+}
+
+TEST_F(ProductValues, InstalledVersionReadsTheVersionString) {
+  EXPECT_EQ(InstalledVersion(registry), "");
+  registry.Set(HKCU, kProductKey, "Version", RegValue::String("2010.1.2"));
+  EXPECT_EQ(InstalledVersion(registry), "2010.1.2");
+  registry.Set(HKCU, kProductKey, "Version", RegValue::Dword(2010));
+  EXPECT_EQ(ErrorOf([&] { InstalledVersion(registry); }), "Invalid data type for 'Version'");
+}
+
+TEST(ProductAddresses, UseTheBuiltInHostUnlessTheEnvironmentNamesAnother) {
+  ::unsetenv("NORVANE_UPDATE_HOST");
+  EXPECT_EQ(UpdateHost(), NORVANE_TEST_UPDATE_HOST);
+  EXPECT_EQ(UpdateFileAddress(),
+            "http://" NORVANE_TEST_UPDATE_HOST "/products/system-utility/velqor-norvane/update/Update.ini");
+  ::setenv("NORVANE_UPDATE_HOST", "127.0.0.1:8080", 1);
+  EXPECT_EQ(UpdateFileAddress(), "http://127.0.0.1:8080/products/system-utility/velqor-norvane/update/Update.ini");
+  ::unsetenv("NORVANE_UPDATE_HOST");
+}
+
+}  // namespace
+}  // namespace nv

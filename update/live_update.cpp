@@ -1,0 +1,93 @@
+#include "update/live_update.h"
+
+#include <optional>
+
+#include "platform/error.h"
+#include "update/ini_profile.h"
+#include "update/product_values.h"
+#include "update/staged_file.h"
+#include "update/version_compare.h"
+
+namespace nv {
+
+namespace {
+
+HttpRequest UpdateFileRequest(const std::string& address) {
+  HttpRequest request;
+  request.url = address;
+  request.userAgent = "Mozilla/3.0 (compatible; Indy Library)";
+  request.accept = "text/html, */*";
+  request.readTimeoutMs = 5000;
+  request.maxBodyBytes = 64 * 1024;
+  request.allowCookies = true;
+  return request;
+}
+
+}  // namespace
+
+LiveUpdate::LiveUpdate(Http& http, Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
+                       VirtualStore store)
+    : http_(http), registry_(registry), dialogs_(dialogs), shell_(shell), hooks_(std::move(hooks)),
+      store_(std::move(store)) {}
+
+void LiveUpdate::Run(bool Interactive) {
+  bool noticeShown = false;
+  const auto destroyNotice = [&] {
+    if (noticeShown) hooks_.destroyNotice();
+    noticeShown = false;
+  };
+  try {
+    if (Interactive) {
+      hooks_.showNotice();
+      noticeShown = true;
+    }
+    const bool newer = NewVersionAvailable();
+    destroyNotice();
+    if (newer) {
+      Offer();
+    } else if (Interactive) {
+      dialogs_.Inform("Velqor Norvane", kUpToDateMessage);
+    }
+  } catch (...) {
+    destroyNotice();
+    throw;
+  }
+}
+
+void LiveUpdate::Offer() {
+  if (!dialogs_.AskYesNo(kNewerVersionQuestion, Dialogs::Icon::Information)) return;
+  // The updater's own failure is not reported: the program ends all the same.
+  shell_.StartProgram(shell_.ProgramFolder() + "nvUpdate.exe");
+  hooks_.terminate();
+}
+
+std::filesystem::path LiveUpdate::LocalCopy() {
+  return std::filesystem::path(shell_.ProgramFolder()) / "Update.ini";
+}
+
+bool LiveUpdate::NewVersionAvailable() {
+  const auto localCopy = LocalCopy();
+  if (!DownloadToFile(UpdateFileAddress(), localCopy)) return false;
+  const auto remote = ReadProfileString(store_.Current(localCopy), "Version", "Ver", "");
+  return IsNewerVersion(remote, InstalledVersion(registry_));
+}
+
+bool LiveUpdate::DownloadToFile(const std::string& address, const std::filesystem::path& fileName) {
+  const auto target = store_.Current(fileName);
+  std::optional<StagedFile> staged(std::in_place, target);
+  if (IsWriteRefusal(staged->Refusal()) && target == fileName) {
+    const auto mirror = store_.Mirror(fileName);
+    std::error_code storeError;
+    std::filesystem::create_directories(mirror.parent_path(), storeError);
+    if (storeError) throw Error(CannotCreateFileText(mirror, storeError));
+    staged.emplace(mirror);
+  }
+  staged->ThrowIfRefused();
+  std::string body;
+  std::string error;
+  if (!http_.Get(UpdateFileRequest(address), body, error)) return false;
+  staged->Commit(body);
+  return true;
+}
+
+}  // namespace nv

@@ -1,0 +1,27 @@
+#pragma once
+#include <string>
+
+#include "platform/registry.h"
+
+namespace nv {
+
+// The product key under HKEY_CURRENT_USER; installers and the updater record "Version" there.
+inline constexpr char kProductKey[] = "Software\\Velqor Norvane";
+
+// The maker's web host: the build's constant, unless NORVANE_UPDATE_HOST names another.
+std::string UpdateHost();
+std::string SupportAddress();
+
+std::string HelpPageAddress();
+std::string HomePageAddress();
+std::string UpdateFileAddress();
+
+// Writes the missing defaults of the product key and answers the CheckUpdate switch (false
+// when the key cannot be opened). A value of the wrong type or a refused write throws nv::Error.
+bool LoadProductValues(Registry& registry);
+
+// The "Version" string of the product key, empty when absent; throws nv::Error when it is
+// not a string.
+std::string InstalledVersion(Registry& registry);
+
+}  // namespace nv

@@ -1,0 +1,32 @@
+#include "update/virtual_store.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace nv {
+
+VirtualStore::VirtualStore(std::filesystem::path root) : root_(std::move(root)) {}
+
+std::filesystem::path VirtualStore::DefaultRoot() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  std::filesystem::path base;
+  if (cache && *cache == '/') {
+    base = cache;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::filesystem::path(home && *home ? home : "/tmp") / ".cache";
+  }
+  return base / "norvane" / "VirtualStore";
+}
+
+std::filesystem::path VirtualStore::Mirror(const std::filesystem::path& file) const {
+  return root_ / std::filesystem::absolute(file).relative_path();
+}
+
+std::filesystem::path VirtualStore::Current(const std::filesystem::path& file) const {
+  std::error_code ec;
+  const auto copy = Mirror(file);
+  return std::filesystem::exists(copy, ec) ? copy : file;
+}
+
+}  // namespace nv
