@@ -31,6 +31,7 @@ struct RegValue {
   std::string AsString() const;
   // The first four bytes, little-endian; zero-filled when shorter.
   uint32_t AsDword() const;
+  bool operator==(const RegValue&) const = default;
 };
 
 class RegistryKey {

@@ -1,0 +1,34 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace nv {
+
+// The Run value that is mirrored as a login autostart entry, and the entry's file name.
+inline constexpr std::string_view kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr std::string_view kAutostartValueName = "Velqor Norvane";
+inline constexpr std::string_view kAutostartFileName = "velqor-norvane.desktop";
+
+// `program` as one argument of a desktop entry's Exec key, escaped for the file.
+std::string QuoteExecArgument(std::string_view program);
+
+// The XDG desktop entry that starts `program` at the next graphical login; nullopt when the
+// text cannot stand in a desktop entry (empty, not UTF-8, or holding control characters).
+std::optional<std::string> AutostartDesktopEntry(std::string_view program);
+
+// The autostart folder that holds the entry.
+class AutostartFolder {
+ public:
+  explicit AutostartFolder(std::string dir) : dir_(std::move(dir)) {}
+  // false when the entry cannot be written or the program cannot be started from one.
+  bool Set(std::string_view program) const;
+  // true when the entry is gone afterwards.
+  bool Remove() const;
+  std::string EntryPath() const;
+
+ private:
+  std::string dir_;
+};
+
+}  // namespace nv

@@ -1,0 +1,60 @@
+#include "platform/linux/hive_file.h"
+
+#include <sys/stat.h>
+
+#include <system_error>
+
+#include "platform/error.h"
+#include "platform/linux/durable_file.h"
+#include "platform/linux/hive_text.h"
+
+namespace nv {
+
+namespace {
+
+// A new hive is readable by everyone: the machine hive is read by every user's instance.
+constexpr mode_t kNewHiveMode = 0644;
+constexpr mode_t kFolderMode = 0755;
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : kNewHiveMode;
+}
+
+}  // namespace
+
+HiveFile::HiveFile(std::string path, std::string rootName) : path_(std::move(path)), rootName_(std::move(rootName)) {}
+
+Hive HiveFile::Parse(const std::string& text) const {
+  try {
+    return ParseHive(text, rootName_);
+  } catch (const HiveSyntaxError& e) {
+    throw Error("The registry file \"" + path_ + "\" is damaged at line " + std::to_string(e.Line()) + ": " + e.what());
+  }
+}
+
+Hive HiveFile::Load() const {
+  std::optional<std::string> text;
+  try {
+    text = ReadFileIfExists(path_);
+  } catch (const std::system_error& e) {
+    throw Error("Cannot read the registry file \"" + path_ + "\": " + e.code().message());
+  }
+  return text ? Parse(*text) : Hive();
+}
+
+bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
+  try {
+    MakeDirectories(ParentDirectory(path_), kFolderMode);
+    FileLock lock(path_ + ".lock");
+    RemoveStaleTemporaries(path_);
+    Hive hive = Load();
+    if (!change(hive)) return true;
+    WriteFileAtomically(path_, FormatHive(hive, rootName_), ModeOf(path_));
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+
+}  // namespace nv

@@ -1,0 +1,34 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "platform/linux/hive.h"
+
+namespace nv {
+
+// One hive kept in a text file. Reads take the file as it is; writes re-read it under an
+// advisory lock and replace it atomically, so that concurrent writers lose nothing and a
+// writer killed at any moment leaves the old or the new file.
+class HiveFile {
+ public:
+  HiveFile(std::string path, std::string rootName);
+
+  const std::string& Path() const { return path_; }
+
+  // The hive; empty when the file does not exist. Throws nv::Error naming the file (and
+  // the line, when the file is damaged).
+  Hive Load() const;
+
+  // Applies `change` to the current hive and writes the result when `change` returns true.
+  // false when the file or its folder cannot be written; throws nv::Error as Load does, and
+  // then leaves the file untouched.
+  bool Update(const std::function<bool(Hive&)>& change);
+
+ private:
+  Hive Parse(const std::string& text) const;
+
+  std::string path_;
+  std::string rootName_;
+};
+
+}  // namespace nv

@@ -1,0 +1,166 @@
+#include "platform/linux/hive_registry.h"
+
+#include <algorithm>
+
+#include "platform/linux/autostart_entry.h"
+
+namespace nv {
+
+namespace {
+
+constexpr const char* kMachineRootName = "HKEY_LOCAL_MACHINE";
+constexpr const char* kUserRootName = "HKEY_CURRENT_USER";
+constexpr std::string_view kVirtualizedSubtree = "Software";
+
+// Names that the hive text could not carry.
+bool IsValidName(const std::string& name) { return name.find_first_of(std::string("\n\0", 2)) == std::string::npos; }
+
+bool IsValidKeyPath(const std::string& path) {
+  if (path.empty()) return true;
+  return IsValidName(path) && path.front() != '\\' && path.back() != '\\' && path.find("\\\\") == std::string::npos;
+}
+
+bool IsAutostartValue(RootKey root, const std::string& path, const std::string& name) {
+  return root == RootKey::HKEY_LOCAL_MACHINE && SameRegistryName(path, kRunKeyPath) &&
+         SameRegistryName(name, kAutostartValueName);
+}
+
+class HiveKeyHandle : public RegistryKey {
+ public:
+  HiveKeyHandle(HiveRegistry& registry, RootKey root, std::string path)
+      : registry_(registry), root_(root), path_(std::move(path)) {}
+
+  std::optional<RegValue> Read(const std::string& name) override { return registry_.ReadValue(root_, path_, name); }
+  bool Write(const std::string& name, const RegValue& value) override {
+    return registry_.WriteValue(root_, path_, name, value);
+  }
+  bool Delete(const std::string& name) override { return registry_.DeleteValue(root_, path_, name); }
+
+ private:
+  HiveRegistry& registry_;
+  RootKey root_;
+  std::string path_;
+};
+
+}  // namespace
+
+HiveRegistry::HiveRegistry(HiveLocations locations)
+    : locations_(std::move(locations)),
+      machine_(locations_.machineHive, kMachineRootName),
+      user_(locations_.userHive, kUserRootName),
+      virtualStore_(locations_.virtualStoreHive, kMachineRootName) {}
+
+bool HiveRegistry::IsVirtualized(RootKey root, const std::string& path) const {
+  return root == RootKey::HKEY_LOCAL_MACHINE && !locations_.mayWriteMachine &&
+         IsRegistryPathWithin(path, kVirtualizedSubtree);
+}
+
+std::vector<const HiveFile*> HiveRegistry::ReadOrder(RootKey root, const std::string& path) const {
+  switch (root) {
+    case RootKey::HKEY_CURRENT_USER:
+      return {&user_};
+    case RootKey::HKEY_LOCAL_MACHINE:
+      if (IsVirtualized(root, path)) return {&virtualStore_, &machine_};
+      return {&machine_};
+    default:
+      return {};
+  }
+}
+
+std::optional<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, const std::string& path) {
+  switch (root) {
+    case RootKey::HKEY_CURRENT_USER:
+      return WriteTarget{&user_, nullptr};
+    case RootKey::HKEY_LOCAL_MACHINE:
+      if (locations_.mayWriteMachine) return WriteTarget{&machine_, &locations_.machineAutostartDir};
+      if (IsVirtualized(root, path)) return WriteTarget{&virtualStore_, &locations_.userAutostartDir};
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
+  if (path.empty()) return true;  // a root key always exists
+  for (const HiveFile* file : ReadOrder(root, path))
+    if (file->Load().KeyExists(path)) return true;
+  return false;
+}
+
+std::unique_ptr<RegistryKey> HiveRegistry::Open(RootKey root, const std::string& path, bool create) {
+  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return nullptr;
+  if (!KeyExists(root, path)) {
+    const auto target = TargetFor(root, path);
+    if (!create || !target) return nullptr;
+    if (!target->file->Update([&](Hive& hive) {
+          bool created = false;
+          if (!hive.KeyExists(path)) hive.CreateKey(path, &created);
+          return created;
+        }))
+      return nullptr;
+  }
+  return std::make_unique<HiveKeyHandle>(*this, root, path);
+}
+
+std::optional<RegValue> HiveRegistry::ReadValue(RootKey root, const std::string& path, const std::string& name) {
+  for (const HiveFile* file : ReadOrder(root, path)) {
+    const Hive hive = file->Load();
+    if (const RegValue* value = hive.FindValue(path, name)) return *value;
+  }
+  return std::nullopt;
+}
+
+bool HiveRegistry::WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value) {
+  const auto target = TargetFor(root, path);
+  if (!target || !IsValidName(name)) return false;
+  if (!target->file->Update([&](Hive& hive) { return hive.SetValue(path, name, value); })) return false;
+  if (!IsAutostartValue(root, path, name) || !target->autostartDir) return true;
+  const AutostartFolder folder(*target->autostartDir);
+  const bool startable = (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !value.AsString().empty();
+  return startable ? folder.Set(value.AsString()) : folder.Remove();
+}
+
+bool HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
+  const auto target = TargetFor(root, path);
+  if (target) {
+    if (!target->file->Update([&](Hive& hive) { return hive.DeleteValue(path, name); })) return false;
+    if (IsAutostartValue(root, path, name) && target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
+      return false;
+  }
+  // A value that a write could not reach (the machine's, seen through the virtual store)
+  // is still there.
+  return !ReadValue(root, path, name).has_value();
+}
+
+std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const std::string& path) {
+  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return std::nullopt;
+  std::optional<std::vector<HiveValue>> merged;
+  if (path.empty()) merged.emplace();
+  for (const HiveFile* file : ReadOrder(root, path)) {
+    const Hive hive = file->Load();
+    if (!hive.KeyExists(path)) continue;
+    if (!merged) merged.emplace();
+    const HiveKey* key = hive.FindKey(path);
+    if (!key) continue;
+    for (const auto& v : key->values) {
+      const bool shadowed = std::any_of(merged->begin(), merged->end(),
+                                        [&](const HiveValue& seen) { return SameRegistryName(seen.name, v.name); });
+      if (!shadowed) merged->push_back(v);
+    }
+  }
+  return merged;
+}
+
+HiveRegistry::KeyDeletion HiveRegistry::DeleteKey(RootKey root, const std::string& path) {
+  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return KeyDeletion::NotFound;
+  if (!KeyExists(root, path)) return KeyDeletion::NotFound;
+  const auto target = TargetFor(root, path);
+  if (!target) return KeyDeletion::Refused;
+  if (!target->file->Update([&](Hive& hive) { return hive.DeleteKeyTree(path); })) return KeyDeletion::Refused;
+  if (root == RootKey::HKEY_LOCAL_MACHINE && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
+      target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
+    return KeyDeletion::Refused;
+  return KeyExists(root, path) ? KeyDeletion::Refused : KeyDeletion::Deleted;
+}
+
+}  // namespace nv

@@ -1,0 +1,220 @@
+#include "platform/linux/hive_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fakes/write_denied_folder.h"
+#include "platform/error.h"
+#include "platform/linux/autostart_entry.h"
+#include "platform/linux/hive_text.h"
+#include "platform/temp_folder.h"
+
+namespace nv {
+namespace {
+
+using test::ReadText;
+using test::WriteText;
+
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class HiveRegistryTest : public ::testing::Test {
+ protected:
+  HiveLocations Locations(bool mayWriteMachine) const {
+    return HiveLocations{dir_ / "HKEY_LOCAL_MACHINE.reg", dir_ / "HKEY_CURRENT_USER.reg",
+                         dir_ / "VirtualStore/HKEY_LOCAL_MACHINE.reg", dir_ / "etc-autostart",
+                         dir_ / "home-autostart", mayWriteMachine};
+  }
+  Hive Load(const std::string& file, const char* root = "HKEY_LOCAL_MACHINE") const {
+    return ParseHive(ReadText(dir_ / file), root);
+  }
+
+  test::TempFolder dir_;
+  HiveRegistry registry_{Locations(true)};
+};
+
+TEST_F(HiveRegistryTest, KeysAreCreatedOnOpenOnlyWhenAsked) {
+  EXPECT_EQ(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "HKEY_CURRENT_USER.reg"));
+
+  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true), nullptr);
+  EXPECT_NE(Load("HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER").FindKey("Software\\Velqor Norvane"), nullptr);
+  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "SOFTWARE\\velqor norvane", false), nullptr);
+  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false), nullptr) << "a parent exists with its child";
+  EXPECT_NE(registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "", false), nullptr) << "a root always exists";
+
+  EXPECT_EQ(registry_.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", true), nullptr);
+  for (const char* bad : {"\\Software", "Software\\", "Software\\\\Norvane", "Soft\nware"})
+    EXPECT_EQ(registry_.Open(RootKey::HKEY_CURRENT_USER, bad, true), nullptr) << bad;
+}
+
+TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
+  EXPECT_FALSE(key->Read("Version").has_value());
+  ASSERT_TRUE(key->Write("Version", RegValue::String("")));
+  ASSERT_TRUE(key->Write("CheckUpdate", RegValue::Dword(1)));
+  ASSERT_TRUE(key->Write("Blob", RegValue::Binary({})));
+
+  const auto empty = key->Read("Version");
+  ASSERT_TRUE(empty.has_value());
+  EXPECT_EQ(*empty, RegValue::String(""));
+  EXPECT_EQ(key->Read("CheckUpdate")->type, uint32_t{REG_DWORD});
+  EXPECT_EQ(key->Read("Blob")->type, uint32_t{REG_BINARY});
+  EXPECT_TRUE(key->Read("Blob")->data.empty());
+
+  EXPECT_TRUE(key->Delete("Version"));
+  EXPECT_TRUE(key->Delete("Version")) << "deleting an absent value is no failure";
+  EXPECT_FALSE(key->Read("Version").has_value());
+}
+
+TEST_F(HiveRegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
+  ASSERT_TRUE(key->Write("HelpURL", RegValue::String("http://a/")));
+  ASSERT_TRUE(key->Write("HELPURL", RegValue::String("http://b/")));
+  EXPECT_EQ(key->Read("helpurl")->AsString(), "http://b/");
+
+  const Hive hive = Load("HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER");
+  const auto* stored = hive.FindKey("software\\velqor norvane");
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->path, "Software\\Velqor Norvane");
+  ASSERT_EQ(stored->values.size(), 1u);
+  EXPECT_EQ(stored->values[0].name, "HelpURL");
+}
+
+TEST_F(HiveRegistryTest, EveryReadSeesWhatOthersWrote) {
+  HiveRegistry other(Locations(true));
+  auto mine = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
+  ASSERT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false)
+                  ->Write("NvSetInfo", RegValue::Binary({1, 2, 3})));
+  EXPECT_EQ(mine->Read("NvSetInfo")->data, (std::vector<uint8_t>{1, 2, 3}));
+  ASSERT_TRUE(mine->Write("Other", RegValue::Dword(7)));
+  EXPECT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false)->Read("NvSetInfo").has_value())
+      << "a write keeps what another writer stored before it";
+}
+
+TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
+  const std::string damaged =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velqor Norvane]\n\"Version\"=\"2010\\q\"\n";
+  WriteText(dir_ / "HKEY_CURRENT_USER.reg", damaged);
+  const std::string expected =
+      "The registry file \"" + (dir_ / "HKEY_CURRENT_USER.reg") + "\" is damaged at line 4: unknown escape \\q";
+
+  EXPECT_THROW(
+      {
+        try {
+          registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
+        } catch (const Error& e) {
+          EXPECT_EQ(e.what(), expected);
+          throw;
+        }
+      },
+      Error);
+  // A handle opened before the damage fails on its next read and write as well.
+  HiveRegistry before(Locations(true));
+  WriteText(dir_ / "HKEY_CURRENT_USER.reg", "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software]\n");
+  auto key = before.Open(RootKey::HKEY_CURRENT_USER, "Software", false);
+  ASSERT_NE(key, nullptr);
+  WriteText(dir_ / "HKEY_CURRENT_USER.reg", damaged);
+  EXPECT_THROW(key->Read("Version"), Error);
+  EXPECT_THROW(key->Write("Version", RegValue::String("x")), Error);
+  EXPECT_THROW(key->Delete("Version"), Error);
+
+  EXPECT_EQ(ReadText(dir_ / "HKEY_CURRENT_USER.reg"), damaged);
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
+    EXPECT_TRUE(entry.path().filename() == "HKEY_CURRENT_USER.reg" || entry.path().extension() == ".lock")
+        << entry.path();
+}
+
+TEST_F(HiveRegistryTest, AnUnwritableFolderRefusesTheWrite) {
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", true);
+  ASSERT_TRUE(key->Write("Kept", RegValue::Dword(1)));
+  {
+    test::WriteDeniedFolder denied(dir_.Path());
+    EXPECT_FALSE(key->Write("New", RegValue::Dword(2)));
+    EXPECT_EQ(key->Read("Kept")->AsDword(), 1u);
+  }
+  EXPECT_FALSE(key->Read("New").has_value());
+}
+
+TEST_F(HiveRegistryTest, WithoutMachineRightsSoftwareIsVirtualizedAndTheRestRefused) {
+  WriteText(dir_ / "HKEY_LOCAL_MACHINE.reg",
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Norvane]\n\"NvSetInfo\"=hex:01\n\"Installed\"=\"yes\"\n\n"
+            "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management]\n");
+  const std::string machineBefore = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg");
+  HiveRegistry user(Locations(false));
+
+  auto settings = user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{1}) << "the machine's value until the user writes";
+  ASSERT_TRUE(settings->Write("NvSetInfo", RegValue::Binary({2})));
+  EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{2}) << "reads prefer the virtual store";
+  EXPECT_EQ(Load("VirtualStore/HKEY_LOCAL_MACHINE.reg").FindValue("Software\\Norvane", "NvSetInfo")->data,
+            std::vector<uint8_t>{2});
+  EXPECT_FALSE(settings->Delete("Installed")) << "the machine's value stays visible";
+  EXPECT_NE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\New\\Key", true), nullptr);
+
+  auto paging = user.Open(RootKey::HKEY_LOCAL_MACHINE,
+                          "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", false);
+  ASSERT_NE(paging, nullptr);
+  EXPECT_FALSE(paging->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", REG_MULTI_SZ)));
+  EXPECT_EQ(user.Open(RootKey::HKEY_LOCAL_MACHINE, "SYSTEM\\Missing", true), nullptr);
+  EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), machineBefore);
+}
+
+TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
+  const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  ASSERT_TRUE(run->Write("Other Program", RegValue::String("/usr/bin/other")));
+  EXPECT_FALSE(std::filesystem::exists(entry)) << "only the program's own value has an entry";
+
+  ASSERT_TRUE(run->Write("velqor norvane", RegValue::String("/opt/Velqor Norvane/norvane")));
+  ASSERT_TRUE(std::filesystem::exists(entry));
+  EXPECT_NE(ReadText(entry).find("\nExec=\"/opt/Velqor Norvane/norvane\"\n"), std::string::npos) << ReadText(entry);
+  EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
+
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane", REG_DWORD)));
+  EXPECT_FALSE(std::filesystem::exists(entry)) << "a value that cannot start a program has no entry";
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
+  ASSERT_TRUE(run->Delete("Velqor Norvane"));
+  EXPECT_FALSE(std::filesystem::exists(entry));
+
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
+  EXPECT_EQ(registry_.DeleteKey(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft"), HiveRegistry::KeyDeletion::Deleted);
+  EXPECT_FALSE(std::filesystem::exists(entry)) << "deleting a key above Run removes the entry too";
+}
+
+TEST_F(HiveRegistryTest, AVirtualizedRunValueStartsTheProgramForThisUserOnly) {
+  HiveRegistry user(Locations(false));
+  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "home-autostart/velqor-norvane.desktop"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "etc-autostart/velqor-norvane.desktop"));
+  ASSERT_TRUE(run->Delete("Velqor Norvane"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "home-autostart/velqor-norvane.desktop"));
+}
+
+TEST(AutostartEntry, ExecQuotesTheProgramAsOneArgument) {
+  struct Case {
+    const char* program;
+    const char* exec;
+  } cases[] = {
+      {"/usr/bin/norvane", "\"/usr/bin/norvane\""},
+      {"/opt/a b/norvane", "\"/opt/a b/norvane\""},
+      {"/opt/say \"x\"/n", "\"/opt/say \\\\\"x\\\\\"/n\""},
+      {"/opt/$HOME`x`/n", "\"/opt/\\\\$HOME\\\\`x\\\\`/n\""},
+      {"/opt/back\\slash", "\"/opt/back\\\\\\\\slash\""},
+      {"/opt/100%/n", "\"/opt/100%%/n\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(QuoteExecArgument(c.program), c.exec) << c.program;
+  test::TempFolder dir;
+  const AutostartFolder folder(dir.Path().string());
+  for (const auto& c : cases) {
+    ASSERT_TRUE(folder.Set(c.program));
+    EXPECT_EQ(std::system(("desktop-file-validate '" + folder.EntryPath() + "'").c_str()), 0) << c.program;
+  }
+  for (const char* unfit : {"", "/opt/a\nb", "/opt/\xff"}) EXPECT_FALSE(folder.Set(unfit)) << unfit;
+}
+
+}  // namespace
+}  // namespace nv

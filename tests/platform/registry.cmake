@@ -1,0 +1,2 @@
+norvane_test(hive_text_test SOURCES hive_text_test.cpp DEPS norvane_linux_registry)
+norvane_test(hive_registry_test SOURCES hive_registry_test.cpp DEPS norvane_linux_registry cap)
