@@ -9,21 +9,21 @@
 
 namespace nv::test {
 
-// Global hot keys as the system keeps them: a combination can be held once, by one id; those
-// listed in `takenElsewhere` belong to another program.
+// Global hot keys as the system keeps them: a combination can be held once; those listed in
+// `takenElsewhere` belong to another program. Releasing an id drops every combination under it.
 class FakeHotKeys : public HotKeys {
  public:
   using Combination = std::pair<uint32_t, uint32_t>;  // modifiers, virtual key
-  std::map<int, Combination> registered;
+  std::multimap<int, Combination> registered;
   std::set<Combination> takenElsewhere;
   std::vector<int> unregisterCalls;
 
   bool RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override {
     const Combination wanted{modifiers, virtualKey};
-    if (takenElsewhere.count(wanted) || registered.count(id)) return false;
+    if (takenElsewhere.count(wanted)) return false;
     for (const auto& [other, combination] : registered)
       if (combination == wanted) return false;
-    registered[id] = wanted;
+    registered.emplace(id, wanted);
     return true;
   }
   void UnregisterHotKey(int id) override {

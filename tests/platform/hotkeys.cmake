@@ -1,0 +1,6 @@
+# Grabs against a real X server (Xvfb under scripts/test), and the refusal without one.
+norvane_test(test_hotkeys_x11 SOURCES ${CMAKE_CURRENT_LIST_DIR}/hotkeys_x11_test.cpp
+  DEPS norvane_linux_hotkeys PkgConfig::XCB_HOTKEYS LABELS x11)
+norvane_test(test_hotkeys_offscreen SOURCES ${CMAKE_CURRENT_LIST_DIR}/hotkeys_offscreen_test.cpp
+  DEPS norvane_linux_hotkeys)
+set_tests_properties(test_hotkeys_offscreen PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)

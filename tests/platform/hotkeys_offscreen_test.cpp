@@ -1,0 +1,18 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include "platform/linux/x11_hotkeys.h"
+
+TEST(X11HotKeys, WithoutAnX11ConnectionEveryRegistrationFails) {
+  int argc = 1;
+  char name[] = "test";
+  char* argv[] = {name, nullptr};
+  QGuiApplication app(argc, argv);
+  ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
+
+  nv::X11HotKeys hotKeys;
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1331, nv::MOD_ALT | nv::MOD_SHIFT, 'A'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, nv::MOD_CONTROL, 'Q'));
+  hotKeys.UnregisterHotKey(1331);  // harmless
+}
