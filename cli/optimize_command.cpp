@@ -1,0 +1,44 @@
+#include "cli/optimize_command.h"
+
+#include <string>
+
+#include "engine/overall_optimization.h"
+#include "platform/linux/linux_memory.h"
+#include "platform/linux/linux_processes.h"
+
+namespace nv::cli {
+
+namespace {
+
+// A terminal has no gauge to show.
+class NoGauge : public ProgressGauge {
+ public:
+  void Start(uint64_t) override {}
+  void Restart() override {}
+  void Advance() override {}
+  void Hide() override {}
+};
+
+// The level as one digit from 1 to 5, or 0.
+int ParseLevel(const std::string& text) {
+  return text.size() == 1 && text[0] >= '1' && text[0] <= '5' ? text[0] - '0' : 0;
+}
+
+}  // namespace
+
+void OptimizeAndReport(Memory& memory, Processes& processes, int level, std::ostream& out, std::ostream& err) {
+  MemoryTweak tweak(memory, [&err](const std::string& message) { err << message << '\n'; });
+  NoGauge gauge;
+  WriteReportLines(RunOverallOptimization(memory, processes, tweak, level, gauge), out);
+}
+
+int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
+  const int level = args.size() == 1 ? ParseLevel(args[0]) : 0;
+  if (level == 0) return Usage(err, "optimize LEVEL   (LEVEL 1 to 5)");
+  LinuxMemory memory;
+  LinuxProcesses processes;
+  OptimizeAndReport(memory, processes, level, out, err);
+  return 0;
+}
+
+}  // namespace nv::cli

@@ -1,0 +1,97 @@
+#include "cli/optimize_command.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/memory_tweak.h"
+#include "fakes/fake_gauge.h"
+#include "fakes/fake_memory.h"
+#include "fakes/fake_processes.h"
+#include "platform/linux/linux_memory.h"
+#include "platform/linux/linux_processes.h"
+
+namespace nv::cli {
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(OptimizeCommand, RejectsAnythingButOneLevelFromOneToFive) {
+  for (const Arguments& args : {Arguments{}, Arguments{"0"}, Arguments{"6"}, Arguments{"-1"}, Arguments{"1.5"},
+                                Arguments{"12"}, Arguments{"one"}, Arguments{"1", "2"}}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(OptimizeCommand(args, out, err), kUsageExit) << args.size();
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_EQ(err.str().rfind("usage: norvane-cli optimize LEVEL", 0), 0u) << err.str();
+  }
+}
+
+TEST(OptimizeCommand, RefusedPassesGoToStderrAndTheReportStillFollows) {
+  test::FakeMemory memory;
+  memory.status = test::FakeMemory::StatusMB(2048, 300, 4096, 1000);
+  memory.refuseCommits = true;
+  test::FakeProcesses processes;
+  processes.Add(1, "init");
+  std::ostringstream out, err;
+
+  OptimizeAndReport(memory, processes, 4, out, err);
+
+  EXPECT_EQ(Lines(err.str()), std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
+  EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{"Available physical memory before optimizing:300 MB",
+                                                         "Available physical memory after optimizing:300 MB",
+                                                         "Released physical memory after optimizing:0 MB"}));
+  EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{1});
+}
+
+// The real system: /proc, mmap within the commit headroom, process_madvise.
+TEST(OptimizeOnThisMachine, LevelOneReportsPlausibleFigures) {
+  LinuxMemory memory;
+  LinuxProcesses processes;
+  const uint64_t totalMB = memory.GlobalMemoryStatusEx().ullTotalPhys >> 20;
+  ASSERT_GT(totalMB, 0u);
+  std::ostringstream out, err;
+
+  OptimizeAndReport(memory, processes, 1, out, err);
+
+  const auto lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 3u) << out.str();
+  const std::regex line(R"(Available physical memory (before|after) optimizing:(\d+) MB)");
+  std::smatch before, after, released;
+  ASSERT_TRUE(std::regex_match(lines[0], before, line) && before[1] == "before") << lines[0];
+  ASSERT_TRUE(std::regex_match(lines[1], after, line) && after[1] == "after") << lines[1];
+  ASSERT_TRUE(std::regex_match(lines[2], released, std::regex(R"(Released physical memory after optimizing:(\d+) MB)")))
+      << lines[2];
+  const uint64_t b = std::stoull(before[2]), a = std::stoull(after[2]), r = std::stoull(released[1]);
+  EXPECT_GT(b, 0u);
+  EXPECT_LE(b, totalMB);
+  EXPECT_LE(a, totalMB);
+  // Whole megabytes of each figure: the difference of the rounded figures may be one off.
+  EXPECT_LE(r, a > b ? a - b + 1 : 1);
+  EXPECT_GE(r + 1, a > b ? a - b : 0);
+}
+
+TEST(OptimizeOnThisMachine, BlockBeyondTheCommitHeadroomIsRefusedWithTheMessage) {
+  LinuxMemory memory;
+  // More than memory and swap together: never backed, so it must not be handed out.
+  const uint64_t tooLarge = memory.GlobalMemoryStatusEx().ullTotalPageFile + (uint64_t{1} << 30);
+  std::vector<std::string> messages;
+  MemoryTweak tweak(memory, [&](const std::string& m) { messages.push_back(m); });
+  test::FakeGauge gauge;
+
+  tweak.TweakWholeRam(tooLarge, gauge);
+
+  EXPECT_EQ(messages, std::vector<std::string>{MemoryTweak::kOutOfMemoryMessage});
+  EXPECT_FALSE(gauge.visible);
+  EXPECT_EQ(memory.Commit(tooLarge), nullptr);
+}
+
+}  // namespace
+}  // namespace nv::cli
