@@ -34,12 +34,12 @@ SettingsStore::SettingsStore(Registry& registry, std::string executablePath)
 StoredSettings SettingsStore::Load(bool useDefaults) {
   StoredSettings stored;
   {
-    auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKeyPath, true);
+    auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
     useDefaults = useDefaults || !key;
     if (!useDefaults) {
-      if (auto value = key->Read(kSettingsValueName)) {
+      if (auto value = key->Read(kSettingsValue)) {
         if (!IsAcceptedRecordValue(*value))
-          throw Error(FormatMessage("Invalid data type for '%s'", kSettingsValueName));
+          throw Error(FormatMessage("Invalid data type for '%s'", kSettingsValue));
         stored.record = SetInfoFromStoredBytes(value->data);
       }
     }
@@ -48,31 +48,31 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     stored.autoStart = true;
     return stored;
   }
-  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true)) {
-    const auto entry = run->Read(kAutostartValueName);
+  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKey, true)) {
+    const auto entry = run->Read(kAutostartValue);
     stored.autoStart = entry && NamesThisExecutable(*entry);
   }
   return stored;
 }
 
 bool SettingsStore::SaveRecord(const TSetInfo& record) {
-  auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKeyPath, true);
+  auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
   if (!key) return false;
   const auto bytes = SerializeSetInfo(record);
-  if (!key->Write(kSettingsValueName, RegValue::Binary({bytes.begin(), bytes.end()})))
-    throw WriteFailed(kSettingsValueName);
+  if (!key->Write(kSettingsValue, RegValue::Binary({bytes.begin(), bytes.end()})))
+    throw WriteFailed(kSettingsValue);
   return true;
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true);
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKey, true);
   if (enabled) {
-    if (!run || !run->Write(kAutostartValueName, RegValue::String(executablePath_)))
-      throw WriteFailed(kAutostartValueName);
+    if (!run || !run->Write(kAutostartValue, RegValue::String(executablePath_)))
+      throw WriteFailed(kAutostartValue);
     return;
   }
   // A Run key that cannot be opened holds no entry that could start the program.
-  if (run && !run->Delete(kAutostartValueName)) throw WriteFailed(kAutostartValueName);
+  if (run && !run->Delete(kAutostartValue)) throw WriteFailed(kAutostartValue);
 }
 
 bool SettingsStore::NamesThisExecutable(const RegValue& value) const {

@@ -6,11 +6,6 @@
 
 namespace nv {
 
-inline constexpr char kSettingsKeyPath[] = "Software\\Norvane";
-inline constexpr char kSettingsValueName[] = "NvSetInfo";
-inline constexpr char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr char kAutostartValueName[] = "Velqor Norvane";
-
 // Shown when the settings key can be neither opened nor created, so that a save is never
 // silently lost.
 inline constexpr char kSettingsNotSavedMessage[] =
@@ -27,6 +22,11 @@ struct StoredSettings {
 // HKEY_LOCAL_MACHINE. Each key is opened (created when missing) and closed within one call.
 class SettingsStore {
  public:
+  static constexpr char kSettingsKey[] = "Software\\Norvane";
+  static constexpr char kSettingsValue[] = "NvSetInfo";
+  static constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  static constexpr char kAutostartValue[] = "Velqor Norvane";
+
   SettingsStore(Registry& registry, std::string executablePath);
 
   // The stored settings, or the defaults (with autostart wanted) when `useDefaults` is set or

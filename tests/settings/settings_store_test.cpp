@@ -17,9 +17,9 @@ class SettingsStoreTest : public ::testing::Test {
   FakeRegistry registry;
   SettingsStore store{registry, kExe};
 
-  void StoreRecord(RegValue value) { registry.Set(HKLM, kSettingsKeyPath, kSettingsValueName, std::move(value)); }
-  void StoreRun(RegValue value) { registry.Set(HKLM, kRunKeyPath, kAutostartValueName, std::move(value)); }
-  const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
+  void StoreRecord(RegValue value) { registry.Set(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, std::move(value)); }
+  void StoreRun(RegValue value) { registry.Set(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue, std::move(value)); }
+  const RegValue* Run() const { return registry.Get(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
   std::string LoadError() {
     try {
       store.Load(false);
@@ -34,8 +34,8 @@ TEST_F(SettingsStoreTest, FirstRunCreatesBothKeysAndGivesDefaultsWithoutAutostar
   const auto stored = store.Load(false);
   EXPECT_EQ(stored.record, TSetInfo{});
   EXPECT_FALSE(stored.autoStart);
-  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, kSettingsKeyPath)));
-  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, kRunKeyPath)));
+  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey)));
+  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey)));
   EXPECT_EQ(registry.writes, 0);
 }
 
@@ -75,7 +75,7 @@ TEST_F(SettingsStoreTest, DefaultsOrAnUnavailableKeyWantAutostart) {
   EXPECT_EQ(defaults.record, TSetInfo{});
   EXPECT_TRUE(defaults.autoStart);
 
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kSettingsKeyPath));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
   const auto unavailable = store.Load(false);
   EXPECT_EQ(unavailable.record, TSetInfo{});
   EXPECT_TRUE(unavailable.autoStart);
@@ -100,9 +100,9 @@ TEST_F(SettingsStoreTest, AutostartEntryCountsOnlyWhenItNamesThisExecutable) {
     StoreRun(c.value);
     EXPECT_EQ(store.Load(false).autoStart, c.counts) << c.what;
   }
-  registry.keys.erase(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  registry.keys.erase(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
   EXPECT_FALSE(store.Load(false).autoStart) << "no entry";
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
   EXPECT_FALSE(store.Load(false).autoStart) << "Run key unavailable";
 }
 
@@ -111,7 +111,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecordAsBinary) {
   record.EmptyClipboard = true;
   record.HotKeys[3] = {true, 1334, 2, 'Q'};
   ASSERT_TRUE(store.SaveRecord(record));
-  const auto* value = registry.Get(HKLM, kSettingsKeyPath, kSettingsValueName);
+  const auto* value = registry.Get(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->type, REG_BINARY);
   const auto bytes = SerializeSetInfo(record);
@@ -120,7 +120,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecordAsBinary) {
 }
 
 TEST_F(SettingsStoreTest, SaveWithoutASettingsKeyWritesNothing) {
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kSettingsKeyPath));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
   EXPECT_FALSE(store.SaveRecord(TSetInfo{}));
   EXPECT_EQ(registry.writes, 0);
 }
@@ -138,7 +138,7 @@ TEST_F(SettingsStoreTest, AutostartIsWrittenWithTheExactPathOrRemoved) {
 }
 
 TEST_F(SettingsStoreTest, RefusedWritesNameTheirValue) {
-  registry.refusedWrites.insert(FakeRegistry::Fold(kSettingsValueName));
+  registry.refusedWrites.insert(FakeRegistry::Fold(SettingsStore::kSettingsValue));
   try {
     store.SaveRecord(TSetInfo{});
     FAIL() << "no error";
@@ -146,7 +146,7 @@ TEST_F(SettingsStoreTest, RefusedWritesNameTheirValue) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'NvSetInfo'");
   }
 
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
   try {
     store.SaveAutostart(true);
     FAIL() << "no error";
