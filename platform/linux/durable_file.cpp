@@ -40,11 +40,6 @@ class Descriptor {
   int fd_;
 };
 
-void SyncDirectory(const std::string& dir) {
-  Descriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Get() < 0 || ::fsync(fd.Get()) != 0) ThrowErrno(dir);
-}
-
 void WriteAll(int fd, std::string_view content, const std::string& what) {
   while (!content.empty()) {
     const ssize_t n = ::write(fd, content.data(), content.size());
@@ -57,6 +52,11 @@ void WriteAll(int fd, std::string_view content, const std::string& what) {
 }
 
 }  // namespace
+
+void SyncDirectory(const std::string& dir) {
+  Descriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0 || ::fsync(fd.Get()) != 0) ThrowErrno(dir);
+}
 
 std::string ParentDirectory(const std::string& path) {
   const auto slash = path.rfind('/');

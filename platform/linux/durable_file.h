@@ -23,6 +23,9 @@ void WriteFileAtomically(const std::string& path, std::string_view content, mode
 // Removes the file and flushes its folder; a missing file is no error.
 void RemoveFileDurably(const std::string& path);
 
+// Flushes the folder's entries (a rename or a new link in it) to disk.
+void SyncDirectory(const std::string& dir);
+
 // Temporary files left behind by writers that were killed. Only call while holding the
 // lock that every writer of `path` takes.
 void RemoveStaleTemporaries(const std::string& path);

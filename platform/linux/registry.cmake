@@ -8,4 +8,5 @@ norvane_library(norvane_linux_registry
     autostart_entry.cpp
     hive_registry.cpp
     hive_environment.cpp
+    swap_file_configuration.cpp
   DEPS norvane_platform)

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+#include "platform/paging.h"
+
+namespace nv {
+
+// Lets the system manage a swap file on the root file system from the next boot on: a
+// systemd unit that sizes, creates, formats and enables the file, enabled for the
+// multi-user target. Everything is written beneath `systemRoot` ("/" on a real system).
+class SwapFileConfiguration : public PagingConfiguration {
+ public:
+  static constexpr const char* kUnitName = "norvane-swapfile.service";
+  static constexpr const char* kSwapFile = "/norvane.swap";
+
+  explicit SwapFileConfiguration(std::string systemRoot);
+  bool SetSystemManaged(std::string& error) override;
+
+  // The unit file's text.
+  static std::string UnitText();
+
+ private:
+  std::string root_;
+};
+
+// "/" or NORVANE_SYSTEM_ROOT when set.
+std::string SystemRootFromEnvironment();
+
+}  // namespace nv
