@@ -4,7 +4,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
-#include <sys/pidfd.h>
+#include <sys/syscall.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -38,9 +38,12 @@ bool RaiseDescriptorLimit() {
   return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
+// Called directly: glibc 2.36 declares pidfd_open without C linkage for C++.
+int PidfdOpen(uint32_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u)); }
+
 int OpenPidfd(uint32_t pid) {
-  int fd = ::pidfd_open(static_cast<pid_t>(pid), 0);
-  if (fd < 0 && errno == EMFILE && RaiseDescriptorLimit()) fd = ::pidfd_open(static_cast<pid_t>(pid), 0);
+  int fd = PidfdOpen(pid);
+  if (fd < 0 && errno == EMFILE && RaiseDescriptorLimit()) fd = PidfdOpen(pid);
   return fd;
 }
 

@@ -1,0 +1,174 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/capability.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "engine/process_list.h"
+#include "platform/linux/linux_processes.h"
+#include "platform/linux/proc_stat_parser.h"
+
+namespace nv {
+namespace {
+
+using test::ChildProcess;
+
+constexpr uint64_t kMappedBytes = uint64_t{256} << 20;
+
+bool MayTrimOthers() {
+  cap_t caps = cap_get_proc();
+  cap_flag_value_t value = CAP_CLEAR;
+  const cap_value_t nice = CAP_SYS_NICE;
+  cap_get_flag(caps, nice, CAP_EFFECTIVE, &value);
+  cap_free(caps);
+  return value == CAP_SET;
+}
+
+// One kilobyte figure of /proc/PID/status, such as RssFile.
+uint64_t StatusKilobytes(pid_t pid, const std::string& key) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  uint64_t kilobytes = 0;
+  while (std::getline(status, line))
+    if (KilobytesField(line, key, kilobytes)) return kilobytes;
+  return 0;
+}
+
+TEST(LiveProcesses, OpensItselfFullyAndDescribesItself) {
+  LinuxProcesses processes;
+  ProcessHandle self = processes.Open(static_cast<uint32_t>(::getpid()));
+  ASSERT_EQ(self.access, ProcessAccess::Full);
+  EXPECT_EQ(processes.ModulePath(self), std::filesystem::read_symlink("/proc/self/exe").string());
+  ProcessCounters counters;
+  ASSERT_TRUE(processes.Counters(self, counters));
+  EXPECT_GT(counters.WorkingSetSize, 0u);
+  EXPECT_GE(counters.PeakWorkingSetSize, counters.WorkingSetSize);
+  EXPECT_GT(counters.PageFaultCount, 0u);
+  processes.Close(self);
+  EXPECT_FALSE(self.valid());
+  EXPECT_EQ(self.native, -1);
+}
+
+TEST(LiveProcesses, KernelThreadIsReadOnlyAndAGoneProcessCannotBeOpened) {
+  LinuxProcesses processes;
+  // kthreadd has no memory to trim and no executable.
+  ProcessHandle kernelThread = processes.Open(2);
+  EXPECT_EQ(kernelThread.access, ProcessAccess::QueryOnly);
+  EXPECT_EQ(processes.ModulePath(kernelThread), "");
+  ProcessCounters counters;
+  EXPECT_TRUE(processes.Counters(kernelThread, counters));
+  EXPECT_EQ(counters.WorkingSetSize, 0u);
+  processes.Close(kernelThread);
+
+  pid_t gone;
+  {
+    ChildProcess child({"/bin/true"});
+    gone = child.pid();
+    child.Wait();
+  }
+  ProcessHandle handle = processes.Open(static_cast<uint32_t>(gone));
+  EXPECT_FALSE(handle.valid());
+  EXPECT_EQ(processes.ModulePath(handle), "");
+  EXPECT_FALSE(processes.Counters(handle, counters));
+  processes.Trim(handle);  // ignored
+}
+
+TEST(LiveProcesses, TrimSelfReturnsFreedHeapToTheSystem) {
+  // Small blocks come from the heap, not from mappings of their own; free all but the last so
+  // that the top of the heap cannot shrink by itself.
+  std::vector<char*> blocks;
+  for (int i = 0; i < 200000; ++i) {
+    blocks.push_back(static_cast<char*>(std::malloc(512)));
+    blocks.back()[0] = 1;
+    for (int offset = 0; offset < 512; offset += 64) blocks.back()[offset] = 1;
+  }
+  for (size_t i = 0; i + 1 < blocks.size(); ++i) std::free(blocks[i]);
+  const uint64_t before = StatusKilobytes(::getpid(), "RssAnon");
+  LinuxProcesses processes;
+  processes.TrimSelf();
+  const uint64_t after = StatusKilobytes(::getpid(), "RssAnon");
+  std::free(blocks.back());
+  EXPECT_LT(after + 50 * 1024, before) << "RssAnon " << before << " kB -> " << after << " kB";
+}
+
+// A child that maps and touches 256 MiB of a file on a disk-backed file system.
+class LiveTrim : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    path_ = std::string(NV_SCRATCH_DIR) + "/trim_target.bin";
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    std::vector<char> chunk(1 << 20);
+    for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(i * 31);
+    for (uint64_t written = 0; written < kMappedBytes; written += chunk.size())
+      ASSERT_EQ(::write(fd, chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+    // Dirty page cache is not reclaimed by a page-out; the file must be on disk first.
+    ASSERT_EQ(::fsync(fd), 0);
+    ::close(fd);
+  }
+  static void TearDownTestSuite() { std::filesystem::remove(path_); }
+
+  void SetUp() override {
+    child_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{NV_HELPER, "map", path_, std::to_string(kMappedBytes)});
+    ASSERT_EQ(child_->ReadLine(), "ready");
+    ASSERT_GE(StatusKilobytes(child_->pid(), "RssFile"), kMappedBytes / 1024);
+  }
+
+  // The child's entry, checked for what the snapshot must say of it.
+  const TProcess& ChildEntry(const TProcessList& list) {
+    const TProcess* found = nullptr;
+    for (const auto& process : list)
+      if (process.ProcessID == static_cast<uint32_t>(child_->pid())) found = &process;
+    EXPECT_NE(found, nullptr);
+    if (found == nullptr) return list.front();
+    const std::string helper = std::filesystem::canonical(NV_HELPER).string();
+    EXPECT_EQ(found->ExeName, std::filesystem::path(helper).filename().string());
+    EXPECT_EQ(found->ExePath, helper);
+    EXPECT_EQ(found->ParentProcessID, static_cast<uint32_t>(::getpid()));
+    EXPECT_GE(found->WorkingSetSize, kMappedBytes);
+    EXPECT_GE(found->PeakWorkingSetSize, found->WorkingSetSize);
+    EXPECT_GT(found->PageFaultCount, 0u);
+    return *found;
+  }
+
+  static std::string path_;
+  std::unique_ptr<ChildProcess> child_;
+};
+
+std::string LiveTrim::path_;
+
+TEST_F(LiveTrim, OneTrimPassPagesOutTheMappedFile) {
+  if (!MayTrimOthers()) GTEST_SKIP() << "trimming another process needs CAP_SYS_NICE";
+  LinuxProcesses processes;
+  TProcessList list;
+  SnapshotProcesses(processes, list);
+  EXPECT_EQ(ChildEntry(list).Handle.access, ProcessAccess::Full);
+  const uint64_t before = StatusKilobytes(child_->pid(), "RssFile");
+  TrimProcessList(processes, list);
+  CloseProcessHandles(processes, list);
+  const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
+  EXPECT_LE(after * 10, before) << "RssFile " << before << " kB -> " << after << " kB";
+}
+
+TEST_F(LiveTrim, WithoutCapSysNiceTheProcessIsListedButKeepsItsWorkingSet) {
+  if (MayTrimOthers()) GTEST_SKIP() << "runs under setpriv without CAP_SYS_NICE";
+  LinuxProcesses processes;
+  TProcessList list;
+  SnapshotProcesses(processes, list);
+  EXPECT_EQ(ChildEntry(list).Handle.access, ProcessAccess::QueryOnly);
+  const uint64_t before = StatusKilobytes(child_->pid(), "RssFile");
+  TrimProcessList(processes, list);
+  CloseProcessHandles(processes, list);
+  const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
+  EXPECT_GE(after * 100, before * 99) << "RssFile " << before << " kB -> " << after << " kB";
+}
+
+}  // namespace
+}  // namespace nv

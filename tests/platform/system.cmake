@@ -1,0 +1,26 @@
+# The Linux memory, process, CPU, single-instance and privilege services.
+add_executable(system_test_helper system_test_helper.cpp)
+target_link_libraries(system_test_helper PRIVATE norvane_linux_system)
+norvane_warnings(system_test_helper)
+
+norvane_test(linux_system_test
+  SOURCES
+    proc_file_test.cpp
+    proc_walk_test.cpp
+    memory_test.cpp
+    cpu_counters_test.cpp
+    page_out_test.cpp
+    instance_event_test.cpp
+    privileges_test.cpp
+    live_processes_test.cpp
+  DEPS norvane_linux_system norvane_engine)
+add_dependencies(linux_system_test system_test_helper)
+target_compile_definitions(linux_system_test PRIVATE
+  NV_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+  NV_HELPER="$<TARGET_FILE:system_test_helper>"
+  NV_SCRATCH_DIR="${CMAKE_CURRENT_BINARY_DIR}")
+
+# The same process without CAP_SYS_NICE: it may read other processes but not trim them.
+add_test(NAME linux_system_without_sys_nice
+  COMMAND setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice
+          $<TARGET_FILE:linux_system_test> --gtest_filter=LiveTrim.*:DebugPrivilege.*:LiveProcesses.*)
