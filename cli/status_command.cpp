@@ -1,0 +1,37 @@
+#include "cli/status_command.h"
+
+#include <chrono>
+#include <thread>
+
+#include "monitor/cpu_usage.h"
+#include "monitor/status_texts.h"
+#include "platform/linux/linux_cpu.h"
+#include "platform/linux/linux_memory.h"
+
+namespace nv::cli {
+
+void WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out) {
+  const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
+  out << StatusLineMemoryText(status) << '\n'
+      << TrayTooltipText(status) << '\n'
+      << "TotalPhys " << status.ullTotalPhys << '\n'
+      << "AvailPhys " << status.ullAvailPhys << '\n'
+      << "TotalPageFile " << status.ullTotalPageFile << '\n'
+      << "AvailPageFile " << status.ullAvailPageFile << '\n'
+      << "TotalVirtual " << status.ullTotalVirtual << '\n'
+      << "AvailVirtual " << status.ullAvailVirtual << '\n';
+  CpuUsageSampler sampler(cpu);
+  sampler.SampleNtCpuUsage();
+  wait();
+  out << "CpuUsage " << sampler.SampleNtCpuUsage() << '\n';
+}
+
+int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
+  if (!args.empty()) return Usage(err, "status");
+  LinuxMemory memory;
+  LinuxCpu cpu;
+  WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out);
+  return 0;
+}
+
+}  // namespace nv::cli

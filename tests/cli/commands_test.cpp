@@ -1,0 +1,101 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/command.h"
+#include "cli/processes_command.h"
+#include "cli/status_command.h"
+#include "cli/trim_command.h"
+#include "fakes/fake_cpu.h"
+#include "fakes/fake_memory.h"
+#include "fakes/fake_processes.h"
+
+namespace nv::cli {
+namespace {
+
+using test::FakeCpu;
+using test::FakeMemory;
+using test::FakeProcesses;
+using testing::ElementsAre;
+
+TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
+  FakeMemory memory;
+  memory.status = FakeMemory::StatusMB(512, 200, 1200, 900, 4096, 4000);
+  FakeCpu cpu;
+  cpu.Push(4, 1'000'000'000, 400'000'000);
+  cpu.Push(4, 1'010'000'000, 430'000'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
+  int waits = 0;
+  std::ostringstream out;
+  WriteStatus(memory, cpu, [&] { ++waits; }, out);
+  EXPECT_EQ(out.str(),
+            "PM:204800K/524288K PF:921600K/1228800K \n"
+            "200 MB free of 512 MB physical memory\n"
+            "TotalPhys 536870912\n"
+            "AvailPhys 209715200\n"
+            "TotalPageFile 1258291200\n"
+            "AvailPageFile 943718400\n"
+            "TotalVirtual 4294967296\n"
+            "AvailVirtual 4194304000\n"
+            "CpuUsage 26\n");
+  EXPECT_EQ(waits, 1);
+  EXPECT_EQ(memory.statusCalls, 1);
+}
+
+TEST(ProcessesCommand, CaptionsThenOneTabSeparatedRowPerProcessAndEveryHandleClosed) {
+  FakeProcesses processes;
+  auto& idle = processes.Add(0, "idle", ProcessAccess::None);
+  idle.basePriority = 0;
+  auto& shell = processes.Add(77, "bash", ProcessAccess::Full, "/usr/bin/bash");
+  shell.parent = 1;
+  shell.counters = {12, 8192, 4096};
+  processes.Add(666, "evil\tname\nPID", ProcessAccess::QueryOnly, "/tmp/x\ny");
+  std::ostringstream out;
+  WriteProcesses(processes, out);
+  EXPECT_EQ(out.str(),
+            "Process name\tPID\tMem usage\tPeak mem usage\tPage error\tBase Priority\tParentPID\tExe file name\n"
+            "idle\t0\t16 K\t0 K\t0\tVacant\t0\t\n"
+            "bash\t77\t4 K\t8 K\t12\tStandard\t1\t/usr/bin/bash\n"
+            "evil?name?PID\t666\t0 K\t0 K\t0\tStandard\t0\t/tmp/x?y\n");
+  EXPECT_EQ(processes.OpenHandles(), 0u);
+  EXPECT_TRUE(processes.trimmed.empty()) << "listing trims nothing";
+}
+
+TEST(TrimCommand, TrimsEveryProcessBetweenTwoSnapshots) {
+  struct CountingMemory : FakeMemory {
+    MemoryStatusEx GlobalMemoryStatusEx() override {
+      status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * uint64_t{1048576};
+      return FakeMemory::GlobalMemoryStatusEx();
+    }
+  } memory;
+  FakeProcesses processes;
+  processes.Add(10, "a");
+  processes.Add(11, "b", ProcessAccess::QueryOnly);
+  std::ostringstream out;
+  TrimAndReport(memory, processes, out);
+  EXPECT_EQ(out.str(),
+            "Available physical memory before optimizing:120 MB\n"
+            "Available physical memory after optimizing:348 MB\n"
+            "Released physical memory after optimizing:228 MB\n");
+  EXPECT_THAT(processes.trimmed, ElementsAre(10u));
+  EXPECT_EQ(processes.OpenHandles(), 0u);
+  EXPECT_EQ(memory.statusCalls, 2);
+}
+
+TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
+  const struct {
+    CommandEntry run;
+    const char* usage;
+  } cases[] = {{StatusCommand, "usage: norvane-cli status\n"},
+               {ProcessesCommand, "usage: norvane-cli processes\n"},
+               {TrimCommand, "usage: norvane-cli trim\n"}};
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(c.run({"extra"}, out, err), kUsageExit);
+    EXPECT_EQ(err.str(), c.usage);
+    EXPECT_EQ(out.str(), "");
+  }
+}
+
+}  // namespace
+}  // namespace nv::cli
