@@ -1,0 +1,49 @@
+#include "shell/TShowLiveUpdateForm.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWindow>
+
+#include "shell/PublicFunctionUnit.h"
+#include "shell/widgets/TImageEx.h"
+
+TShowLiveUpdateForm::TShowLiveUpdateForm(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint) {
+  setObjectName(QStringLiteral("ShowLiveUpdateForm"));
+  setWindowTitle(QStringLiteral("Live Update"));
+  setFixedSize(368, 136);
+  QPalette background = palette();
+  background.setColor(QPalette::Window, QColor(253, 253, 253));
+  setPalette(background);
+  setAutoFillBackground(true);
+
+  Image1 = new TImageEx(this);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->move(8, 8);
+  LoadButtonPicture(Image1, QStringLiteral("LiveUpdate"));
+
+  Label1 = new QLabel(QStringLiteral("Checking the latest version, please wait..."), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  QFont georgia(QStringLiteral("Georgia"));
+  georgia.setBold(true);
+  georgia.setPixelSize(16);
+  Label1->setFont(georgia);
+  Label1->move(12, 96);
+  Label1->adjustSize();
+}
+
+void TShowLiveUpdateForm::ShowAndPaint() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen) move(screen->availableGeometry().center() - rect().center());
+  show();
+  // The window system maps the window asynchronously; wait briefly for it so that the paint
+  // reaches the screen. Input stays queued until the check is over.
+  QElapsedTimer waited;
+  waited.start();
+  while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 250)
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 25);
+  repaint();
+}
