@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,6 @@
 
 #include "platform/linux/meminfo.h"
 #include "platform/linux/page_out.h"
-#include "platform/linux/proc_process_reader.h"
 
 namespace nv {
 
@@ -57,21 +57,36 @@ LinuxProcesses::~LinuxProcesses() {
 }
 
 bool LinuxProcesses::Walk(std::vector<ProcessWalkEntry>& out) {
+  walked_.clear();
   if (procFd_ < 0 || ::lseek(procFd_, 0, SEEK_SET) != 0) return false;
   alignas(dirent64) char entries[32768];
-  const size_t before = out.size();
+  bool listed = false;
   for (;;) {
     const ssize_t got = ::getdents64(procFd_, entries, sizeof entries);
-    if (got < 0) return out.size() > before;
-    if (got == 0) return true;
+    if (got <= 0) {
+      listed = listed || got == 0;
+      break;
+    }
+    listed = true;
     for (ssize_t offset = 0; offset < got;) {
       const auto* entry = reinterpret_cast<const dirent64*>(entries + offset);
       offset += entry->d_reclen;
       if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
-      ProcessWalkEntry process;
-      if (ReadWalkEntry(procFd_, entry->d_name, process)) out.push_back(std::move(process));
+      ProcessWalkRecord record;
+      if (ReadWalkRecord(procFd_, entry->d_name, record)) walked_.push_back(std::move(record));
     }
   }
+  std::sort(walked_.begin(), walked_.end(),
+            [](const auto& a, const auto& b) { return a.entry.ProcessID < b.entry.ProcessID; });
+  out.reserve(out.size() + walked_.size());
+  for (const auto& record : walked_) out.push_back(record.entry);
+  return listed;
+}
+
+const ProcessWalkRecord* LinuxProcesses::WalkedRecord(uint32_t pid) const {
+  const auto found = std::lower_bound(walked_.begin(), walked_.end(), pid,
+                                      [](const auto& record, uint32_t wanted) { return record.entry.ProcessID < wanted; });
+  return found != walked_.end() && found->entry.ProcessID == pid ? &*found : nullptr;
 }
 
 ProcessHandle LinuxProcesses::Open(uint32_t pid) {
@@ -81,7 +96,7 @@ ProcessHandle LinuxProcesses::Open(uint32_t pid) {
   if (fd < 0) return handle;
   if (::process_madvise(fd, nullptr, 0, MADV_PAGEOUT, 0) == 0) {
     handle.access = ProcessAccess::Full;
-  } else if (CanReadProcess(procFd_, pid)) {
+  } else if (WalkedRecord(pid) != nullptr || CanReadProcess(procFd_, pid)) {
     handle.access = ProcessAccess::QueryOnly;
   } else {
     ::close(fd);
@@ -92,11 +107,18 @@ ProcessHandle LinuxProcesses::Open(uint32_t pid) {
 }
 
 std::string LinuxProcesses::ModulePath(const ProcessHandle& h) {
-  return h.valid() ? ReadExePath(procFd_, h.pid) : std::string();
+  if (!h.valid()) return {};
+  const ProcessWalkRecord* walked = WalkedRecord(h.pid);
+  return walked != nullptr ? walked->exePath : ReadExePath(procFd_, h.pid);
 }
 
 bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
-  return h.valid() && ReadProcessCounters(procFd_, h.pid, out);
+  if (!h.valid()) return false;
+  const ProcessWalkRecord* walked = WalkedRecord(h.pid);
+  if (walked == nullptr) return ReadProcessCounters(procFd_, h.pid, out);
+  if (!ReadWorkingSets(procFd_, h.pid, out)) return false;
+  out.PageFaultCount = walked->pageFaults;
+  return true;
 }
 
 bool LinuxProcesses::SwapCanTakePages() {

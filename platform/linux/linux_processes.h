@@ -5,12 +5,17 @@
 #include <vector>
 
 #include "platform/linux/proc_file.h"
+#include "platform/linux/proc_process_reader.h"
 #include "platform/processes.h"
 
 namespace nv {
 
 // The processes of /proc: a hand-written walk (getdents64 and openat on one directory
 // descriptor, a fixed buffer per file), pidfds as handles, and trimming by process_madvise.
+//
+// The walk keeps what it read of each process (page faults, exe path), so that the path and
+// counters asked for in the same snapshot are not read twice; the working sets are always
+// read afresh, and a pid the last walk did not see is read whole.
 class LinuxProcesses : public Processes {
  public:
   explicit LinuxProcesses(const std::string& procRoot = "/proc");
@@ -33,13 +38,16 @@ class LinuxProcesses : public Processes {
   void Close(ProcessHandle& h) override;
 
  private:
+  // The last walk's record of `pid`, or nullptr.
+  const ProcessWalkRecord* WalkedRecord(uint32_t pid) const;
   bool SwapCanTakePages();
   // Collects the ranges of `mapsPath` (relative to the /proc root) that a trim pages out.
   void CollectRanges(const char* mapsPath, bool withSwapBacked, bool privateOnly, bool withFileBacked);
 
   int procFd_ = -1;
   KeptOpenFile meminfo_;
-  std::vector<iovec> ranges_;  // reused by every trim
+  std::vector<ProcessWalkRecord> walked_;  // by ascending pid
+  std::vector<iovec> ranges_;              // reused by every trim
 };
 
 }  // namespace nv

@@ -43,7 +43,7 @@ constexpr size_t kStatBuffer = 1024;
 
 }  // namespace
 
-bool ReadWalkEntry(int procFd, std::string_view pidName, ProcessWalkEntry& out) {
+bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out) {
   if (!IsPidName(pidName)) return false;
   char stat[kStatBuffer];
   ProcessStat parsed;
@@ -51,31 +51,30 @@ bool ReadWalkEntry(int procFd, std::string_view pidName, ProcessWalkEntry& out) 
       !ParseProcessStat(stat, parsed))
     return false;
 
-  out.ProcessID = parsed.pid;
-  out.ParentProcessID = parsed.ppid;
-  out.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
+  ProcessWalkEntry& entry = out.entry;
+  entry.ProcessID = parsed.pid;
+  entry.ParentProcessID = parsed.ppid;
+  entry.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
+  out.pageFaults = parsed.minorFaults + parsed.majorFaults;
 
   char link[PATH_MAX];
   const ssize_t linkLength = ::readlinkat(procFd, EntryPath(pidName, "exe").text, link, sizeof link);
   if (linkLength > 0) {
-    out.ExeName = FileNameOf(std::string_view(link, static_cast<size_t>(linkLength)));
+    out.exePath.assign(link, static_cast<size_t>(linkLength));
+    entry.ExeName = FileNameOf(out.exePath);
     return true;
   }
+  out.exePath.clear();
   // No readable exe link (a kernel thread, or a process of another user): argv[0], then comm.
   char cmdline[PATH_MAX];
   const ssize_t cmdLength = ReadFileAt(procFd, EntryPath(pidName, "cmdline").text, cmdline, sizeof cmdline);
   const std::string_view argv0 = cmdLength > 0 ? std::string_view(cmdline) : std::string_view{};
   const std::string_view argv0Name = FileNameOf(argv0);
-  out.ExeName = argv0Name.empty() ? parsed.comm : argv0Name;
+  entry.ExeName = argv0Name.empty() ? parsed.comm : argv0Name;
   return true;
 }
 
-bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
-  char stat[kStatBuffer];
-  ProcessStat parsed;
-  if (ReadFileAt(procFd, EntryPath(pid, "stat").text, stat, sizeof stat) <= 0 || !ParseProcessStat(stat, parsed))
-    return false;
-
+bool ReadWorkingSets(int procFd, uint32_t pid, ProcessCounters& out) {
   const int fd = ::openat(procFd, EntryPath(pid, "status").text, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   char buffer[4096];
@@ -85,10 +84,20 @@ bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
   });
   ::close(fd);
   if (!read) return false;
-
-  out.PageFaultCount = parsed.minorFaults + parsed.majorFaults;
   out.WorkingSetSize = memory.residentBytes;
   out.PeakWorkingSetSize = memory.peakResidentBytes;
+  return true;
+}
+
+bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
+  char stat[kStatBuffer];
+  ProcessStat parsed;
+  if (ReadFileAt(procFd, EntryPath(pid, "stat").text, stat, sizeof stat) <= 0 || !ParseProcessStat(stat, parsed))
+    return false;
+  ProcessCounters counters;
+  if (!ReadWorkingSets(procFd, pid, counters)) return false;
+  counters.PageFaultCount = parsed.minorFaults + parsed.majorFaults;
+  out = counters;
   return true;
 }
 
