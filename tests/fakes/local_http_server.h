@@ -6,7 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -16,15 +16,16 @@
 namespace nv::test {
 
 // An HTTP server on 127.0.0.1 that answers every request with the reply it is given, and
-// can misbehave on purpose: hold a connection without answering, or stream a body that
-// never ends. It serves one connection at a time on its own thread.
+// can misbehave on purpose: hold a connection without answering, stream a body that never
+// ends, or send its body in four pieces with a pause before each. It serves one connection at a time on its own thread.
 class LocalHttpServer {
  public:
-  enum class Behaviour { Answer, NeverAnswer, EndlessBody };
+  enum class Behaviour { Answer, NeverAnswer, EndlessBody, SlowBody };
   struct Reply {
     int status = 200;
     std::string body;
     Behaviour behaviour = Behaviour::Answer;
+    int pauseMs = 0;  // SlowBody: the pause before each quarter of the body
   };
 
   LocalHttpServer() {
@@ -101,9 +102,15 @@ class LocalHttpServer {
         while (SendAll(client, filler)) {
         }
       } else {
+        const bool slow = reply.behaviour == Behaviour::SlowBody;
         SendAll(client, "HTTP/1.1 " + std::to_string(reply.status) + " Status\r\nContent-Type: text/plain\r\n" +
                             "Content-Length: " + std::to_string(reply.body.size()) +
-                            "\r\nConnection: close\r\n\r\n" + reply.body);
+                            "\r\nConnection: close\r\n\r\n" + (slow ? std::string() : reply.body));
+        const size_t piece = (reply.body.size() + 3) / 4;
+        for (size_t at = 0; slow && at < reply.body.size(); at += piece) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
+          SendAll(client, reply.body.substr(at, piece));
+        }
       }
       ::close(client);
     }

@@ -76,6 +76,15 @@ TEST_F(CurlHttpGet, ASilentServerIsAbandonedAfterTheReadTimeout) {
   EXPECT_LT(waited, std::chrono::seconds(30)) << "the request hung";
 }
 
+TEST_F(CurlHttpGet, ATransferThatKeepsSendingIsNotCutOff) {
+  // Four pauses of 400 ms: longer than the time-out in all, but never silent that long.
+  server.SetReply({200, "[Version]\r\nVer=2010.1.3\r\n", Behaviour::SlowBody, 400});
+  auto request = Request();
+  request.readTimeoutMs = 1000;
+  EXPECT_TRUE(Get(request)) << error;
+  EXPECT_EQ(body, "[Version]\r\nVer=2010.1.3\r\n");
+}
+
 TEST_F(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
   ::setenv("http_proxy", "http://127.0.0.1:9", 1);
   ::setenv("HTTP_PROXY", "http://127.0.0.1:9", 1);
