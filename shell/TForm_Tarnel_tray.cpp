@@ -1,9 +1,133 @@
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QIcon>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+#include "engine/memory_units.h"
+#include "monitor/status_texts.h"
+#include "monitor/tray_icon_model.h"
 #include "shell/TForm_Tarnel.h"
 
-// placeholder until this area lands
-void TForm_Tarnel::setupTray() {}
-void TForm_Tarnel::AddTrayIcon() {}
-void TForm_Tarnel::UpdateTrayIcon() {}
-void TForm_Tarnel::RemoveTrayIcon() {}
-void TForm_Tarnel::OpenMainWindow1Click() {}
-void TForm_Tarnel::Exit1Click() {}
+namespace {
+
+constexpr char kProductTitle[] = "Velqor Norvane";
+// A new tray host is noticed within this time; the icon is then shown on it afresh.
+constexpr int kTrayHostWatchMs = 1000;
+
+QColor ToQColor(nv::Rgb c) { return QColor(c.r, c.g, c.b); }
+
+// Each bar is two rows: the sky-blue background in full width, then the value part.
+void DrawBar(QPainter& p, const nv::TrayIconBar& bar) {
+  p.fillRect(0, bar.topRow, nv::kTrayIconSize, 2, ToQColor(nv::kTrayBarBackground));
+  if (bar.width > 0) p.fillRect(0, bar.topRow, bar.width, 2, ToQColor(bar.colour));
+}
+
+// Every pixel of the bottom-left pixel's colour (the template's blue) becomes transparent.
+QIcon IconWithTransparentBackground(const QImage& drawn) {
+  QImage argb = drawn.convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = argb.pixel(0, argb.height() - 1);
+  for (int y = 0; y < argb.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(argb.scanLine(y));
+    for (int x = 0; x < argb.width(); ++x)
+      if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
+  }
+  return QIcon(QPixmap::fromImage(argb));
+}
+
+}  // namespace
+
+void TForm_Tarnel::setupTray() {
+  TrayIcon = new QSystemTrayIcon(this);
+  connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    TrayIconActivated(reason);
+  });
+  connect(OpenMainWindow1, &QAction::triggered, this, [this] { OpenMainWindow1Click(); });
+  connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+  TrayHostWatch = new QTimer(this);
+  TrayHostWatch->setInterval(kTrayHostWatchMs);
+  connect(TrayHostWatch, &QTimer::timeout, this, [this] { TrayHostWatchTimer(); });
+  // Whatever way the program ends, its icon leaves the tray.
+  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { RemoveTrayIcon(); });
+}
+
+QIcon TForm_Tarnel::DrawTrayIcon() {
+  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  const nv::TrayIconText text = nv::MakeTrayIconText(nv::MegabytesDown(status.ullAvailPhys), TrayIconFontHeight);
+  TrayIconFontHeight = text.fontHeight;
+
+  Image_Icon = Image_IconBak.copy();
+  {
+    QPainter p(&Image_Icon);
+    QFont font("MS UI Gothic");
+    font.setPixelSize(text.fontHeight);
+    font.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(font);
+    // The text cells stand on a white box, as text drawn over an opaque brush does.
+    const QString label = QString::fromStdString(text.text);
+    const QRect cell(0, text.y, p.fontMetrics().horizontalAdvance(label), text.fontHeight);
+    p.fillRect(cell, Qt::white);
+    p.setPen(Qt::black);
+    p.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label);
+
+    const nv::TrayIconBars bars =
+        nv::MakeTrayIconBars(nv::UsedPhysRatio(status), nv::UsedPageFileRatio(status), CpuUsage);
+    DrawBar(p, bars.physical);
+    DrawBar(p, bars.pageFile);
+    DrawBar(p, bars.cpu);
+  }
+  return IconWithTransparentBackground(Image_Icon);
+}
+
+void TForm_Tarnel::AddTrayIcon() {
+  TrayIcon->hide();
+  TrayIcon->setIcon(DrawTrayIcon());
+  TrayIcon->setToolTip(kProductTitle);
+  TrayIcon->show();
+  TrayHostPresent = QSystemTrayIcon::isSystemTrayAvailable();
+  TrayHostWatch->start();
+}
+
+void TForm_Tarnel::UpdateTrayIcon() {
+  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  TrayIcon->setIcon(DrawTrayIcon());
+  TrayIcon->setToolTip(QString::fromStdString(nv::TrayTooltipText(status)));
+}
+
+void TForm_Tarnel::RemoveTrayIcon() {
+  TrayHostWatch->stop();
+  TrayIcon->hide();
+}
+
+void TForm_Tarnel::TrayHostWatchTimer() {
+  const bool present = QSystemTrayIcon::isSystemTrayAvailable();
+  if (present && !TrayHostPresent) AddTrayIcon();
+  TrayHostPresent = present;
+}
+
+void TForm_Tarnel::TrayIconActivated(int reason) {
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      OpenMainWindow1Click();
+      break;
+    case QSystemTrayIcon::Context:
+      PopupMenu_Taskbar->popup(QCursor::pos());
+      break;
+    default:
+      break;
+  }
+}
+
+void TForm_Tarnel::OpenMainWindow1Click() {
+  if (!isVisible()) show();
+}
+
+void TForm_Tarnel::Exit1Click() {
+  RemoveTrayIcon();
+  svc.instance.ResetInstanceEvent();
+  QCoreApplication::quit();
+}
