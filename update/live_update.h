@@ -39,10 +39,10 @@ class LiveUpdate {
   // succeeded; a failed request leaves any earlier file untouched. Throws nv::Error when no
   // file can be created.
   bool DownloadToFile(const std::string& address, const std::filesystem::path& fileName);
-  // Where the check keeps its local copy: "Update.ini" in the program's folder.
-  std::filesystem::path LocalCopy();
 
  private:
+  // "Update.ini" in the program's folder, where the download is kept after the check.
+  std::filesystem::path LocalCopy();
   void Offer();
 
   Http& http_;
