@@ -38,7 +38,13 @@ int main(int argc, char** argv) {
   for (const auto& command : kCommands) {
     if (command.name != name) continue;
     try {
-      return command.run(nv::cli::Arguments(argv + 2, argv + argc), std::cout, std::cerr);
+      const int code = command.run(nv::cli::Arguments(argv + 2, argv + argc), std::cout, std::cerr);
+      // Output that never arrived (a full disk, a closed pipe) must not pass for success.
+      if (!std::cout.flush()) {
+        std::cerr << "norvane-cli " << name << ": the output could not be written\n";
+        return 1;
+      }
+      return code;
     } catch (const std::exception& e) {
       std::cerr << "norvane-cli " << name << ": " << e.what() << '\n';
       return 1;

@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,7 +37,8 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-Outcome RunCli(std::vector<std::string> args) {
+// `stdoutFile`, when given, receives the standard output instead of the pipe.
+Outcome RunCli(std::vector<std::string> args, const char* stdoutFile = nullptr) {
   args.insert(args.begin(), NORVANE_CLI);
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
@@ -46,7 +48,10 @@ Outcome RunCli(std::vector<std::string> args) {
   EXPECT_EQ(pipe(errPipe), 0);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  if (stdoutFile)
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutFile, O_WRONLY, 0);
+  else
+    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
   posix_spawn_file_actions_addclose(&actions, outPipe[0]);
   posix_spawn_file_actions_addclose(&actions, errPipe[0]);
@@ -161,6 +166,12 @@ TEST(NorvaneCli, WrongCommandsAndArgumentsGiveOneUsageLineAndExitTwo) {
     EXPECT_EQ(o.out, "");
     EXPECT_TRUE(std::regex_match(o.err, std::regex("usage: norvane-cli [^\n]+\n"))) << o.err;
   }
+}
+
+TEST(NorvaneCli, OutputThatCannotBeWrittenIsAFailure) {
+  const Outcome o = RunCli({"processes"}, "/dev/full");
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.err, "norvane-cli processes: the output could not be written\n");
 }
 
 }  // namespace
