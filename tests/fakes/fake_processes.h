@@ -1,5 +1,6 @@
 #pragma once
 #include <algorithm>
+#include <deque>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -25,7 +26,7 @@ class FakeProcesses : public Processes {
     bool countersFail = false;
   };
 
-  std::vector<Process> table;  // in walk order
+  std::deque<Process> table;  // in walk order; a deque, so that Add's references stay valid
   bool walkFails = false;
 
   std::vector<uint32_t> opened;       // pids, one per Open call
