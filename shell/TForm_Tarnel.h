@@ -6,17 +6,14 @@
 #include <memory>
 
 #include "settings/hotkey_info.h"
-#include "monitor/cpu_usage.h"
 #include "shell/services.h"
 
 class QAction;
 class QCheckBox;
-class QIcon;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QSlider;
-class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QKeyEvent;
@@ -24,12 +21,10 @@ class TGauge;
 class THotKeyEdit;
 class TImageEx;
 class TLineChart;
+class TLinkLabel;
 class TNotebook;
 class TSpinEdit;
 class TStatusBar;
-namespace nv {
-class ProcessReportList;
-}
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
 // is a public member so that the areas, and the GUI tests, reach it by its name.
@@ -56,14 +51,18 @@ class TForm_Tarnel : public QWidget {
   TImageEx* Image12 = nullptr;
   TNotebook* Notebook1 = nullptr;
   TImageEx* Image18 = nullptr;
-  QLabel* HelpBtn = nullptr;
-  QLabel* AboutBtn = nullptr;
+  TLinkLabel* HelpBtn = nullptr;   // OnClick: HelpBtnClick
+  TLinkLabel* AboutBtn = nullptr;  // OnClick: AboutBtnClick
   TStatusBar* StatusBar_State = nullptr;
   QPushButton* Button_GetProcessInfo = nullptr;
   QPushButton* SpeedButton_AppSet = nullptr;
   int DragOriginX = 0, DragOriginY = 0;
   bool IsMinimized = false;
   uint8_t PlatformCode = 0;
+  // Set when window creation refused to run the program; main() then ends without showing it.
+  bool StartRefused = false;
+
+  void FormCreate();
 
   void SpeedButton_RunAutoMouseEnter(TImageEx* sender);
   void SpeedButton_RunAutoMouseLeave(TImageEx* sender);
@@ -106,10 +105,6 @@ class TForm_Tarnel : public QWidget {
   QLabel* LFreeVirtual = nullptr;
   QTimer* Timer_GetProcessInfo = nullptr;
   double CpuUsage = 0;
-  nv::CpuUsageSampler CpuSampler{svc.cpu};
-
-  // Fixed vertical ranges and 50 zero points in every series.
-  void PrepareCharts();
 
   void Button_GetProcessInfoClick();
   void Timer_GetProcessInfoTimer();
@@ -124,7 +119,6 @@ class TForm_Tarnel : public QWidget {
   QTreeWidget* ListView_ProcessReport = nullptr;
 
   void UpdateProcessReport();
-  nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
 
   // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
   QTimer* Timer_self = nullptr;
@@ -163,8 +157,7 @@ class TForm_Tarnel : public QWidget {
   nv::HotKeyTable PendingHotKeys{};
 
   void LoadSettings(bool UseDefaults);
-  // false when the settings key cannot be opened: the user has been told, nothing was written.
-  bool SaveSettings();
+  void SaveSettings();
   void SpeedButton_AppSetClick();
   void SpeedButton_SaveSetClick();
   void SpeedButton_DefayktClick();
@@ -183,19 +176,12 @@ class TForm_Tarnel : public QWidget {
   QAction* OverallOpimize1 = nullptr;
   QAction* Liveupdate1 = nullptr;
   QAction* Exit1 = nullptr;
-  QSystemTrayIcon* TrayIcon = nullptr;
-  int TrayIconFontHeight = 10;  // kept between drawings, as a canvas keeps its font
-  QTimer* TrayHostWatch = nullptr;
-  bool TrayHostPresent = false;
 
   void AddTrayIcon();
-  QIcon DrawTrayIcon();
   void UpdateTrayIcon();
   void RemoveTrayIcon();
   void OpenMainWindow1Click();
   void Exit1Click();
-  void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
-  void TrayHostWatchTimer();
 
   // ---- first showing (TForm_Tarnel_show.cpp) ----
   QTimer* Timer_HideMainWindows = nullptr;

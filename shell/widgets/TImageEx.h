@@ -8,11 +8,14 @@ class TImageEx : public QWidget {
   Q_OBJECT
  public:
   explicit TImageEx(QWidget* parent = nullptr);
-  void setPicture(const QImage& picture);  // resizes the control to the picture
+  // Resizes the control to the picture while AutoSize is set; otherwise the control keeps
+  // its size and shows the picture from its top-left corner.
+  void setPicture(const QImage& picture);
   void clearPicture();
   const QImage& picture() const { return picture_; }
 
   int Tag = 0;
+  bool AutoSize = true;
   QString pictureName;  // the resource name of the picture shown, for the window's own checks
 
  signals:

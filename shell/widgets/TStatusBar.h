@@ -12,6 +12,8 @@ class TStatusBar : public QWidget {
   explicit TStatusBar(QWidget* parent = nullptr);
   QString panelText(int i) const;
   void setPanelText(int i, const QString& text);
+  // The designed width of a panel; the last one takes whatever room is left beyond it.
+  int panelWidth(int i) const;
 
  private:
   std::array<QLabel*, 3> panels_{};

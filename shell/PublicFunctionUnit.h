@@ -1,0 +1,14 @@
+#pragma once
+#include <QImage>
+#include <QString>
+
+class TImageEx;
+
+// Decodes the JPEG picture stored in the program's resources under `name` and `type`; names
+// compare without regard to case. Throws nv::Error when there is no such resource or it is
+// no JPEG picture.
+QImage LoadResourcePicture(const QString& name, const QString& type = QStringLiteral("JPG"));
+
+// Gives the control the named picture and records its name. The picture is read and decoded
+// before the old one is cleared, so a failure leaves the control as it was.
+void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& type = QStringLiteral("JPG"));

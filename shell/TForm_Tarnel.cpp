@@ -1,0 +1,89 @@
+#include "shell/TForm_Tarnel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPainterPath>
+#include <QRegion>
+#include <QTimer>
+
+namespace {
+
+// The outline reaches two pixels beyond the client area at the right and the bottom, with
+// corner ellipses of 24 x 24; X shape masks are not antialiased, so the edge is the polygon.
+QRegion RoundedOutline(int clientWidth, int clientHeight) {
+  QPainterPath outline;
+  outline.addRoundedRect(0, 0, clientWidth + 2, clientHeight + 2, 12, 12);
+  return QRegion(outline.toFillPolygon().toPolygon());
+}
+
+constexpr const char* kRefusal =
+    "Can not run this program! Please run this program under administrator' authorization! ";
+
+}  // namespace
+
+TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(parent), svc(services) {
+  buildLayout();
+  setupNavigation();
+  setupDashboard();
+  setupOptimize();
+  setupSettings();
+  setupHotKeys();
+  setupTray();
+  setupHelp();
+  connect(Timer_HideMainWindows, &QTimer::timeout, this, &TForm_Tarnel::Timer_HideMainWindowsTimer);
+  FormCreate();
+}
+
+TForm_Tarnel::~TForm_Tarnel() = default;
+
+void TForm_Tarnel::FormCreate() {
+  setMask(RoundedOutline(width(), height()));
+  IsMinimized = false;
+  FirstShowDone = false;
+
+  // A token whose privileges cannot even be read ends the program without a word; one in
+  // which the debug privilege cannot be switched on is refused with the message.
+  if (!svc.privileges.SaveTokenPrivileges()) {
+    StartRefused = true;
+    return;
+  }
+  switch (svc.privileges.EnableDebugPrivilege()) {
+    case nv::PrivilegeResult::Ok:
+      break;
+    case nv::PrivilegeResult::OpenTokenFailed:
+      // Systems without access tokens land here; the program runs on without the privilege.
+      svc.dialogs.ShowError("OpenProcessToken ERROR");
+      break;
+    case nv::PrivilegeResult::LookupFailed:
+      svc.dialogs.ShowError("LookupPrivilegeValue ERROR!");
+      StartRefused = true;
+      break;
+    case nv::PrivilegeResult::AdjustFailed:
+      svc.dialogs.ShowError("AdjustTokenPrivileges ERROR!");
+      StartRefused = true;
+      break;
+  }
+  if (StartRefused) {
+    svc.dialogs.ShowError(kRefusal);
+    return;
+  }
+  Timer_self->start();
+}
+
+void TForm_Tarnel::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  FormShow();
+}
+
+// Closing is always allowed, and closing the main window ends the program even while the
+// application is set not to quit with its last window (so that message boxes shown while the
+// window sits in the tray cannot end it).
+void TForm_Tarnel::closeEvent(QCloseEvent* e) {
+  e->accept();
+  QCoreApplication::quit();
+}
+
+void TForm_Tarnel::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::WindowStateChange) IsMinimized = windowState().testFlag(Qt::WindowMinimized);
+}

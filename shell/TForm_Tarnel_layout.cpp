@@ -1,0 +1,172 @@
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QTimer>
+
+#include "shell/PublicFunctionUnit.h"
+#include "shell/TForm_Tarnel.h"
+#include "shell/TForm_Tarnel_layout.h"
+#include "shell/widgets/TImageEx.h"
+#include "shell/widgets/TLinkLabel.h"
+#include "shell/widgets/TNotebook.h"
+#include "shell/widgets/TStatusBar.h"
+
+namespace nv::layout {
+
+QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width, const char* style) {
+  auto* label = new QLabel(text, parent);
+  if (style) label->setStyleSheet(QString::fromLatin1(style));
+  label->move(x, y);
+  if (width > 0)
+    label->resize(width, label->sizeHint().height());
+  else
+    label->adjustSize();
+  return label;
+}
+
+QLabel* Heading(QWidget* parent, const QString& text, int x, int y, int width) {
+  return Label(parent, text, x, y, width, kHeadingStyle);
+}
+
+TImageEx* PictureButton(QWidget* parent, const char* objectName, const QString& picture, int x, int y) {
+  auto* button = Named(new TImageEx(parent), objectName);
+  button->move(x, y);
+  button->setCursor(Qt::PointingHandCursor);
+  LoadButtonPicture(button, picture);
+  return button;
+}
+
+}  // namespace nv::layout
+
+using namespace nv::layout;
+
+namespace {
+
+// One 25 x 14 corner button: a sign on a rounded field, with a thin light rim.
+QImage CornerButton(QColor field, bool cross) {
+  QImage image(25, 14, QImage::Format_RGB32);
+  image.fill(QColor(10, 31, 61));
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient fill(0, 0, 0, 14);
+  fill.setColorAt(0.0, field.lighter(135));
+  fill.setColorAt(1.0, field);
+  p.setBrush(fill);
+  p.setPen(QPen(QColor(255, 255, 255, 110), 1));
+  QPainterPath shape;
+  shape.addRoundedRect(QRectF(0.5, -4, 24, 17.5), 4, 4);
+  p.drawPath(shape);
+  p.setPen(QPen(Qt::white, 1.6, Qt::SolidLine, Qt::RoundCap));
+  if (cross) {
+    p.drawLine(QPointF(9.5, 3.5), QPointF(15.5, 9.5));
+    p.drawLine(QPointF(15.5, 3.5), QPointF(9.5, 9.5));
+  } else {
+    p.drawLine(QPointF(8.5, 9), QPointF(16.5, 9));
+  }
+  return image;
+}
+
+}  // namespace
+
+void TForm_Tarnel::buildLayout() {
+  setWindowFlag(Qt::FramelessWindowHint);
+  setFixedSize(710, 546);
+  move(279, 233);
+  QFont base(QStringLiteral("MS Sans Serif"));
+  base.setPixelSize(11);
+  setFont(base);
+
+  MinImgList = {CornerButton(QColor(36, 96, 170), false), CornerButton(QColor(80, 150, 225), false),
+                CornerButton(QColor(222, 110, 30), true), CornerButton(QColor(240, 40, 30), true)};
+  Image_IconBak = QImage(16, 16, QImage::Format_RGB888);
+  Image_IconBak.fill(QColor(0, 0, 255));
+  Image_Icon = Image_IconBak.copy();
+
+  // Title panel: the picture fills it and drags the window; the tabs and corner buttons lie on it.
+  auto* title = Named(new QWidget(this), "Panel_Title");
+  title->setGeometry(0, 0, 710, 92);
+  Image1 = Named(new TImageEx(title), "Image1");
+  LoadButtonPicture(Image1, QStringLiteral("Title"));
+  SpeedButton_UsageGraph = PictureButton(title, "SpeedButton_UsageGraph", QStringLiteral("SpeedButton_UsageGraph"), 247, 52);
+  SpeedButton_full = PictureButton(title, "SpeedButton_full", QStringLiteral("SpeedButton_full1"), 396, 52);
+  SpeedButton_Set = PictureButton(title, "SpeedButton_Set", QStringLiteral("SpeedButton_Set1"), 544, 52);
+  MinimizeBtn = Named(new TImageEx(title), "MinimizeBtn");
+  MinimizeBtn->AutoSize = false;
+  MinimizeBtn->setGeometry(643, 0, 24, 14);
+  MinimizeBtn->setPicture(MinImgList[0]);
+  CloseBtn = Named(new TImageEx(title), "CloseBtn");
+  CloseBtn->AutoSize = false;
+  CloseBtn->setGeometry(667, 0, 25, 14);
+  CloseBtn->setPicture(MinImgList[2]);
+  Label_AutoOptimize = Named(Label(title, QString(), 80, 72, 150), "Label_AutoOptimize");
+  Label_AutoOptimize->hide();
+
+  // Middle panel: border pictures either side of the notebook.
+  auto* middle = Named(new QWidget(this), "Panel_Middle");
+  middle->setGeometry(0, 92, 710, 419);
+  QPalette white = middle->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  middle->setPalette(white);
+  middle->setAutoFillBackground(true);
+  Image2 = Named(new TImageEx(middle), "Image2");
+  LoadButtonPicture(Image2, QStringLiteral("BorderLeft"));
+  Image12 = Named(new TImageEx(middle), "Image12");
+  Image12->move(698, 0);
+  LoadButtonPicture(Image12, QStringLiteral("BorderRight"));
+  Notebook1 = Named(new TNotebook(middle), "Notebook1");
+  Notebook1->setGeometry(12, 0, 686, 419);
+  Notebook1->addPage(QStringLiteral("USAGEGROUP"), BuildUsagePage(*this));
+  Notebook1->addPage(QStringLiteral("Processes"), BuildProcessesPage(*this));
+  Notebook1->addPage(QStringLiteral("Settings"), BuildSettingsPage(*this));
+  Notebook1->addPage(QStringLiteral("OverallOpimize"), BuildOverallPage(*this));
+  Notebook1->setActivePage(QStringLiteral("Settings"));
+
+  // Bottom panel: the picture, the two links, and the status line that is never shown.
+  auto* bottom = Named(new QWidget(this), "Panel_Bottom");
+  bottom->setGeometry(0, 511, 710, 35);
+  Image18 = Named(new TImageEx(bottom), "Image18");
+  LoadButtonPicture(Image18, QStringLiteral("Bottom"));
+  const auto link = [bottom](const char* name, const QString& text, int x) {
+    auto* label = Named(new TLinkLabel(text, bottom), name);
+    label->setStyleSheet(QStringLiteral("color:white; background:transparent;"));
+    label->setCursor(Qt::PointingHandCursor);
+    label->move(x, 15);
+    label->adjustSize();
+    return label;
+  };
+  HelpBtn = link("HelpBtn", QStringLiteral("Help"), 31);
+  AboutBtn = link("AboutBtn", QStringLiteral("About"), 84);
+  auto* statusPanel = Named(new QWidget(bottom), "Panel_Status");
+  statusPanel->setGeometry(350, 0, 360, 20);
+  StatusBar_State = Named(new TStatusBar(statusPanel), "StatusBar_State");
+  StatusBar_State->setGeometry(0, 0, 360, 20);
+  statusPanel->hide();
+
+  Button_GetProcessInfo = Named(new QPushButton(QStringLiteral("GetProcessList"), this), "Button_GetProcessInfo");
+  Button_GetProcessInfo->hide();
+  SpeedButton_AppSet = Named(new QPushButton(QStringLiteral("AppSet"), this), "SpeedButton_AppSet");
+  SpeedButton_AppSet->hide();
+
+  const auto timer = [this](const char* name, int interval) {
+    auto* t = Named(new QTimer(this), name);
+    t->setInterval(interval);
+    return t;
+  };
+  Timer_self = timer("Timer_self", 1000);
+  Timer_GetProcessInfo = timer("Timer_GetProcessInfo", 2000);
+  Timer_Auto = timer("Timer_Auto", 4000);
+  Timer_HideMainWindows = timer("Timer_HideMainWindows", 1);
+
+  PopupMenu_Taskbar = Named(new QMenu(this), "PopupMenu_Taskbar");
+  OpenMainWindow1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Open Main Window")), "OpenMainWindow1");
+  Named(PopupMenu_Taskbar->addSeparator(), "N3");
+  pm_StartautoOptimize = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Start auto optimize")), "pm_StartautoOptimize");
+  OverallOpimize1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Overall Opimize")), "OverallOpimize1");
+  Named(PopupMenu_Taskbar->addSeparator(), "N2");
+  Liveupdate1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Live update")), "Liveupdate1");
+  Named(PopupMenu_Taskbar->addSeparator(), "N1");
+  Exit1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Exit")), "Exit1");
+}

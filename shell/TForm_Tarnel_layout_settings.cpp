@@ -1,0 +1,127 @@
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "shell/TForm_Tarnel.h"
+#include "shell/TForm_Tarnel_layout.h"
+#include "shell/widgets/THotKeyEdit.h"
+#include "shell/widgets/TImageEx.h"
+#include "shell/widgets/TSpinEdit.h"
+
+namespace nv::layout {
+
+namespace {
+
+constexpr int kRow = 28;
+constexpr const char* kGroupStyle =
+    "QGroupBox { border:1px solid #b8d8de; border-radius:6px; margin-top:9px; background:#ffffff; }"
+    "QGroupBox::title { subcontrol-origin:margin; left:10px; padding:0 4px; color:#0b2545; font-weight:bold; }";
+
+QGroupBox* Group(QWidget* parent, const QString& caption, int rows) {
+  auto* group = new QGroupBox(caption, parent);
+  group->setStyleSheet(QString::fromLatin1(kGroupStyle));
+  group->setFixedHeight(22 + rows * kRow);
+  return group;
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& caption, int x, int row, bool checked = false) {
+  auto* box = Named(new QCheckBox(caption, parent), name);
+  box->setChecked(checked);
+  box->move(x, 20 + row * kRow);
+  box->adjustSize();
+  return box;
+}
+
+TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int initial, int x, int row) {
+  auto* edit = Named(new TSpinEdit(min, max, initial, parent), name);
+  edit->setGeometry(x, 18 + row * kRow, 56, 21);
+  return edit;
+}
+
+// The place just right of a control on the same row.
+int After(const QWidget* w) { return w->x() + w->width() + 6; }
+
+void SystemGroup(TForm_Tarnel& w, QGroupBox* g) {
+  w.CheckBox_AutoProcessList = CheckBox(g, "CheckBox_AutoProcessList", QStringLiteral("Auto refresh system status,interval :"), 14, 0, true);
+  w.SpinEdit_ProcessListTime = SpinEdit(g, "SpinEdit_ProcessListTime", 1, 59, 1, After(w.CheckBox_AutoProcessList), 0);
+  Label(g, QStringLiteral("seconds"), After(w.SpinEdit_ProcessListTime), 22);
+}
+
+void StartupGroup(TForm_Tarnel& w, QGroupBox* g) {
+  w.CheckBox_AutoStart = CheckBox(g, "CheckBox_AutoStart", QStringLiteral("Startup with system start"), 14, 0, true);
+  w.CheckBox_Auto = CheckBox(g, "CheckBox_Auto", QStringLiteral("Auto optimize when start"), 330, 0);
+  w.CheckBox_CloseMinimize = CheckBox(g, "CheckBox_CloseMinimize", QStringLiteral("Minimize to tray when close window "), 14, 1);
+  w.CheckBox_MinimizeStart = CheckBox(g, "CheckBox_MinimizeStart", QStringLiteral("Minimize when start"), 330, 1);
+}
+
+void HotKeyGroup(TForm_Tarnel& w, QGroupBox* g) {
+  const struct {
+    const char *box, *caption, *edit, *label;
+  } hotKeySlots[] = {
+      {"CheckBox_AutoOptimizeReg", "Auto Optimize(Start/Stop)", "Edit_AutoOptimizeKey", "Label_hk1"},
+      {"CheckBox_TweakMemoryReg", "Tweak memory", "Edit_TweakMemoryKey", "Label_hk2"},
+      {"CheckBox_OpenMainWindowReg", "Open Main Window", "Edit_OpenMainWindowKey", "Label_hk3"},
+      {"CheckBox_ProcessExitReg", "Process Exit", "Edit_ProcessExitKey", "Label_hk4"},
+  };
+  for (int i = 0; i < 4; ++i) {
+    w.HotKeyCheckBoxes[i] = CheckBox(g, hotKeySlots[i].box, QString::fromLatin1(hotKeySlots[i].caption), 14, i);
+    w.HotKeyEdits[i] = Named(new THotKeyEdit(g), hotKeySlots[i].edit);
+    w.HotKeyEdits[i]->setGeometry(214, 18 + i * kRow, 180, 21);
+    w.HotKeyLabels[i] = Named(Label(g, QStringLiteral("not register"), 412, 22 + i * kRow, 220, kFigureStyle), hotKeySlots[i].label);
+  }
+}
+
+void AutoGroup(TForm_Tarnel& w, QGroupBox* g) {
+  auto* interval = Label(g, QStringLiteral("Auto optimize interval(sec)"), 18, 22);
+  w.SpinEdit_Time = SpinEdit(g, "SpinEdit_Time", 1, 59, 3, After(interval), 0);
+  w.CheckBox_EmptyClipboard = CheckBox(g, "CheckBox_EmptyClipboard", QStringLiteral("Clean clipboard when  auto optimize (Not recommend)"), 14, 1);
+  w.Button_EmptyClipboard = PictureButton(g, "Button_EmptyClipboard", QStringLiteral("Button_EmptyClipboard1"),
+                                          std::max(After(w.CheckBox_EmptyClipboard) + 8, 380), 17 + kRow);
+  w.CheckBox_AfterMemTrim = CheckBox(
+      g, "CheckBox_AfterMemTrim", QStringLiteral("Tweak memory before auto optimization (It will take few seconds to start program)"), 14, 2);
+  w.CheckBox_bstopauto = CheckBox(g, "CheckBox_bstopauto", QStringLiteral("Stop optimization when available memory usage is higher than :"), 14, 3);
+  w.SpinEdit_bstopauto = SpinEdit(g, "SpinEdit_bstopauto", 1, 100, 50, After(w.CheckBox_bstopauto), 3);
+  Label(g, QStringLiteral("%"), After(w.SpinEdit_bstopauto), 22 + 3 * kRow);
+}
+
+}  // namespace
+
+QWidget* BuildSettingsPage(TForm_Tarnel& w) {
+  auto* page = new QWidget;
+  auto* scroll = Named(new QScrollArea(page), "ScrollBox_Settings");
+  scroll->setGeometry(0, 0, 686, 366);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  column->setContentsMargins(12, 8, 12, 8);
+  column->setSpacing(10);
+
+  const struct {
+    const char* caption;
+    int rows;
+    void (*fill)(TForm_Tarnel&, QGroupBox*);
+  } groups[] = {{"System Settings", 1, SystemGroup},
+                {"Startup Settings", 2, StartupGroup},
+                {"Register Hot Key", 4, HotKeyGroup},
+                {"Auto Settings", 4, AutoGroup}};
+  for (const auto& g : groups) {
+    QGroupBox* box = Group(content, QString::fromLatin1(g.caption), g.rows);
+    g.fill(w, box);
+    column->addWidget(box);
+  }
+  scroll->setWidget(content);
+  scroll->setWidgetResizable(true);
+
+  auto* bar = new QWidget(page);
+  bar->setGeometry(0, 366, 686, 53);
+  bar->setStyleSheet(QStringLiteral("background:#ffffff; border-top:1px solid #b8d8de;"));
+  w.SpeedButton_SetVM = PictureButton(page, "SpeedButton_SetVM", QStringLiteral("SpeedButton_SetVM1"), 37, 377);
+  w.SpeedButton_Defaykt = PictureButton(page, "SpeedButton_Defaykt", QStringLiteral("SpeedButton_Defaykt1"), 253, 377);
+  w.SpeedButton_SaveSet = PictureButton(page, "SpeedButton_SaveSet", QStringLiteral("SpeedButton_SaveSet1"), 470, 377);
+  return page;
+}
+
+}  // namespace nv::layout

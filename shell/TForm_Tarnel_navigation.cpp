@@ -1,0 +1,128 @@
+#include <QCheckBox>
+#include <optional>
+#include <utility>
+
+#include "shell/PublicFunctionUnit.h"
+#include "shell/TForm_Tarnel.h"
+#include "shell/widgets/TImageEx.h"
+#include "shell/widgets/TLinkLabel.h"
+#include "shell/widgets/TNotebook.h"
+
+namespace {
+
+struct HoverPictures {
+  QString normal, hover;
+};
+
+// The pictures of an action button; the run buttons take theirs by their mark (Tag), which
+// the auto-optimization keeps in step with its state.
+std::optional<HoverPictures> ActionButtonPictures(const TForm_Tarnel& w, const TImageEx* sender) {
+  if (!sender) return std::nullopt;
+  if (sender == w.SpeedButton_RunAuto || sender == w.SpeedButton_RunAuto2) {
+    if (sender->Tag == 0) return HoverPictures{QStringLiteral("SpeedButton_RunAuto1"), QStringLiteral("SpeedButton_RunAuto")};
+    return HoverPictures{QStringLiteral("SpeedButton_RunAuto3"), QStringLiteral("SpeedButton_RunAuto2")};
+  }
+  const std::pair<const TImageEx*, const char*> others[] = {
+      {w.SpeedButton_StartFull, "SpeedButton_StartFull"}, {w.Button_EmptyClipboard, "Button_EmptyClipboard"},
+      {w.SpeedButton_SetVM, "SpeedButton_SetVM"},         {w.SpeedButton_Defaykt, "SpeedButton_Defaykt"},
+      {w.SpeedButton_SaveSet, "SpeedButton_SaveSet"},
+  };
+  for (const auto& [button, name] : others) {
+    if (sender == button) return HoverPictures{QString::fromLatin1(name) + u'1', QString::fromLatin1(name)};
+  }
+  return std::nullopt;
+}
+
+// Selects the page first, then gives the three tabs their pictures, always in tab order.
+void SelectTab(TForm_Tarnel& w, const QString& page, int selected) {
+  w.Notebook1->setActivePage(page);
+  const std::pair<TImageEx*, const char*> tabs[] = {{w.SpeedButton_UsageGraph, "SpeedButton_UsageGraph"},
+                                                    {w.SpeedButton_full, "SpeedButton_full"},
+                                                    {w.SpeedButton_Set, "SpeedButton_Set"}};
+  for (int i = 0; i < 3; ++i) {
+    const QString name = QString::fromLatin1(tabs[i].second);
+    LoadButtonPicture(tabs[i].first, i == selected ? name : name + u'1');
+  }
+}
+
+void Underline(TLinkLabel* label, bool on) {
+  QFont f = label->font();
+  f.setUnderline(on);
+  if (!on) {
+    f.setBold(false);
+    f.setItalic(false);
+  }
+  label->setFont(f);
+}
+
+}  // namespace
+
+void TForm_Tarnel::setupNavigation() {
+  for (TImageEx* b : {SpeedButton_RunAuto, SpeedButton_RunAuto2, SpeedButton_StartFull, Button_EmptyClipboard,
+                      SpeedButton_SetVM, SpeedButton_Defaykt, SpeedButton_SaveSet}) {
+    connect(b, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::SpeedButton_RunAutoMouseEnter);
+    connect(b, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::SpeedButton_RunAutoMouseLeave);
+  }
+  for (TImageEx* b : {MinimizeBtn, CloseBtn}) {
+    connect(b, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::CloseBtnMouseEnter);
+    connect(b, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::CloseBtnMouseLeave);
+  }
+  connect(MinimizeBtn, &TImageEx::OnClick, this, &TForm_Tarnel::MinimizeBtnClick);
+  connect(CloseBtn, &TImageEx::OnClick, this, &TForm_Tarnel::CloseBtnClick);
+  connect(SpeedButton_UsageGraph, &TImageEx::OnClick, this, &TForm_Tarnel::SpeedButton_UsageGraphClick);
+  connect(SpeedButton_full, &TImageEx::OnClick, this, &TForm_Tarnel::SpeedButton_fullClick);
+  connect(SpeedButton_Set, &TImageEx::OnClick, this, &TForm_Tarnel::SpeedButton_SetClick);
+  connect(Image1, &TImageEx::OnMouseDown, this, [this](TImageEx*, Qt::MouseButton b, int x, int y) { Image1MouseDown(b, x, y); });
+  connect(Image1, &TImageEx::OnMouseMove, this, [this](TImageEx*, Qt::MouseButtons b, int x, int y) { Image1MouseMove(b, x, y); });
+  for (TLinkLabel* link : {HelpBtn, AboutBtn}) {
+    connect(link, &TLinkLabel::OnMouseEnter, this, [link] { Underline(link, true); });
+    connect(link, &TLinkLabel::OnMouseLeave, this, [link] { Underline(link, false); });
+  }
+}
+
+void TForm_Tarnel::SpeedButton_RunAutoMouseEnter(TImageEx* sender) {
+  if (auto pictures = ActionButtonPictures(*this, sender)) LoadButtonPicture(sender, pictures->hover);
+}
+
+void TForm_Tarnel::SpeedButton_RunAutoMouseLeave(TImageEx* sender) {
+  if (auto pictures = ActionButtonPictures(*this, sender)) LoadButtonPicture(sender, pictures->normal);
+}
+
+void TForm_Tarnel::CloseBtnMouseEnter(TImageEx* sender) {
+  if (sender != MinimizeBtn && sender != CloseBtn) return;
+  sender->clearPicture();
+  sender->setPicture(MinImgList[sender == MinimizeBtn ? 1 : 3]);
+}
+
+void TForm_Tarnel::CloseBtnMouseLeave(TImageEx* sender) {
+  if (sender != MinimizeBtn && sender != CloseBtn) return;
+  sender->clearPicture();
+  sender->setPicture(MinImgList[sender == MinimizeBtn ? 0 : 2]);
+}
+
+void TForm_Tarnel::SpeedButton_UsageGraphClick() { SelectTab(*this, QStringLiteral("USAGEGROUP"), 0); }
+
+void TForm_Tarnel::SpeedButton_fullClick() { SelectTab(*this, QStringLiteral("PROCESSES"), 1); }
+
+void TForm_Tarnel::SpeedButton_SetClick() { SelectTab(*this, QStringLiteral("Settings"), 2); }
+
+void TForm_Tarnel::Image1MouseDown(Qt::MouseButton, int x, int y) {
+  DragOriginX = x;
+  DragOriginY = y;
+}
+
+void TForm_Tarnel::Image1MouseMove(Qt::MouseButtons buttons, int x, int y) {
+  if (!buttons.testFlag(Qt::LeftButton)) return;
+  move(this->x() + x - DragOriginX, this->y() + y - DragOriginY);
+}
+
+void TForm_Tarnel::MinimizeBtnClick() { showMinimized(); }
+
+// While "Minimize to tray when close window " is checked the close button only hides the
+// window; the tray icon brings it back.
+void TForm_Tarnel::CloseBtnClick() {
+  if (CheckBox_CloseMinimize->isChecked())
+    hide();
+  else
+    close();
+}

@@ -1,0 +1,47 @@
+#pragma once
+#include <QString>
+
+#include "platform/linux/linux_cpu.h"
+#include "platform/linux/linux_instance_event.h"
+#include "platform/linux/linux_memory.h"
+#include "platform/linux/linux_privileges.h"
+#include "platform/linux/linux_processes.h"
+#include "platform/linux/qt_clipboard.h"
+#include "platform/linux/qt_shell_exec.h"
+#include "shell/QtDialogs.h"
+#include "shell/services.h"
+#include "shell/unavailable_services.h"
+
+namespace nv {
+
+// Owns one Linux implementation of every service for the life of the program. Clipboard and
+// dialogs need the application object, so it is made after it.
+class LinuxServices {
+ public:
+  LinuxServices() = default;
+  LinuxServices(const LinuxServices&) = delete;
+  LinuxServices& operator=(const LinuxServices&) = delete;
+
+  Services services();
+  Dialogs& dialogs() { return dialogs_; }
+  InstanceEvent& instance() { return instance_; }
+  Cpu& cpu() { return cpu_; }
+  // The quit-request socket, beside the single-instance lock.
+  static QString QuitRequestPath();
+
+ private:
+  LinuxMemory memory_;
+  LinuxProcesses processes_;
+  LinuxCpu cpu_;
+  UnavailableRegistry registry_;
+  QtDialogs dialogs_;
+  QtClipboard clipboard_;
+  UnavailableHotKeys hotKeys_;
+  QtShellExec shell_;
+  LinuxInstanceEvent instance_;
+  LinuxPrivileges privileges_;
+  UnavailableHttp http_;
+  UnavailablePaging paging_;
+};
+
+}  // namespace nv

@@ -1,0 +1,49 @@
+#include <QIcon>
+#include <exception>
+
+#include "monitor/platform_probe.h"
+#include "shell/Application.h"
+#include "shell/QuitRequest.h"
+#include "shell/TForm_Tarnel.h"
+#include "shell/linux_services.h"
+
+int main(int argc, char** argv) {
+  nv::LinuxServices platform;
+  nv::Application app(argc, argv, platform.dialogs());
+  Q_INIT_RESOURCE(norvane);
+  // The main window ends the program itself when it closes; a message box closed while the
+  // window sits in the tray must not.
+  app.setQuitOnLastWindowClosed(false);
+
+  try {
+    nv::ProbePlatformVersion(platform.cpu());
+  } catch (const std::exception& e) {
+    platform.dialogs().ShowError(e.what());
+    return 1;
+  }
+
+  if (platform.instance().IsInstanceRunning()) return 0;
+  platform.instance().SignalInstanceEvent();
+  app.setApplicationName(QStringLiteral("Velqor Norvane"));
+  app.setApplicationDisplayName(QStringLiteral("Velqor Norvane"));
+  app.setWindowIcon(QIcon(QStringLiteral(":/ICON/NORVANE")));
+
+  // ---- product values and the data module TDM (update area) ----
+  // LoadProductValues, then the data module, whose creation runs the quiet update check,
+  // come here: after the title, before the main window.
+  // ---- end of the update area ----
+
+  TForm_Tarnel window(platform.services());
+  window.setWindowTitle(QStringLiteral("Velqor Norvane"));
+  if (!window.StartRefused) {
+    nv::QuitRequestServer quitRequests;
+    QObject::connect(&quitRequests, &nv::QuitRequestServer::QuitRequested, &app, &QCoreApplication::quit);
+    quitRequests.Listen(nv::LinuxServices::QuitRequestPath());
+    window.show();
+    app.exec();
+  }
+  // Every way out ends here: the tray icon goes and the single-instance mark is dropped.
+  window.RemoveTrayIcon();
+  platform.instance().ResetInstanceEvent();
+  return 0;
+}

@@ -1,0 +1,20 @@
+#include "shell/widgets/TNotebook.h"
+
+void TNotebook::addPage(const QString& name, QWidget* page) {
+  page->setObjectName(name);
+  addWidget(page);
+}
+
+void TNotebook::setActivePage(const QString& name) {
+  for (int i = 0; i < count(); ++i) {
+    if (widget(i)->objectName().compare(name, Qt::CaseInsensitive) == 0) {
+      setCurrentIndex(i);
+      return;
+    }
+  }
+}
+
+QString TNotebook::activePage() const {
+  const QWidget* page = currentWidget();
+  return page ? page->objectName() : QString();
+}

@@ -1,0 +1,61 @@
+// Draws every picture of the program's look and writes them as JPEG files, together with
+// the resource collection file that compiles them into the program:
+//   make_pictures <resources folder>
+#include <turbojpeg.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <vector>
+
+#include "tools/make_pictures/painting.h"
+
+namespace {
+
+bool WriteJpeg(const QImage& picture, const QString& path) {
+  const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+  tjhandle encoder = tjInitCompress();
+  unsigned char* jpeg = nullptr;
+  unsigned long size = 0;
+  const bool ok = tjCompress2(encoder, rgb.constBits(), rgb.width(), int(rgb.bytesPerLine()), rgb.height(), TJPF_RGB,
+                              &jpeg, &size, TJSAMP_444, 94, TJFLAG_ACCURATEDCT) == 0;
+  tjDestroy(encoder);
+  if (!ok) return false;
+  QFile out(path);
+  const bool written = out.open(QIODevice::WriteOnly) && out.write(reinterpret_cast<char*>(jpeg), qint64(size)) == qint64(size);
+  tjFree(jpeg);
+  return written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_pictures <resources folder>\n");
+    return 2;
+  }
+  const QDir root(QString::fromLocal8Bit(argv[1]));
+  root.mkpath(QStringLiteral("pictures"));
+
+  QFile qrc(root.filePath(QStringLiteral("norvane.qrc")));
+  if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
+  QTextStream list(&qrc);
+  list << "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
+  for (const nv::pictures::Picture& p : nv::pictures::AllPictures()) {
+    const QString file = QStringLiteral("pictures/%1.jpg").arg(p.name);
+    if (!WriteJpeg(p.image, root.filePath(file))) {
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+      return 1;
+    }
+    list << "  <file alias=\"JPG/" << p.name.toUpper() << "\">" << file << "</file>\n";
+  }
+  const QString icon = QStringLiteral("pictures/norvane.png");
+  if (!nv::pictures::ProgramIcon().save(root.filePath(icon))) return 1;
+  list << "  <file alias=\"ICON/NORVANE\">" << icon << "</file>\n";
+  list << "</qresource>\n</RCC>\n";
+  return 0;
+}
