@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/memory_tweak.h"
 #include "settings/hotkey_info.h"
 #include "shell/services.h"
 
@@ -124,6 +125,8 @@ class TForm_Tarnel : public QWidget {
   QTimer* Timer_self = nullptr;
   QTimer* Timer_Auto = nullptr;
   bool AutoDotsPhase = false;
+  nv::MemoryTweak Tweak{svc.memory, [this](const std::string& text) { svc.dialogs.ShowMessage(text); }};
+  bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
 
   void Timer_selfTimer();
   void SpeedButton_StartFullClick();
@@ -133,6 +136,8 @@ class TForm_Tarnel : public QWidget {
   void CheckBox_bstopautoClick();
   void Button_EmptyClipboardClick();
   void SpeedButton_SetVMClick();
+  void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
+  void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
 
   // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;

@@ -1,12 +1,167 @@
-#include "shell/TForm_Tarnel.h"
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+#include <QTimer>
+#include <algorithm>
+#include <array>
 
-// placeholder until this area lands
-void TForm_Tarnel::setupOptimize() {}
-void TForm_Tarnel::Timer_selfTimer() {}
-void TForm_Tarnel::SpeedButton_StartFullClick() {}
-void TForm_Tarnel::TrackBar_OverallOptionChange() {}
-void TForm_Tarnel::SpeedButton_RunAutoClick() {}
-void TForm_Tarnel::Timer_AutoTimer() {}
-void TForm_Tarnel::CheckBox_bstopautoClick() {}
-void TForm_Tarnel::Button_EmptyClipboardClick() {}
-void TForm_Tarnel::SpeedButton_SetVMClick() {}
+#include "engine/auto_optimization.h"
+#include "engine/overall_optimization.h"
+#include "engine/paging_file.h"
+#include "platform/error.h"
+#include "shell/PublicFunctionUnit.h"
+#include "shell/TForm_Tarnel.h"
+#include "shell/gauge_progress.h"
+#include "shell/widgets/TImageEx.h"
+#include "shell/widgets/TSpinEdit.h"
+#include "shell/widgets/TStatusBar.h"
+
+namespace {
+
+constexpr char kConfirmOverall[] =
+    "This function could free a lot of physical memory space,but take sometime to complete. \rConfirm to proceed?";
+constexpr char kMemoryTweaking[] = "memory tweaking... ";
+constexpr char kClipboardCleaned[] = "Clipboard has been cleaned!";
+constexpr char kAskSystemManagedVM[] = "Do you wish to let system automatically manage the size of virtual memory?";
+constexpr char kSystemManagedVMDone[] =
+    "Virtual memory configure successfully. Please restart your PC to enable the changed configuration.";
+constexpr std::array<const char*, 5> kLevelLabels = {"Level 1", "Level 2", "Medium", "Level 4", "Level 5"};
+
+// QTimer::start() restarts the interval, so a timer already in the wanted state is left alone.
+void SetTimerActive(QTimer* timer, bool active) {
+  if (timer->isActive() == active) return;
+  if (active)
+    timer->start();
+  else
+    timer->stop();
+}
+
+}  // namespace
+
+void TForm_Tarnel::setupOptimize() {
+  const auto startFull = [this] { SpeedButton_StartFullClick(); };
+  const auto runAuto = [this] { SpeedButton_RunAutoClick(); };
+  connect(SpeedButton_StartFull, &TImageEx::OnClick, this, startFull);
+  connect(OverallOpimize1, &QAction::triggered, this, startFull);
+  connect(SpeedButton_RunAuto, &TImageEx::OnClick, this, runAuto);
+  connect(SpeedButton_RunAuto2, &TImageEx::OnClick, this, runAuto);
+  connect(pm_StartautoOptimize, &QAction::triggered, this, runAuto);
+  connect(Timer_Auto, &QTimer::timeout, this, &TForm_Tarnel::Timer_AutoTimer);
+  connect(Timer_self, &QTimer::timeout, this, &TForm_Tarnel::Timer_selfTimer);
+  connect(TrackBar_OverallOption, &QSlider::valueChanged, this, [this] { TrackBar_OverallOptionChange(); });
+  connect(CheckBox_bstopauto, &QCheckBox::toggled, this, [this] { CheckBox_bstopautoClick(); });
+  connect(Button_EmptyClipboard, &TImageEx::OnClick, this, [this] { Button_EmptyClipboardClick(); });
+  connect(SpeedButton_SetVM, &TImageEx::OnClick, this, [this] { SpeedButton_SetVMClick(); });
+}
+
+void TForm_Tarnel::Timer_selfTimer() { svc.processes.TrimSelf(); }
+
+// ---- overall optimization ----
+
+void TForm_Tarnel::SpeedButton_StartFullClick() {
+  if (!svc.dialogs.Confirm(kConfirmOverall)) return;
+  Label_overalloptimizing->show();
+  const bool autoWasActive = Timer_Auto->isActive();
+  const bool refreshWasActive = Timer_GetProcessInfo->isActive();
+  StatusBar_State->setPanelText(1, QString::fromLatin1(kMemoryTweaking));
+  repaint();
+
+  nv::GaugeProgress gauge(Gauge_OvarallOptimize);
+  svc.dialogs.ShowMessage(
+      nv::RunOverallOptimization(svc.memory, svc.processes, Tweak, TrackBar_OverallOption->value(), gauge));
+
+  // Auto-optimization switched on or off from the report box (a hot key, the tray) is the
+  // user's latest word: putting its timer back would leave it out of step with its buttons.
+  const int autoTagThen = autoWasActive ? nv::auto_texts::kRunningTag : nv::auto_texts::kStoppedTag;
+  if (SpeedButton_RunAuto->Tag == autoTagThen) SetTimerActive(Timer_Auto, autoWasActive);
+  SetTimerActive(Timer_GetProcessInfo, refreshWasActive);
+  Label_overalloptimizing->hide();
+}
+
+void TForm_Tarnel::TrackBar_OverallOptionChange() {
+  const int level = TrackBar_OverallOption->value();
+  if (level < 1 || level > int(kLevelLabels.size())) return;
+  Label_OptimizeLavel->setText(QString::fromLatin1(kLevelLabels[size_t(level - 1)]));
+}
+
+// ---- auto-optimization ----
+
+void TForm_Tarnel::SetAutoOptimizeLook(int tag, const char* picture) {
+  for (TImageEx* button : {SpeedButton_RunAuto, SpeedButton_RunAuto2}) {
+    button->Tag = tag;
+    LoadButtonPicture(button, QString::fromLatin1(picture));
+  }
+}
+
+void TForm_Tarnel::SetAutoOptimizeText(const QString& text) {
+  StatusBar_State->setPanelText(1, text);
+  Label_AutoOptimize->setText(text);
+  repaint();
+}
+
+void TForm_Tarnel::SpeedButton_RunAutoClick() {
+  using namespace nv::auto_texts;
+  if (Timer_Auto->isActive()) {
+    pm_StartautoOptimize->setText(QString::fromLatin1(kStartCaption));
+    SetAutoOptimizeText(QString());
+    SetAutoOptimizeLook(kStoppedTag, kStartPicture);
+    Timer_Auto->stop();
+    return;
+  }
+
+  // The interval is read before anything changes, so that a field without a whole number
+  // leaves auto-optimization wholly stopped. A number outside the field's bounds is brought
+  // into them, as the field does when it loses the focus: a 0 would make a timer that fires
+  // without pause.
+  const int seconds = std::clamp(SpinEdit_Time->Value(), SpinEdit_Time->minValue(), SpinEdit_Time->maxValue());
+
+  SetAutoOptimizeLook(kRunningTag, kStopPicture);
+  pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
+  SetAutoOptimizeText(QString::fromLatin1(kRunning));
+  Timer_Auto->setInterval(seconds * 1000);
+  if (CheckBox_AfterMemTrim->isChecked()) {
+    SetAutoOptimizeText(QString::fromLatin1(kTweaking));
+    nv::GaugeProgress gauge(Gauge_OvarallOptimize);
+    Tweak.RunMemoryTweak(TrackBar_OverallOption->value(), gauge);
+  }
+  Timer_Auto->start();
+}
+
+void TForm_Tarnel::Timer_AutoTimer() {
+  StatusBar_State->setPanelText(1, QString::fromLatin1(nv::auto_texts::kRunning));
+  AutoDotsPhase = !AutoDotsPhase;
+  Label_AutoOptimize->setText(QString::fromLatin1(nv::AutoDotsText(AutoDotsPhase)));
+
+  nv::AutoPassOptions options;
+  if (CheckBox_bstopauto->isChecked()) {
+    try {
+      options.stopThresholdPercent = SpinEdit_bstopauto->Value();
+    } catch (const nv::Error& e) {
+      // The pass is skipped. Ticks go on while the error box is open; one box at a time
+      // keeps them from piling up once a second.
+      if (AutoErrorShowing) return;
+      AutoErrorShowing = true;
+      svc.dialogs.ShowError(e.what());
+      AutoErrorShowing = false;
+      return;
+    }
+  }
+  options.emptyClipboard = CheckBox_EmptyClipboard->isChecked();
+  if (nv::RunAutoOptimizationPass(svc.memory, svc.processes, svc.clipboard, options)) repaint();
+}
+
+void TForm_Tarnel::CheckBox_bstopautoClick() { SpinEdit_bstopauto->setEnabled(CheckBox_bstopauto->isChecked()); }
+
+// ---- clipboard and paging file ----
+
+void TForm_Tarnel::Button_EmptyClipboardClick() {
+  svc.clipboard.Clean();
+  svc.dialogs.ShowMessage(kClipboardCleaned);
+}
+
+void TForm_Tarnel::SpeedButton_SetVMClick() {
+  if (!svc.dialogs.AskYesNo(kAskSystemManagedVM)) return;
+  if (nv::ConfigureSystemManagedPaging(svc.registry, svc.paging))
+    svc.dialogs.Inform("Information", kSystemManagedVMDone);
+}
