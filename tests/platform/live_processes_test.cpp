@@ -101,7 +101,8 @@ TEST(LiveProcesses, TrimSelfReturnsFreedHeapToTheSystem) {
 class LiveTrim : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    path_ = std::string(NV_SCRATCH_DIR) + "/trim_target.bin";
+    // One file per test process: the suite also runs a second time, possibly alongside.
+    path_ = std::string(NV_SCRATCH_DIR) + "/trim_target." + std::to_string(::getpid()) + ".bin";
     const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     ASSERT_GE(fd, 0);
     std::vector<char> chunk(1 << 20);
