@@ -6,8 +6,10 @@
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_privileges.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/curl_http.h"
 #include "platform/linux/qt_clipboard.h"
 #include "platform/linux/qt_shell_exec.h"
+#include "platform/linux/x11_hotkeys.h"
 #include "shell/QtDialogs.h"
 #include "shell/services.h"
 #include "shell/unavailable_services.h"
@@ -36,11 +38,11 @@ class LinuxServices {
   UnavailableRegistry registry_;
   QtDialogs dialogs_;
   QtClipboard clipboard_;
-  UnavailableHotKeys hotKeys_;
+  X11HotKeys hotKeys_;
   QtShellExec shell_;
   LinuxInstanceEvent instance_;
   LinuxPrivileges privileges_;
-  UnavailableHttp http_;
+  CurlHttp http_;
   UnavailablePaging paging_;
 };
 

@@ -4,8 +4,6 @@
 // service removes its stand-in here when the implementation lands.
 #include <string>
 
-#include "platform/hotkeys.h"
-#include "platform/http.h"
 #include "platform/paging.h"
 #include "platform/registry.h"
 
@@ -14,21 +12,6 @@ namespace nv {
 class UnavailableRegistry : public Registry {
  public:
   std::unique_ptr<RegistryKey> Open(RootKey, const std::string&, bool) override { return nullptr; }
-};
-
-class UnavailableHotKeys : public HotKeys {
- public:
-  bool RegisterHotKey(int, uint32_t, uint32_t) override { return false; }
-  void UnregisterHotKey(int) override {}
-  void SetHandler(Handler) override {}
-};
-
-class UnavailableHttp : public Http {
- public:
-  bool Get(const HttpRequest&, std::string&, std::string& error) override {
-    error = "no HTTP client in this build";
-    return false;
-  }
 };
 
 class UnavailablePaging : public PagingConfiguration {

@@ -44,22 +44,32 @@ uint32_t RootWindow(xcb_connection_t* connection) {
 
 }  // namespace
 
-X11HotKeys::X11HotKeys() : connection_(X11Connection()) {
+X11HotKeys::X11HotKeys() = default;
+
+X11HotKeys::~X11HotKeys() {
+  // Qt's connection closes with the application, and the server then drops its grabs.
+  if (!connection_ || !QCoreApplication::instance()) return;
+  QCoreApplication::instance()->removeNativeEventFilter(this);
+  for (const auto& grab : grabs_) Ungrab(grab);
+  xcb_flush(connection_);
+}
+
+void X11HotKeys::Attach() {
+  if (attached_ || !QCoreApplication::instance()) return;
+  attached_ = true;
+  connection_ = X11Connection();
   if (connection_) root_ = RootWindow(connection_);
   if (!root_) connection_ = nullptr;
   if (connection_) QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
-X11HotKeys::~X11HotKeys() {
-  if (!connection_) return;
-  if (auto* app = QCoreApplication::instance()) app->removeNativeEventFilter(this);
-  for (const auto& grab : grabs_) Ungrab(grab);
-  xcb_flush(connection_);
+void X11HotKeys::SetHandler(Handler handler) {
+  Attach();
+  handler_ = std::move(handler);
 }
 
-void X11HotKeys::SetHandler(Handler handler) { handler_ = std::move(handler); }
-
 bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
+  Attach();
   if (!connection_) return false;
   for (const auto& grab : grabs_)
     if (grab.modifiers == modifiers && grab.virtualKey == virtualKey) return false;

@@ -14,7 +14,8 @@ namespace nv {
 // its NumLock and CapsLock variants, so that it works whatever the lock state. A grab another
 // client holds is refused by the server, which makes the registration fail; so does a
 // combination this program already holds under another id. Without an X11 connection (no
-// display, offscreen, Wayland) every registration fails. Needs a QGuiApplication.
+// display, offscreen, Wayland) every registration fails. It attaches to the QGuiApplication's
+// display at first use, so it may be made before the application object.
 class X11HotKeys : public HotKeys, private QAbstractNativeEventFilter {
  public:
   X11HotKeys();
@@ -37,12 +38,14 @@ class X11HotKeys : public HotKeys, private QAbstractNativeEventFilter {
     uint16_t alt, win, numLock;
   };
 
+  void Attach();
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
   ModifierMasks QueryModifierMasks() const;
   std::vector<uint8_t> KeycodesFor(uint32_t keysym) const;
   std::vector<uint16_t> LockVariants(uint16_t mask) const;
   void Ungrab(const Grab& grab) const;
 
+  bool attached_ = false;
   xcb_connection_t* connection_ = nullptr;
   uint32_t root_ = 0;
   ModifierMasks masks_{};

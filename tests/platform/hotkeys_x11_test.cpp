@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -8,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "fakes/x11_grab_probe.h"
 #include "platform/linux/x11_hotkeys.h"
 
 namespace {
@@ -17,40 +16,7 @@ using nv::MOD_CONTROL;
 using nv::MOD_SHIFT;
 using nv::MOD_WIN;
 
-// Another X client, holding grabs of its own.
-class OtherClient {
- public:
-  OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
-    root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-  }
-  ~OtherClient() { xcb_disconnect(connection_); }
-
-  // Grabs one exact modifier mask of a keysym; false when the server refuses.
-  bool Grab(uint32_t keysym, uint16_t mask) {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection_);
-    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
-    bool granted = codes && *codes != XCB_NO_SYMBOL;
-    for (xcb_keycode_t* k = codes; granted && *k != XCB_NO_SYMBOL; ++k) {
-      auto cookie = xcb_grab_key_checked(connection_, 1, root_, mask, *k, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-      if (auto* error = xcb_request_check(connection_, cookie)) {
-        granted = false;
-        std::free(error);
-      }
-    }
-    std::free(codes);
-    xcb_key_symbols_free(symbols);
-    return granted;
-  }
-  void UngrabAll() {
-    xcb_ungrab_key(connection_, XCB_GRAB_ANY, root_, XCB_MOD_MASK_ANY);
-    xcb_aux_sync();
-  }
-
- private:
-  void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
-  xcb_connection_t* connection_;
-  xcb_window_t root_ = 0;
-};
+using OtherClient = nv::test::X11GrabProbe;
 
 class X11HotKeysTest : public ::testing::Test {
  protected:
