@@ -15,6 +15,12 @@ bool SameRegistryName(std::string_view a, std::string_view b) {
          std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
 }
 
+std::string FoldRegistryName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = FoldAscii(c);
+  return folded;
+}
+
 bool IsRegistryPathWithin(std::string_view path, std::string_view ancestor) {
   if (ancestor.empty()) return true;
   if (path.size() < ancestor.size() || !SameRegistryName(path.substr(0, ancestor.size()), ancestor)) return false;

@@ -10,6 +10,8 @@ namespace nv {
 // Names of keys and values compare as the registry compares them: without regard to the
 // case of ASCII letters.
 bool SameRegistryName(std::string_view a, std::string_view b);
+// The name in the form that SameRegistryName compares.
+std::string FoldRegistryName(std::string_view name);
 // True when `path` is `ancestor` itself or lies beneath it ("" is the root of a hive).
 bool IsRegistryPathWithin(std::string_view path, std::string_view ancestor);
 
@@ -29,6 +31,10 @@ struct HiveKey {
 // they were first written with.
 class Hive {
  public:
+  Hive() = default;
+  // Keys whose paths, and the names of whose values, are already unique.
+  explicit Hive(std::vector<HiveKey> keys) : keys_(std::move(keys)) {}
+
   const std::vector<HiveKey>& Keys() const { return keys_; }
 
   const HiveKey* FindKey(std::string_view path) const;

@@ -25,22 +25,25 @@ mode_t ModeOf(const std::string& path) {
 
 HiveFile::HiveFile(std::string path, std::string rootName) : path_(std::move(path)), rootName_(std::move(rootName)) {}
 
-Hive HiveFile::Parse(const std::string& text) const {
+std::shared_ptr<const Hive> HiveFile::Parse(std::string text) const {
+  if (cachedHive_ && text == cachedText_) return cachedHive_;
   try {
-    return ParseHive(text, rootName_);
+    cachedHive_ = std::make_shared<const Hive>(ParseHive(text, rootName_));
+    cachedText_ = std::move(text);
+    return cachedHive_;
   } catch (const HiveSyntaxError& e) {
     throw Error("The registry file \"" + path_ + "\" is damaged at line " + std::to_string(e.Line()) + ": " + e.what());
   }
 }
 
-Hive HiveFile::Load() const {
+std::shared_ptr<const Hive> HiveFile::Load() const {
   std::optional<std::string> text;
   try {
     text = ReadFileIfExists(path_);
   } catch (const std::system_error& e) {
     throw Error("Cannot read the registry file \"" + path_ + "\": " + e.code().message());
   }
-  return text ? Parse(*text) : Hive();
+  return text ? Parse(std::move(*text)) : std::make_shared<const Hive>();
 }
 
 bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
@@ -48,9 +51,12 @@ bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
     MakeDirectories(ParentDirectory(path_), kFolderMode);
     FileLock lock(path_ + ".lock");
     RemoveStaleTemporaries(path_);
-    Hive hive = Load();
+    Hive hive = *Load();
     if (!change(hive)) return true;
-    WriteFileAtomically(path_, FormatHive(hive, rootName_), ModeOf(path_));
+    std::string text = FormatHive(hive, rootName_);
+    WriteFileAtomically(path_, text, ModeOf(path_));
+    cachedText_ = std::move(text);
+    cachedHive_ = std::make_shared<const Hive>(std::move(hive));
     return true;
   } catch (const std::system_error&) {
     return false;

@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/linux/hive.h"
@@ -8,7 +9,7 @@ namespace nv {
 
 // One hive kept in a text file. Reads take the file as it is; writes re-read it under an
 // advisory lock and replace it atomically, so that concurrent writers lose nothing and a
-// writer killed at any moment leaves the old or the new file.
+// writer killed at any moment leaves the old or the new file. Not to be shared between threads.
 class HiveFile {
  public:
   HiveFile(std::string path, std::string rootName);
@@ -17,7 +18,7 @@ class HiveFile {
 
   // The hive; empty when the file does not exist. Throws nv::Error naming the file (and
   // the line, when the file is damaged).
-  Hive Load() const;
+  std::shared_ptr<const Hive> Load() const;
 
   // Applies `change` to the current hive and writes the result when `change` returns true.
   // false when the file or its folder cannot be written; throws nv::Error as Load does, and
@@ -25,10 +26,13 @@ class HiveFile {
   bool Update(const std::function<bool(Hive&)>& change);
 
  private:
-  Hive Parse(const std::string& text) const;
+  std::shared_ptr<const Hive> Parse(std::string text) const;
 
   std::string path_;
   std::string rootName_;
+  // The last text read and its hive: a file read again unchanged is not parsed again.
+  mutable std::string cachedText_;
+  mutable std::shared_ptr<const Hive> cachedHive_;
 };
 
 }  // namespace nv

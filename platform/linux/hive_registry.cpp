@@ -83,7 +83,7 @@ std::optional<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, c
 bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
   if (path.empty()) return true;  // a root key always exists
   for (const HiveFile* file : ReadOrder(root, path))
-    if (file->Load().KeyExists(path)) return true;
+    if (file->Load()->KeyExists(path)) return true;
   return false;
 }
 
@@ -104,8 +104,8 @@ std::unique_ptr<RegistryKey> HiveRegistry::Open(RootKey root, const std::string&
 
 std::optional<RegValue> HiveRegistry::ReadValue(RootKey root, const std::string& path, const std::string& name) {
   for (const HiveFile* file : ReadOrder(root, path)) {
-    const Hive hive = file->Load();
-    if (const RegValue* value = hive.FindValue(path, name)) return *value;
+    const auto hive = file->Load();
+    if (const RegValue* value = hive->FindValue(path, name)) return *value;
   }
   return std::nullopt;
 }
@@ -137,10 +137,10 @@ std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const s
   std::optional<std::vector<HiveValue>> merged;
   if (path.empty()) merged.emplace();
   for (const HiveFile* file : ReadOrder(root, path)) {
-    const Hive hive = file->Load();
-    if (!hive.KeyExists(path)) continue;
+    const auto hive = file->Load();
+    if (!hive->KeyExists(path)) continue;
     if (!merged) merged.emplace();
-    const HiveKey* key = hive.FindKey(path);
+    const HiveKey* key = hive->FindKey(path);
     if (!key) continue;
     for (const auto& v : key->values) {
       const bool shadowed = std::any_of(merged->begin(), merged->end(),

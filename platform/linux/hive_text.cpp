@@ -1,6 +1,7 @@
 #include "platform/linux/hive_text.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 namespace nv {
 
@@ -63,7 +64,7 @@ class HiveParser {
         lines_.Fail("unrecognised line");
       }
     }
-    return std::move(hive_);
+    return Hive(std::move(keys_));
   }
 
  private:
@@ -94,13 +95,17 @@ class HiveParser {
     const std::string_view path = name.size() > root_.size() ? name.substr(root_.size() + 1) : std::string_view();
     if (name.size() > root_.size() && (path.empty() || path.back() == '\\' || path.find("\\\\") != std::string_view::npos))
       lines_.Fail("the key path has an empty name in it");
-    hive_.CreateKey(path);
-    currentKey_ = std::string(path);
-    haveKey_ = true;
+    // Repeated keys merge, as an import of the file would merge them.
+    const auto [at, added] = keyIndex_.try_emplace(FoldRegistryName(path), keys_.size());
+    if (added) {
+      keys_.push_back(HiveKey{std::string(path), {}});
+      valueIndex_.emplace_back();
+    }
+    currentKey_ = at->second;
   }
 
   void ReadValueLine() {
-    if (!haveKey_) lines_.Fail("a value before the first key");
+    if (keys_.empty()) lines_.Fail("a value before the first key");
     std::string name;
     if (line_[pos_] == '@') {
       ++pos_;
@@ -111,7 +116,15 @@ class HiveParser {
     if (AtEnd() || line_[pos_] != '=') lines_.Fail("'=' expected after the value name");
     ++pos_;
     SkipBlanks();
-    hive_.SetValue(currentKey_, name, ReadData());
+    RegValue value = ReadData();
+    // A repeated value name replaces the earlier value, keeping the first spelling.
+    auto& values = keys_[currentKey_].values;
+    const auto [at, added] = valueIndex_[currentKey_].try_emplace(FoldRegistryName(name), values.size());
+    if (added) {
+      values.push_back(HiveValue{std::move(name), std::move(value)});
+    } else {
+      values[at->second].value = std::move(value);
+    }
   }
 
   // A text in double quotes where only \\ and \" are escapes.
@@ -216,9 +229,10 @@ class HiveParser {
   std::string_view root_;
   std::string_view line_;
   size_t pos_ = 0;
-  Hive hive_;
-  std::string currentKey_;
-  bool haveKey_ = false;
+  std::vector<HiveKey> keys_;
+  std::unordered_map<std::string, size_t> keyIndex_;                   // folded path -> key
+  std::vector<std::unordered_map<std::string, size_t>> valueIndex_;  // per key: folded name -> value
+  size_t currentKey_ = 0;
 };
 
 void AppendQuoted(std::string& out, std::string_view text) {
