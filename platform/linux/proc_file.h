@@ -2,6 +2,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -77,7 +78,7 @@ bool ForEachLine(int fd, char* buffer, size_t size, LineFn&& line) {
       skippingLongLine = true;
       kept = 0;
     } else if (start > 0 && kept > 0) {
-      std::string_view(buffer + start, kept).copy(buffer, kept);
+      std::memmove(buffer, buffer + start, kept);
     }
   }
 }

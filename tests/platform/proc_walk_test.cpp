@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/page_out.h"
 #include "platform/linux/proc_process_reader.h"
 #include "platform/linux/proc_stat_parser.h"
 
@@ -153,6 +154,39 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
   for (const char* text : malformed) {
     ProcessStat stat;
     EXPECT_FALSE(ParseProcessStat(text, stat)) << text;
+  }
+}
+
+
+TEST(ProcParsers, ArbitraryBytesNeverBreakTheirPromises) {
+  // Hostile or damaged /proc text: every parser either refuses it or answers within it.
+  uint64_t seed = 0x9e3779b97f4a7c15ull;
+  auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed;
+  };
+  const std::string alphabet = "0123456789abcdef ()-:\n\tcpuVmRSkBxrwp[]/";
+  for (int round = 0; round < 20000; ++round) {
+    std::string text(next() % 120, ' ');
+    for (char& c : text) c = alphabet[next() % alphabet.size()];
+    ProcessStat stat;
+    if (ParseProcessStat(text, stat)) {
+      EXPECT_GE(stat.comm.data(), text.data());
+      EXPECT_LE(stat.comm.data() + stat.comm.size(), text.data() + text.size());
+    }
+    CpuStatLine cpu;
+    if (ParseCpuStatLine(text, cpu)) {
+      EXPECT_NE(cpu.aggregate, cpu.processor) << text;
+    }
+    ProcessStatusMemory memory;
+    TakeStatusLine(text, memory);
+    EXPECT_LE(memory.found, 1) << text;
+    Mapping mapping;
+    if (ParseMapsLine(text, mapping)) {
+      EXPECT_LT(mapping.start, mapping.end) << text;
+    }
   }
 }
 
