@@ -1,0 +1,346 @@
+// The settings page and the hot keys of the main window, over test doubles.
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <climits>
+
+#include "platform/error.h"
+#include "platform/hotkeys.h"
+#include "settings/set_info.h"
+#include "settings/settings_store.h"
+#include "shell/widgets/THotKeyEdit.h"
+#include "shell/widgets/TSpinEdit.h"
+#include "window_fixture.h"
+
+namespace nv::test {
+namespace {
+
+constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
+constexpr uint32_t kAltShift = MOD_ALT | MOD_SHIFT;
+
+class SettingsPageTest : public WindowFixture {
+ protected:
+  void Store(const RegValue& value) {
+    registry.Set(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, value);
+  }
+  void Store(const TSetInfo& record) {
+    const auto bytes = SerializeSetInfo(record);
+    Store(RegValue::Binary({bytes.begin(), bytes.end()}));
+  }
+  const RegValue* Stored() const { return registry.Get(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue); }
+  void StoreRun(const RegValue& value) { registry.Set(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue, value); }
+  const RegValue* Run() const { return registry.Get(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
+  static std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
+
+  // The first showing runs load, save and apply.
+  TForm_Tarnel& Shown() {
+    Window().show();
+    return Window();
+  }
+  std::vector<std::string> Labels() {
+    std::vector<std::string> texts;
+    for (QLabel* label : Window().HotKeyLabels) texts.push_back(label->text().toStdString());
+    return texts;
+  }
+  std::vector<std::string> EditTexts() {
+    std::vector<std::string> texts;
+    for (THotKeyEdit* edit : Window().HotKeyEdits) texts.push_back(edit->text().toStdString());
+    return texts;
+  }
+  std::vector<uint8_t> Bytes(const TSetInfo& record) {
+    const auto bytes = SerializeSetInfo(record);
+    return {bytes.begin(), bytes.end()};
+  }
+};
+
+const std::vector<std::string> kDefaultTexts = {"ALT+SHIFT+'A'", "ALT+SHIFT+'T'", "ALT+SHIFT+'M'", "ALT+SHIFT+'E'"};
+
+TEST_F(SettingsPageTest, FirstStartStoresTheDefaultsAndRegistersTheFourHotKeys) {
+  auto& w = Shown();
+  ASSERT_NE(Stored(), nullptr);
+  EXPECT_EQ(Stored()->type, REG_BINARY);
+  EXPECT_EQ(Stored()->data, Bytes(TSetInfo{}));
+  EXPECT_EQ(Run(), nullptr);
+  EXPECT_FALSE(w.CheckBox_AutoStart->isChecked());
+
+  EXPECT_EQ(hotKeys.registered, (std::multimap<int, FakeHotKeys::Combination>{
+                                    {1331, {kAltShift, 'A'}}, {1332, {kAltShift, 'T'}}, {1333, {kAltShift, 'M'}}, {1334, {kAltShift, 'E'}}}));
+  EXPECT_EQ(Labels(), kDefaultTexts);
+  EXPECT_EQ(EditTexts(), kDefaultTexts);
+
+  EXPECT_EQ(w.SpinEdit_Time->text(), "1");
+  EXPECT_EQ(w.SpinEdit_bstopauto->text(), "70");
+  EXPECT_EQ(w.SpinEdit_ProcessListTime->text(), "2");
+  EXPECT_TRUE(w.CheckBox_bstopauto->isChecked());
+  EXPECT_TRUE(w.CheckBox_CloseMinimize->isChecked());
+  EXPECT_FALSE(w.CheckBox_Auto->isChecked());
+  EXPECT_EQ(w.Timer_Auto->interval(), 1000);
+  EXPECT_FALSE(w.Timer_Auto->isActive());
+  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsPageTest, AShortStoredValueSetsTheOptionsAndKeepsTheDefaultHotKeys) {
+  std::vector<uint8_t> options(28, 0);
+  options[0] = 2;    // EmptyClipboard, any non-zero byte
+  options[4] = 7;    // AutoTime
+  options[12] = 40;  // StopAutoPercent; StopAuto stays 0
+  options[20] = 5;   // ProcessListTime; AutoProcessList stays 0
+  options[26] = 1;   // MinimizeStart
+  Store(RegValue::Binary(options));
+  auto& w = Shown();
+
+  EXPECT_TRUE(w.CheckBox_EmptyClipboard->isChecked());
+  EXPECT_EQ(w.SpinEdit_Time->text(), "7");
+  EXPECT_FALSE(w.CheckBox_bstopauto->isChecked());
+  EXPECT_FALSE(w.SpinEdit_bstopauto->isEnabled());
+  EXPECT_EQ(w.SpinEdit_bstopauto->text(), "40");
+  EXPECT_FALSE(w.CheckBox_AutoProcessList->isChecked());
+  EXPECT_FALSE(w.SpinEdit_ProcessListTime->isEnabled());
+  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_TRUE(w.CheckBox_MinimizeStart->isChecked());
+  EXPECT_EQ(Labels(), kDefaultTexts);
+
+  // The start-up save writes the whole record back, the boolean as 1.
+  ASSERT_NE(Stored(), nullptr);
+  ASSERT_EQ(Stored()->data.size(), kSetInfoSize);
+  EXPECT_EQ(Stored()->data[0], 1);
+  EXPECT_EQ(Stored()->data, Bytes(SetInfoFromStoredBytes(options)));
+}
+
+TEST_F(SettingsPageTest, StoredIntervalsAreShownAsTheyAreAndApplied) {
+  struct Case {
+    int32_t seconds;
+    int interval;
+  };
+  // A system timer of interval 0 never fires; the longest QTimer interval stands for that.
+  for (const Case c : {Case{500, 500000}, Case{0, INT_MAX}}) {
+    TSetInfo record;
+    record.AutoTime = c.seconds;
+    record.ProcessListTime = c.seconds;
+    Store(record);
+    Window().LoadSettings(false);
+    EXPECT_EQ(Window().SpinEdit_Time->text().toStdString(), std::to_string(c.seconds));
+    Window().SpeedButton_AppSetClick();
+    EXPECT_EQ(Window().Timer_Auto->interval(), c.interval) << c.seconds;
+    EXPECT_EQ(Window().Timer_GetProcessInfo->interval(), c.interval) << c.seconds;
+    EXPECT_TRUE(Window().Timer_GetProcessInfo->isActive()) << c.seconds;
+  }
+}
+
+TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
+  auto& w = Shown();
+  w.SpinEdit_Time->setText(QStringLiteral("9"));
+  const auto registeredBefore = hotKeys.registered;
+  const RegValue rejected[] = {RegValue::Binary(std::vector<uint8_t>(93, 1)), RegValue::String("x"), RegValue::Dword(1)};
+  for (const auto& value : rejected) {
+    Store(value);
+    try {
+      w.LoadSettings(false);
+      ADD_FAILURE() << "accepted type " << value.type;
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), "Invalid data type for 'NvSetInfo'");
+    }
+    EXPECT_EQ(w.SpinEdit_Time->text(), "9");
+    EXPECT_EQ(hotKeys.registered, registeredBefore);
+    EXPECT_EQ(hotKeys.unregisterCalls.size(), 4u) << "only the start-up save released";
+  }
+}
+
+TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
+  struct Case {
+    const char* what;
+    std::optional<RegValue> entry;
+    bool checked;
+  };
+  std::string loose = ProgramPath();
+  for (char& c : loose) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const Case cases[] = {
+      {"case and blanks", RegValue::String(" " + loose + "\t "), true},
+      {"other path", RegValue::String("/usr/bin/other"), false},
+      {"expandable string", RegValue::String(ProgramPath(), REG_EXPAND_SZ), false},
+      {"no entry", std::nullopt, false},
+  };
+  for (const auto& c : cases) {
+    registry.keys.clear();
+    if (c.entry) StoreRun(*c.entry);
+    Window().LoadSettings(false);
+    EXPECT_EQ(Window().CheckBox_AutoStart->isChecked(), c.checked) << c.what;
+    ASSERT_NO_THROW(Window().SaveSettings()) << c.what;
+    if (c.checked) {
+      ASSERT_NE(Run(), nullptr) << c.what;
+      EXPECT_EQ(*Run(), RegValue::String(ProgramPath())) << c.what;
+    } else {
+      EXPECT_EQ(Run(), nullptr) << c.what;
+    }
+  }
+}
+
+TEST_F(SettingsPageTest, RestoringTheDefaultsShowsAndRegistersThemButWritesNothing) {
+  TSetInfo record;
+  record.AutoTime = 30;
+  record.HotKeys[0] = {true, 1331, MOD_CONTROL, 'J'};
+  Store(record);
+  auto& w = Shown();
+  ASSERT_FALSE(w.CheckBox_AutoStart->isChecked());
+  const int writes = registry.writes;
+
+  dialogs.answers = {false};
+  w.SpeedButton_DefayktClick();
+  EXPECT_EQ(w.SpinEdit_Time->text(), "30") << "No keeps the page";
+
+  w.SpeedButton_DefayktClick();
+  EXPECT_EQ(dialogs.Texts("yesno").back(), "Are you sure to restore to the default settings?");
+  EXPECT_EQ(w.SpinEdit_Time->text(), "1");
+  EXPECT_TRUE(w.CheckBox_AutoStart->isChecked());
+  EXPECT_EQ(Labels(), kDefaultTexts);
+  EXPECT_EQ(hotKeys.registered.count(1331), 1u);
+  EXPECT_EQ(hotKeys.registered.find(1331)->second, FakeHotKeys::Combination(kAltShift, 'A'));
+  EXPECT_EQ(registry.writes, writes);
+  EXPECT_EQ(w.Timer_Auto->interval(), 30000) << "the timers wait for a save";
+}
+
+TEST_F(SettingsPageTest, SaveAsksThenWritesRegistersAndApplies) {
+  auto& w = Shown();
+  w.SpinEdit_Time->setText(QStringLiteral("12"));
+  w.CheckBox_AutoStart->setChecked(true);
+  dialogs.answers = {false};
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(dialogs.Texts("yesno"), std::vector<std::string>{"Are you sure to save the settings?"});
+  EXPECT_EQ(w.Timer_Auto->interval(), 1000) << "No saves nothing";
+  EXPECT_EQ(Run(), nullptr);
+
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(SetInfoFromStoredBytes(Stored()->data).AutoTime, 12);
+  EXPECT_EQ(w.Timer_Auto->interval(), 12000);
+  ASSERT_NE(Run(), nullptr);
+  EXPECT_EQ(Run()->AsString(), ProgramPath());
+}
+
+TEST_F(SettingsPageTest, ASpinEditWithoutAWholeNumberStopsTheSaveBeforeAnyWrite) {
+  auto& w = Shown();
+  const int writes = registry.writes;
+  const auto unregistered = hotKeys.unregisterCalls.size();
+  w.SpinEdit_bstopauto->setText(QStringLiteral("-"));
+  w.SpinEdit_Time->setText(QStringLiteral("20"));
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'-' is not a valid integer value"});
+  EXPECT_EQ(registry.writes, writes);
+  EXPECT_EQ(hotKeys.unregisterCalls.size(), unregistered);
+  EXPECT_EQ(w.Timer_Auto->interval(), 1000) << "no apply step";
+}
+
+TEST_F(SettingsPageTest, ARefusedWriteIsReportedAndSkipsTheApplyStep) {
+  auto& w = Shown();
+  registry.refusedWrites.insert(FakeRegistry::Fold(SettingsStore::kSettingsValue));
+  w.SpinEdit_Time->setText(QStringLiteral("20"));
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Failed to set data for 'NvSetInfo'"});
+  EXPECT_EQ(w.Timer_Auto->interval(), 1000);
+}
+
+TEST_F(SettingsPageTest, WithoutASettingsKeyTheProgramRunsOnTheDefaultsAndSaysSoOnce) {
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
+  auto& w = Shown();
+  EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{kSettingsNotSavedMessage});
+  EXPECT_TRUE(w.CheckBox_AutoStart->isChecked());
+  EXPECT_EQ(Labels(), kDefaultTexts);
+  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_EQ(Run(), nullptr) << "nothing written when the settings could not be";
+  EXPECT_EQ(registry.writes, 0);
+}
+
+TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
+  auto& w = Shown();
+  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  QTest::keyPress(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
+  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  QTest::keyRelease(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
+  QTest::keyRelease(tweak, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
+  EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
+  EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(kAltShift, 'T')) << "not before the save";
+  EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'");
+
+  // K alone and Shift alone show what is pressed but take nothing.
+  QTest::keyPress(tweak, Qt::Key_K);
+  EXPECT_EQ(tweak->text(), "+'K'");
+  QTest::keyRelease(tweak, Qt::Key_K);
+  EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
+  QTest::keyPress(tweak, Qt::Key_Shift);
+  EXPECT_EQ(tweak->text(), "SHIFT+'\x10'");
+  QTest::keyRelease(tweak, Qt::Key_Shift, Qt::ShiftModifier);
+  EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
+  EXPECT_EQ(w.PendingHotKeys[1].Key, uint32_t('K'));
+
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(MOD_CONTROL | MOD_ALT, 'K'));
+  EXPECT_EQ(w.HotKeyLabels[1]->text(), "CTRL+ALT+'K'");
+  EXPECT_EQ(w.CurrentHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+}
+
+TEST_F(SettingsPageTest, UncheckingASlotDisablesItsBoxAtOnceAndReleasesItAtTheSave) {
+  auto& w = Shown();
+  Click(w.HotKeyCheckBoxes[2]);
+  EXPECT_FALSE(w.HotKeyEdits[2]->isEnabled());
+  EXPECT_EQ(hotKeys.registered.count(1333), 1u);
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(hotKeys.registered.count(1333), 0u);
+  EXPECT_EQ(w.HotKeyLabels[2]->text(), "not register");
+  EXPECT_FALSE(SetInfoFromStoredBytes(Stored()->data).HotKeys[2].Enabled);
+}
+
+TEST_F(SettingsPageTest, AHotKeyThatCouldNotBeRegisteredStillActsWhenDelivered) {
+  hotKeys.takenElsewhere.insert({kAltShift, 'A'});
+  auto& w = Shown();
+  EXPECT_EQ(w.HotKeyLabels[0]->text(), "not register");
+  ASSERT_FALSE(w.Timer_Auto->isActive());
+  hotKeys.Deliver(kAltShift, 'A');
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Stop auto optimize");
+  hotKeys.Deliver(kAltShift, 'A');
+  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Start auto optimize");
+}
+
+TEST_F(SettingsPageTest, TwoSlotsOnOneCombinationBothAct) {
+  TSetInfo record;
+  record.HotKeys[2] = {true, 1333, kAltShift, 'A'};  // slot 3 repeats slot 1
+  Store(record);
+  auto& w = Shown();
+  EXPECT_EQ(w.HotKeyLabels[2]->text(), "not register");
+  w.hide();
+  hotKeys.Deliver(kAltShift, 'A');
+  EXPECT_TRUE(w.Timer_Auto->isActive()) << "slot 1";
+  EXPECT_TRUE(w.isVisible()) << "slot 3";
+}
+
+TEST_F(SettingsPageTest, OpenMainWindowRestoresAndShows) {
+  auto& w = Shown();
+  w.hide();
+  hotKeys.Deliver(kAltShift, 'M');
+  EXPECT_TRUE(w.isVisible());
+  w.IsMinimized = true;
+  w.setWindowState(Qt::WindowMinimized);
+  hotKeys.Deliver(kAltShift, 'M');
+  EXPECT_FALSE(w.IsMinimized);
+  EXPECT_FALSE(w.windowState().testFlag(Qt::WindowMinimized));
+}
+
+TEST_F(SettingsPageTest, ProcessExitEndsTheProgramEvenWhenCloseMinimizes) {
+  auto& w = Shown();
+  ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
+  QTimer::singleShot(0, &w, [this] { hotKeys.Deliver(kAltShift, 'E'); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  watchdog.start(5000);
+  EXPECT_EQ(QCoreApplication::exec(), 0) << "the program did not end";
+  EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace nv::test

@@ -1,0 +1,178 @@
+// The real program under X: what its start-up stores and grabs, and what its hot keys do.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <thread>
+
+#include "platform/linux/hive_environment.h"
+#include "platform/temp_folder.h"
+#include "settings/set_info.h"
+#include "settings/settings_store.h"
+#include "fakes/x11_grab_probe.h"
+
+extern char** environ;
+
+namespace nv {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
+constexpr uint16_t kShift = XCB_MOD_MASK_SHIFT, kControl = XCB_MOD_MASK_CONTROL, kAlt = XCB_MOD_MASK_1;
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(100ms);
+  }
+  return condition();
+}
+
+class SettingsProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(probe_.Connected()) << "needs an X display";
+    environment_ = {
+        {"NORVANE_REGISTRY_DIR", dir_ / "registry"}, {"NORVANE_AUTOSTART_DIR", dir_ / "autostart"},
+        {"XDG_RUNTIME_DIR", dir_ / "runtime"},       {"HOME", dir_ / "home"},
+        {"XDG_CONFIG_HOME", dir_ / "home/config"},   {"XDG_STATE_HOME", dir_ / "home/state"},
+        {"XDG_CACHE_HOME", dir_ / "home/cache"},     {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
+    };
+    for (const auto& [name, value] : environment_) ::setenv(name.c_str(), value.c_str(), 1);
+    fs::create_directories(dir_ / "runtime");
+    fs::permissions(dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    fs::create_directories(dir_ / "home");
+    // The hives as the program sees them, with the rights it will have.
+    registry_ = MakeHiveRegistry();
+  }
+
+  void TearDown() override {
+    if (program_ > 0) {
+      ::kill(program_, SIGKILL);
+      ::waitpid(program_, nullptr, 0);
+    }
+  }
+
+  // Starts the program and waits for its window: the first showing, which loads, saves and
+  // registers, is over once the window is on screen. Probing grabs earlier could take a
+  // combination away from the program for a moment.
+  void Start() {
+    char* argv[] = {const_cast<char*>(kProgram), nullptr};
+    ASSERT_EQ(::posix_spawn(&program_, kProgram, nullptr, nullptr, argv, environ), 0);
+    ASSERT_TRUE(WaitFor([] {
+      return std::system("xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1") == 0;
+    })) << "no window";
+  }
+
+  // The exit code once the program has ended by itself, or -1.
+  int WaitForExit(std::chrono::milliseconds limit = 15s) {
+    int status = 0;
+    const bool ended = WaitFor([&] { return ::waitpid(program_, &status, WNOHANG) == program_; }, limit);
+    if (!ended) return -1;
+    program_ = 0;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  static void Press(const char* keys) {
+    const std::string command = std::string("xdotool key --clearmodifiers ") + keys;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  std::optional<RegValue> Stored(const char* path, const char* name) { return registry_->ReadValue(HKLM, path, name); }
+  std::optional<RegValue> Record() { return Stored(SettingsStore::kSettingsKey, SettingsStore::kSettingsValue); }
+  std::optional<RegValue> RunValue() { return Stored(SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
+  fs::path AutostartEntry() const { return dir_ / "autostart/velqor-norvane.desktop"; }
+  static std::string ProgramPath() { return fs::canonical(kProgram).string(); }
+
+  bool HoldsAllDefaultHotKeys() {
+    for (uint32_t keysym : {'a', 't', 'm', 'e'})
+      if (!probe_.HeldElsewhere(keysym, kAlt | kShift)) return false;
+    return true;
+  }
+
+  static constexpr const char* kProgram = NORVANE_BINARY;
+  test::TempFolder dir_;
+  std::map<std::string, std::string> environment_;
+  std::unique_ptr<HiveRegistry> registry_;
+  test::X11GrabProbe probe_;
+  pid_t program_ = 0;
+};
+
+TEST_F(SettingsProgramTest, FirstStartStoresTheDefaultsAndGrabsTheFourHotKeys) {
+  Start();
+  const auto defaults = SerializeSetInfo(TSetInfo{});
+  ASSERT_TRUE(Record().has_value()) << "no settings stored";
+  EXPECT_EQ(Record()->type, REG_BINARY);
+  EXPECT_EQ(Record()->data, std::vector<uint8_t>(defaults.begin(), defaults.end()));
+  ASSERT_TRUE(HoldsAllDefaultHotKeys());
+  EXPECT_FALSE(RunValue().has_value());
+  EXPECT_FALSE(fs::exists(AutostartEntry()));
+
+  // Alt+Shift+E ends the program although "Minimize to tray when close window " is checked.
+  Press("alt+shift+e");
+  EXPECT_EQ(WaitForExit(), 0);
+  EXPECT_FALSE(probe_.HeldElsewhere('a', kAlt | kShift)) << "the grabs end with the program";
+}
+
+TEST_F(SettingsProgramTest, AStoredCtrlQOnTheExitSlotEndsTheProgram) {
+  TSetInfo record;
+  record.HotKeys[3] = {true, 1334, 2, 'Q'};  // Ctrl+Q; slot 3 keeps Alt+Shift+M
+  const auto bytes = SerializeSetInfo(record);
+  ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
+                                    RegValue::Binary({bytes.begin(), bytes.end()})));
+  Start();
+  ASSERT_TRUE(probe_.HeldElsewhere('q', kControl));
+  ASSERT_TRUE(probe_.HeldElsewhere('m', kAlt | kShift));
+  EXPECT_FALSE(probe_.HeldElsewhere('e', kAlt | kShift)) << "the old exit combination is free";
+
+  Press("ctrl+q");
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST_F(SettingsProgramTest, AutostartEntryFollowsTheRunValueAtEachStart) {
+  // Differs from the program's path only in letter case and surrounding blanks.
+  std::string loose = ProgramPath();
+  for (char& c : loose) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue,
+                                    RegValue::String("  " + loose + " \t")));
+  Start();
+  ASSERT_TRUE(RunValue() && RunValue()->AsString() == ProgramPath())
+      << "the start-up save rewrites the exact path";
+  ASSERT_TRUE(fs::exists(AutostartEntry()));
+  EXPECT_NE(test::ReadText(AutostartEntry()).find("Exec=" + ProgramPath()), std::string::npos)
+      << test::ReadText(AutostartEntry());
+  ASSERT_TRUE(HoldsAllDefaultHotKeys());
+  Press("alt+shift+e");
+  ASSERT_EQ(WaitForExit(), 0);
+
+  // An entry naming another program is not ours: the box starts unchecked and the save removes it.
+  ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue,
+                                    RegValue::String("/usr/bin/another-optimizer")));
+  ASSERT_TRUE(fs::exists(AutostartEntry()));
+  Start();
+  ASSERT_FALSE(RunValue().has_value());
+  EXPECT_FALSE(fs::exists(AutostartEntry()));
+  ASSERT_TRUE(HoldsAllDefaultHotKeys());
+  Press("alt+shift+e");
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST_F(SettingsProgramTest, ACombinationHeldByAnotherClientLeavesTheOthersWorking) {
+  test::X11GrabProbe other;
+  ASSERT_TRUE(other.Grab('t', kAlt | kShift));
+  Start();
+  for (uint32_t keysym : {'a', 'm', 'e'}) EXPECT_TRUE(probe_.HeldElsewhere(keysym, kAlt | kShift)) << char(keysym);
+  Press("alt+shift+e");
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace nv
