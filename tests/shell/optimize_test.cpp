@@ -1,0 +1,299 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+#include <QTimer>
+#include <QtTest>
+
+#include "engine/paging_file.h"
+#include "platform/error.h"
+#include "shell/widgets/TGauge.h"
+#include "shell/widgets/TSpinEdit.h"
+#include "shell/widgets/TStatusBar.h"
+#include "window_fixture.h"
+
+namespace nv::test {
+namespace {
+
+constexpr uint64_t MiB = 1048576;
+
+class OptimizeTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    processes.Add(1, "init");
+    processes.Add(40, "editor");
+    memory.status = FakeMemory::StatusMB(64, 20, 128, 64);  // small, so the tweak runs quickly
+  }
+  QString Status() { return Window().StatusBar_State->panelText(1); }
+};
+
+// ---- overall optimization ----
+
+TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
+  auto& w = Window();
+  dialogs.answers = {false};
+  const QString statusBefore = Status();
+
+  w.SpeedButton_StartFullClick();
+
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "confirm");
+  EXPECT_EQ(dialogs.shown[0].text,
+            "This function could free a lot of physical memory space,but take sometime to complete. \rConfirm to "
+            "proceed?");
+  EXPECT_TRUE(memory.commitRequests.empty());
+  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_EQ(Status(), statusBefore);
+  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+}
+
+TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
+  auto& w = Window();
+  w.TrackBar_OverallOption->setValue(1);
+  w.Timer_GetProcessInfo->start();
+  w.Timer_Auto->stop();
+
+  w.SpeedButton_StartFullClick();
+
+  EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(65, MiB));
+  EXPECT_EQ(memory.LiveBlocks(), 0u);
+  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 40}));
+  EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Available physical memory before optimizing:20 MB\r\n"
+                                                               "Available physical memory after optimizing:20 MB\r\n"
+                                                               "Released physical memory after optimizing:0 MB"});
+  EXPECT_EQ(Status(), "memory tweaking... ");
+  EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), 65);
+  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
+  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_FALSE(w.Timer_Auto->isActive());
+}
+
+TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) {
+  auto& w = Window();
+  w.TrackBar_OverallOption->setValue(4);
+  memory.refuseCommits = true;
+
+  w.SpeedButton_StartFullClick();
+
+  const auto messages = dialogs.Texts("message");
+  ASSERT_EQ(messages.size(), 5u);
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(messages[size_t(i)], "Unable to tweak RAM, please increase system virtual memory.");
+  EXPECT_EQ(messages[4].rfind("Available physical memory before optimizing:", 0), 0u);
+  EXPECT_EQ(processes.trimmed.size(), 2u);
+  EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), int(64 * MiB / 4096));
+}
+
+TEST_F(OptimizeTest, SliderNamesItsLevel) {
+  auto& w = Window();
+  const char* labels[] = {"Level 1", "Level 2", "Medium", "Level 4", "Level 5"};
+  for (int level = 5; level >= 1; --level) {
+    w.TrackBar_OverallOption->setValue(level);
+    EXPECT_EQ(w.Label_OptimizeLavel->text(), labels[level - 1]);
+  }
+}
+
+// ---- auto-optimization ----
+
+struct AutoLook {
+  int tag1, tag2;
+  QString picture1, picture2, caption, status, label;
+  bool active;
+  bool operator==(const AutoLook&) const = default;
+};
+
+void PrintTo(const AutoLook& l, std::ostream* os) {
+  *os << l.tag1 << "/" << l.tag2 << " " << l.picture1.toStdString() << "/" << l.picture2.toStdString() << " '"
+      << l.caption.toStdString() << "' '" << l.status.toStdString() << "' '" << l.label.toStdString() << "' "
+      << (l.active ? "active" : "stopped");
+}
+
+class AutoOptimizeTest : public OptimizeTest {
+ protected:
+  AutoLook Look() {
+    auto& w = Window();
+    return {w.SpeedButton_RunAuto->Tag,         w.SpeedButton_RunAuto2->Tag,    w.SpeedButton_RunAuto->pictureName,
+            w.SpeedButton_RunAuto2->pictureName, w.pm_StartautoOptimize->text(), Status(),
+            w.Label_AutoOptimize->text(),        w.Timer_Auto->isActive()};
+  }
+  const AutoLook stopped{0, 0, "SpeedButton_RunAuto1", "SpeedButton_RunAuto1", "Start auto optimize", "", "", false};
+  const AutoLook running{3,  3, "SpeedButton_RunAuto3", "SpeedButton_RunAuto3", "Stop auto optimize", "Auto optimizing...",
+                         "Auto optimizing...", true};
+};
+
+TEST_F(AutoOptimizeTest, TwoTogglesGoToRunningAndBackToStopped) {
+  auto& w = Window();
+  w.SpinEdit_Time->setText("7");
+  w.AutoDotsPhase = true;
+
+  w.SpeedButton_RunAutoClick();
+  EXPECT_EQ(Look(), running);
+  EXPECT_EQ(w.Timer_Auto->interval(), 7000);
+
+  w.SpeedButton_RunAutoClick();
+  EXPECT_EQ(Look(), stopped);
+  EXPECT_TRUE(w.AutoDotsPhase);
+  EXPECT_TRUE(memory.commitRequests.empty());
+}
+
+TEST_F(AutoOptimizeTest, EveryEntryPointToggles) {
+  auto& w = Window();
+  Click(w.SpeedButton_RunAuto);
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+  Click(w.SpeedButton_RunAuto2);
+  EXPECT_FALSE(w.Timer_Auto->isActive());
+  w.pm_StartautoOptimize->trigger();
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+}
+
+TEST_F(AutoOptimizeTest, IntervalIsReadOnlyWhenSwitchingOn) {
+  auto& w = Window();
+  w.SpinEdit_Time->setText("2");
+  w.SpeedButton_RunAutoClick();
+  w.SpinEdit_Time->setText("9");
+  EXPECT_EQ(w.Timer_Auto->interval(), 2000);
+
+  w.SpinEdit_Time->setText("");  // not read when switching off
+  EXPECT_NO_THROW(w.SpeedButton_RunAutoClick());
+  EXPECT_EQ(Look(), stopped);
+}
+
+TEST_F(AutoOptimizeTest, IntervalOutsideTheFieldBoundsIsBroughtIntoThem) {
+  auto& w = Window();
+  for (auto [text, ms] : {std::pair{"0", 1000}, std::pair{"-3", 1000}, std::pair{"600", 59000}}) {
+    w.SpinEdit_Time->setText(text);
+    w.SpeedButton_RunAutoClick();
+    EXPECT_EQ(w.Timer_Auto->interval(), ms) << text;
+    w.SpeedButton_RunAutoClick();
+  }
+}
+
+TEST_F(AutoOptimizeTest, IntervalThatIsNoWholeNumberLeavesEverythingStopped) {
+  auto& w = Window();
+  for (const char* text : {"", "-", "1.5", "2,5"}) {
+    w.SpinEdit_Time->setText(text);
+    try {
+      w.SpeedButton_RunAutoClick();
+      ADD_FAILURE() << "no error for '" << text << "'";
+    } catch (const nv::Error& e) {
+      EXPECT_EQ(std::string(e.what()), "'" + std::string(text) + "' is not a valid integer value");
+    }
+    EXPECT_EQ(Look(), stopped) << text;
+  }
+  // From a button the error reaches the error dialog through the application.
+  w.SpinEdit_Time->setText("");
+  Click(w.SpeedButton_RunAuto);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'' is not a valid integer value"});
+  EXPECT_EQ(Look(), stopped);
+}
+
+TEST_F(AutoOptimizeTest, SwitchingOnWithTheTweakRunsItAtTheSliderLevelFirst) {
+  auto& w = Window();
+  w.CheckBox_AfterMemTrim->setChecked(true);
+  w.TrackBar_OverallOption->setValue(5);
+  memory.refuseCommits = true;
+
+  w.SpeedButton_RunAutoClick();
+
+  EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(5, 64 * MiB));
+  EXPECT_EQ(dialogs.Texts("message").size(), 5u);
+  EXPECT_EQ(Status(), "Auto optimizing(Tweak memory)");
+  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing(Tweak memory)");
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+  EXPECT_TRUE(processes.trimmed.empty());
+}
+
+TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
+  auto& w = Window();
+  w.CheckBox_EmptyClipboard->setChecked(true);
+  w.CheckBox_bstopauto->setChecked(true);
+  w.SpinEdit_bstopauto->setText("70");
+  memory.status = FakeMemory::StatusMB(1000, 750, 2000, 1000);  // 75 % available
+
+  w.Timer_AutoTimer();
+  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing...");
+  EXPECT_EQ(Status(), "Auto optimizing...");
+  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_EQ(clipboard.cleans, 0);
+
+  memory.status = FakeMemory::StatusMB(1000, 600, 2000, 1000);  // 60 %
+  w.Timer_AutoTimer();
+  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing......");
+  EXPECT_EQ(processes.trimmed.size(), 2u);
+  EXPECT_EQ(clipboard.cleans, 1);
+
+  // With the stop test off the threshold is not read at all.
+  w.CheckBox_bstopauto->setChecked(false);
+  w.SpinEdit_bstopauto->setText("");
+  memory.status = FakeMemory::StatusMB(1000, 1000, 2000, 1000);
+  w.Timer_AutoTimer();
+  EXPECT_EQ(processes.trimmed.size(), 4u);
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+TEST_F(AutoOptimizeTest, TickWithABadThresholdShowsTheErrorAndSkipsThePass) {
+  auto& w = Window();
+  w.CheckBox_bstopauto->setChecked(true);
+  w.SpinEdit_bstopauto->setText("+");
+
+  w.Timer_AutoTimer();
+
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'+' is not a valid integer value"});
+  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_EQ(Status(), "Auto optimizing...");
+}
+
+TEST_F(AutoOptimizeTest, StopCheckBoxEnablesTheThresholdField) {
+  auto& w = Window();
+  w.CheckBox_bstopauto->setChecked(true);
+  EXPECT_TRUE(w.SpinEdit_bstopauto->isEnabled());
+  w.CheckBox_bstopauto->setChecked(false);
+  EXPECT_FALSE(w.SpinEdit_bstopauto->isEnabled());
+}
+
+// ---- clipboard, paging file, self-trim ----
+
+TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSays) {
+  Click(Window().Button_EmptyClipboard);
+  EXPECT_EQ(clipboard.cleans, 1);
+  EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Clipboard has been cleaned!"});
+}
+
+TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
+  auto& w = Window();
+  const auto value = [this] { return registry.Get(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles"); };
+
+  dialogs.answers = {false};
+  w.SpeedButton_SetVMClick();
+  EXPECT_EQ(value(), nullptr);
+  EXPECT_EQ(paging.calls, 0);
+  EXPECT_EQ(dialogs.shown.back().text, "Do you wish to let system automatically manage the size of virtual memory?");
+
+  Click(w.SpeedButton_SetVM);
+  ASSERT_NE(value(), nullptr);
+  EXPECT_EQ(value()->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(value()->data, SystemManagedPagingFiles("C:\\WINDOWS"));
+  EXPECT_EQ(value()->data.size(), 21u);
+  EXPECT_EQ(paging.calls, 1);
+  EXPECT_EQ(dialogs.shown.back().kind, "inform");
+  EXPECT_EQ(dialogs.shown.back().title, "Information");
+  EXPECT_EQ(dialogs.shown.back().text,
+            "Virtual memory configure successfully. Please restart your PC to enable the changed configuration.");
+}
+
+TEST_F(OptimizeTest, SetVMSaysNothingWhenTheSystemConfigurationIsRefused) {
+  paging.fails = true;
+  Window().SpeedButton_SetVMClick();
+  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+}
+
+TEST_F(OptimizeTest, SelfTimerTrimsTheProgramItself) {
+  auto& w = Window();
+  ASSERT_TRUE(w.Timer_self->isActive());
+  w.Timer_self->setInterval(1);
+  QTRY_VERIFY_WITH_TIMEOUT(processes.selfTrims > 0, 2000);
+}
+
+}  // namespace
+}  // namespace nv::test
