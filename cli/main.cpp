@@ -5,6 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/processes_command.h"
+#include "cli/reg_command.h"
 #include "cli/status_command.h"
 #include "cli/trim_command.h"
 #include "cli/optimize_command.h"
@@ -22,6 +23,7 @@ constexpr Command kCommands[] = {
     {"processes", nv::cli::ProcessesCommand},
     {"trim", nv::cli::TrimCommand},
     {"optimize", nv::cli::OptimizeCommand},
+    {"reg", nv::cli::RegCommand},
 };
 
 std::string CommandNames() {
