@@ -21,6 +21,11 @@ inline constexpr int kRunningTag = 3;
 inline constexpr int kStoppedTag = 0;
 }  // namespace auto_texts
 
+// The pass timer's interval for a number of seconds. A Windows timer of interval 0 never
+// fires, while a 0 ms timer of most toolkits fires without pause; so 0, a negative number and
+// one beyond about 24 days give the longest interval: the timer runs but does not tick.
+int AutoTimerIntervalMs(int seconds);
+
 // The running text after a tick has flipped the dots phase to `phase`.
 const char* AutoDotsText(bool phase);
 

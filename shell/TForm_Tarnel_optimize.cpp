@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
-#include <algorithm>
 #include <array>
 
 #include "engine/auto_optimization.h"
@@ -111,15 +110,13 @@ void TForm_Tarnel::SpeedButton_RunAutoClick() {
   }
 
   // The interval is read before anything changes, so that a field without a whole number
-  // leaves auto-optimization wholly stopped. A number outside the field's bounds is brought
-  // into them, as the field does when it loses the focus: a 0 would make a timer that fires
-  // without pause.
-  const int seconds = std::clamp(SpinEdit_Time->Value(), SpinEdit_Time->minValue(), SpinEdit_Time->maxValue());
+  // leaves auto-optimization wholly stopped.
+  const int intervalMs = nv::AutoTimerIntervalMs(SpinEdit_Time->Value());
 
   SetAutoOptimizeLook(kRunningTag, kStopPicture);
   pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
   SetAutoOptimizeText(QString::fromLatin1(kRunning));
-  Timer_Auto->setInterval(seconds * 1000);
+  Timer_Auto->setInterval(intervalMs);
   if (CheckBox_AfterMemTrim->isChecked()) {
     SetAutoOptimizeText(QString::fromLatin1(kTweaking));
     nv::GaugeProgress gauge(Gauge_OvarallOptimize);

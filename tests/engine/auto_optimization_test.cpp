@@ -2,12 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <utility>
+
 #include "fakes/fake_clipboard.h"
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
 
 namespace nv {
 namespace {
+
+TEST(AutoTimerIntervalMs, SecondsOrTheLongestIntervalWhenThereIsNoUsableOne) {
+  const std::pair<int, int> cases[] = {{1, 1000},       {59, 59000},      {0, INT_MAX},
+                                       {-1, INT_MAX},   {2147483, 2147483000}, {2147484, INT_MAX}};
+  for (auto [seconds, ms] : cases) EXPECT_EQ(AutoTimerIntervalMs(seconds), ms) << seconds;
+}
 
 TEST(AutoOptimizationPass, StopTestAndClipboardFollowTheThreshold) {
   struct Case {
