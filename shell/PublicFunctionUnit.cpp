@@ -3,9 +3,12 @@
 #include <turbojpeg.h>
 
 #include <QFile>
+#include <QPainterPath>
+#include <QRegion>
 #include <memory>
 
 #include "platform/error.h"
+#include "platform/shellexec.h"
 #include "shell/widgets/TImageEx.h"
 
 namespace {
@@ -43,4 +46,12 @@ void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& typ
   sender->clearPicture();
   sender->setPicture(picture);
   sender->pictureName = name;
+}
+
+void OpenUrl(nv::ShellExec& shell, const std::string& address) { shell.Open(address); }
+
+QRegion RoundRectRegion(int right, int bottom, int ellipse) {
+  QPainterPath outline;
+  outline.addRoundedRect(0, 0, right, bottom, ellipse / 2.0, ellipse / 2.0);
+  return QRegion(outline.toFillPolygon().toPolygon());
 }

@@ -1,8 +1,13 @@
 #pragma once
 #include <QImage>
 #include <QString>
+#include <string>
 
+class QRegion;
 class TImageEx;
+namespace nv {
+class ShellExec;
+}
 
 // Decodes the JPEG picture stored in the program's resources under `name` and `type`; names
 // compare without regard to case. Throws nv::Error when there is no such resource or it is
@@ -12,3 +17,11 @@ QImage LoadResourcePicture(const QString& name, const QString& type = QStringLit
 // Gives the control the named picture and records its name. The picture is read and decoded
 // before the old one is cleared, so a failure leaves the control as it was.
 void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& type = QStringLiteral("JPG"));
+
+// Opens a web address with the user's browser; whether that worked is not examined.
+void OpenUrl(nv::ShellExec& shell, const std::string& address);
+
+// The outline of a window as a rounded rectangle from (0, 0) to (right, bottom) with corner
+// ellipses of `ellipse` pixels across. X shape masks are not antialiased, so the edge is the
+// polygon of the rounded path.
+QRegion RoundRectRegion(int right, int bottom, int ellipse);

@@ -1,7 +1,31 @@
-#include "shell/TForm_Tarnel.h"
+#include <QAction>
 
-// placeholder until this area lands
-void TForm_Tarnel::setupHelp() {}
-void TForm_Tarnel::HelpBtnClick() {}
-void TForm_Tarnel::AboutBtnClick() {}
-void TForm_Tarnel::Liveupdate1Click() {}
+#include "shell/PublicFunctionUnit.h"
+#include "shell/TDM.h"
+#include "shell/TForm_Tarnel.h"
+#include "shell/TFrm_About.h"
+#include "shell/widgets/TLinkLabel.h"
+#include "update/product_values.h"
+
+void TForm_Tarnel::setupHelp() {
+  connect(HelpBtn, &TLinkLabel::OnClick, this, &TForm_Tarnel::HelpBtnClick);
+  connect(AboutBtn, &TLinkLabel::OnClick, this, &TForm_Tarnel::AboutBtnClick);
+  connect(Liveupdate1, &QAction::triggered, this, &TForm_Tarnel::Liveupdate1Click);
+}
+
+void TForm_Tarnel::HelpBtnClick() {
+  const std::string helpFile = svc.shell.ProgramFolder() + "Velqor Norvane.chm";
+  if (svc.shell.FileExists(helpFile))
+    svc.shell.Open(helpFile);
+  else
+    OpenUrl(svc.shell, nv::HelpPageAddress());
+}
+
+void TForm_Tarnel::AboutBtnClick() {
+  TFrm_About about(svc.shell, this);
+  about.exec();
+}
+
+void TForm_Tarnel::Liveupdate1Click() {
+  TDM::LiveUpdate({svc.http, svc.registry, svc.dialogs, svc.shell}, true);
+}

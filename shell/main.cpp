@@ -4,6 +4,7 @@
 #include "monitor/platform_probe.h"
 #include "shell/Application.h"
 #include "shell/QuitRequest.h"
+#include "shell/TDM.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/linux_services.h"
 
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
   app.setWindowIcon(QIcon(QStringLiteral(":/ICON/NORVANE")));
 
   // ---- product values and the data module TDM (update area) ----
-  // LoadProductValues, then the data module, whose creation runs the quiet update check,
-  // come here: after the title, before the main window.
+  const nv::Services services = platform.services();
+  const auto DM = StartUpdateArea({services.http, services.registry, services.dialogs, services.shell});
   // ---- end of the update area ----
 
   TForm_Tarnel window(platform.services());
