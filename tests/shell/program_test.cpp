@@ -1,0 +1,115 @@
+// The program as the user starts it: one instance per session, and the quit request.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace {
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home.isValid());
+    QDir(home.path()).mkpath("run");
+    QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOME", home.path());
+    env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_STATE_HOME", home.filePath("state"));
+    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+    env.insert("NORVANE_REGISTRY_DIR", home.filePath("registry"));
+    env.insert("NORVANE_AUTOSTART_DIR", home.filePath("autostart"));
+    env.insert("NORVANE_UPDATE_HOST", "127.0.0.1:9");
+  }
+
+  std::unique_ptr<QProcess> Start() {
+    auto p = std::make_unique<QProcess>();
+    p->setProcessEnvironment(env);
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QStringLiteral(NORVANE_BINARY), {});
+    EXPECT_TRUE(p->waitForStarted(5000));
+    return p;
+  }
+
+  QString QuitSocket() const { return home.filePath("run/NorvaneEvent20070409.quit"); }
+
+  // The instance listens for quit requests once its window exists.
+  bool WaitUntilRunning(QProcess& p) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 15000 && p.state() == QProcess::Running) {
+      QLocalSocket probe;
+      probe.connectToServer(QuitSocket());
+      if (probe.waitForConnected(100)) return true;
+      QThread::msleep(50);
+    }
+    return false;
+  }
+
+  void RequestQuit() {
+    QLocalSocket client;
+    client.connectToServer(QuitSocket());
+    ASSERT_TRUE(client.waitForConnected(2000));
+    client.write("quit\n");
+    ASSERT_TRUE(client.waitForBytesWritten(2000));
+    client.waitForDisconnected(2000);
+  }
+
+  static void ExpectCleanEnd(QProcess& p, int withinMs) {
+    ASSERT_TRUE(p.waitForFinished(withinMs)) << "still running";
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+  }
+
+  QTemporaryDir home;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(ProgramTest, ASecondStartEndsAtOnceWhileOneRunsAndAQuitRequestEndsTheRunningOne) {
+  auto first = Start();
+  ASSERT_TRUE(WaitUntilRunning(*first));
+
+  auto second = Start();
+  ExpectCleanEnd(*second, 5000);
+  EXPECT_EQ(first->state(), QProcess::Running);
+
+  RequestQuit();
+  ExpectCleanEnd(*first, 5000);
+
+  // The mark died with the instance: the next start runs normally.
+  auto third = Start();
+  ASSERT_TRUE(WaitUntilRunning(*third));
+  RequestQuit();
+  ExpectCleanEnd(*third, 5000);
+}
+
+TEST_F(ProgramTest, OtherTalkOnTheQuitSocketIsIgnored) {
+  auto running = Start();
+  ASSERT_TRUE(WaitUntilRunning(*running));
+  {
+    QLocalSocket client;
+    client.connectToServer(QuitSocket());
+    ASSERT_TRUE(client.waitForConnected(2000));
+    client.write("hello\n");
+    client.waitForBytesWritten(2000);
+    client.waitForDisconnected(2000);
+  }
+  EXPECT_FALSE(running->waitForFinished(500));
+  RequestQuit();
+  ExpectCleanEnd(*running, 5000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,234 @@
+// The window's frame, its controls as designed, window creation and the ways it closes.
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QMenu>
+#include <QSlider>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "platform/error.h"
+#include "shell/widgets/TSpinEdit.h"
+#include "shell/widgets/TStatusBar.h"
+#include "window_fixture.h"
+
+namespace {
+
+using nv::PrivilegeResult;
+using nv::test::WindowFixture;
+using WindowTest = WindowFixture;
+
+TEST_F(WindowTest, FrameIsBorderlessFixedAndRounded) {
+  TForm_Tarnel& w = Window();
+  EXPECT_TRUE(w.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(w.size(), QSize(710, 546));
+  EXPECT_EQ(w.minimumSize(), w.maximumSize());
+  EXPECT_EQ(w.pos(), QPoint(279, 233));
+  const QRegion outline = w.mask();
+  EXPECT_EQ(outline.boundingRect(), QRect(0, 0, 712, 548));
+  for (QPoint corner : {QPoint(0, 0), QPoint(711, 0), QPoint(0, 547), QPoint(711, 547)}) EXPECT_FALSE(outline.contains(corner));
+  for (QPoint inside : {QPoint(12, 1), QPoint(1, 12), QPoint(355, 273), QPoint(705, 540), QPoint(710, 274), QPoint(355, 546)})
+    EXPECT_TRUE(outline.contains(inside)) << inside.x() << "," << inside.y();
+}
+
+TEST_F(WindowTest, ControlsStartAsDesigned) {
+  TForm_Tarnel& w = Window();
+  struct Spin {
+    TSpinEdit* edit;
+    int min, max;
+    QString text;
+  };
+  for (const Spin& s : {Spin{w.SpinEdit_Time, 1, 59, "3"}, Spin{w.SpinEdit_bstopauto, 1, 100, "50"},
+                        Spin{w.SpinEdit_ProcessListTime, 1, 59, "1"}}) {
+    EXPECT_EQ(std::pair(s.edit->minValue(), s.edit->maxValue()), std::pair(s.min, s.max)) << s.edit->objectName().toStdString();
+    EXPECT_EQ(s.edit->text(), s.text);
+  }
+  const std::pair<QCheckBox*, QString> checks[] = {
+      {w.CheckBox_EmptyClipboard, "Clean clipboard when  auto optimize (Not recommend)"},
+      {w.CheckBox_bstopauto, "Stop optimization when available memory usage is higher than :"},
+      {w.CheckBox_AfterMemTrim, "Tweak memory before auto optimization (It will take few seconds to start program)"},
+      {w.CheckBox_AutoProcessList, "Auto refresh system status,interval :"},
+      {w.CheckBox_AutoStart, "Startup with system start"},
+      {w.CheckBox_Auto, "Auto optimize when start"},
+      {w.CheckBox_CloseMinimize, "Minimize to tray when close window "},
+      {w.CheckBox_MinimizeStart, "Minimize when start"},
+      {w.HotKeyCheckBoxes[0], "Auto Optimize(Start/Stop)"},
+      {w.HotKeyCheckBoxes[1], "Tweak memory"},
+      {w.HotKeyCheckBoxes[2], "Open Main Window"},
+      {w.HotKeyCheckBoxes[3], "Process Exit"},
+  };
+  for (const auto& [box, caption] : checks) {
+    EXPECT_EQ(box->text(), caption);
+    EXPECT_EQ(box->isChecked(), box == w.CheckBox_AutoProcessList || box == w.CheckBox_AutoStart) << caption.toStdString();
+  }
+  EXPECT_EQ(w.TrackBar_OverallOption->minimum(), 1);
+  EXPECT_EQ(w.TrackBar_OverallOption->maximum(), 5);
+  EXPECT_EQ(w.TrackBar_OverallOption->value(), 1);
+  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
+  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+  EXPECT_EQ(w.Label_overalloptimizing->text(), "Memory overall optimizing...");
+  EXPECT_TRUE(w.Button_GetProcessInfo->isHidden());
+  EXPECT_TRUE(w.SpeedButton_AppSet->isHidden());
+  EXPECT_TRUE(w.StatusBar_State->isHidden() || !w.StatusBar_State->isVisibleTo(&w));
+  EXPECT_EQ(std::vector<int>({w.StatusBar_State->panelWidth(0), w.StatusBar_State->panelWidth(1), w.StatusBar_State->panelWidth(2)}),
+            std::vector<int>({143, 150, 50}));
+  EXPECT_EQ(w.HelpBtn->text(), "Help");
+  EXPECT_EQ(w.AboutBtn->text(), "About");
+  EXPECT_EQ(w.HelpBtn->mapTo(&w, QPoint(0, 0)), QPoint(31, 526));
+  EXPECT_EQ(w.AboutBtn->mapTo(&w, QPoint(0, 0)), QPoint(84, 526));
+}
+
+TEST_F(WindowTest, PictureButtonsStandWhereDesignedWithTheirNormalPictures) {
+  TForm_Tarnel& w = Window();
+  struct Place {
+    TImageEx* button;
+    QRect geometry;  // in window coordinates; notebook pages start at (12, 92)
+    QString picture;
+  };
+  const Place places[] = {
+      {w.SpeedButton_UsageGraph, {247, 52, 140, 40}, "SpeedButton_UsageGraph"},
+      {w.SpeedButton_full, {396, 52, 140, 40}, "SpeedButton_full1"},
+      {w.SpeedButton_Set, {544, 52, 140, 40}, "SpeedButton_Set1"},
+      {w.Image1, {0, 0, 710, 92}, "Title"},
+      {w.Image2, {0, 92, 12, 419}, "BorderLeft"},
+      {w.Image12, {698, 92, 12, 419}, "BorderRight"},
+      {w.Image18, {0, 511, 710, 35}, "Bottom"},
+  };
+  for (const Place& p : places) {
+    EXPECT_EQ(QRect(p.button->mapTo(&w, QPoint(0, 0)), p.button->size()), p.geometry) << p.picture.toStdString();
+    EXPECT_EQ(p.button->pictureName, p.picture);
+  }
+  EXPECT_EQ(QRect(w.MinimizeBtn->mapTo(&w, QPoint(0, 0)), w.MinimizeBtn->size()), QRect(643, 0, 24, 14));
+  EXPECT_EQ(QRect(w.CloseBtn->mapTo(&w, QPoint(0, 0)), w.CloseBtn->size()), QRect(667, 0, 25, 14));
+  for (TImageEx* b : {w.SpeedButton_RunAuto, w.SpeedButton_RunAuto2}) EXPECT_EQ(b->pictureName, "SpeedButton_RunAuto1");
+  for (TImageEx* b : {w.SpeedButton_RunAuto, w.SpeedButton_StartFull, w.SpeedButton_SaveSet, w.SpeedButton_Set})
+    EXPECT_EQ(b->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_NE(w.CloseBtn->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(WindowTest, ProcessReportHasItsEightColumns) {
+  QTreeWidget* list = Window().ListView_ProcessReport;
+  EXPECT_EQ(list->size(), QSize(649, 215));
+  const auto L = int(Qt::AlignLeft | Qt::AlignVCenter), R = int(Qt::AlignRight | Qt::AlignVCenter);
+  const std::tuple<QString, int, int> columns[] = {
+      {"Process name", 110, L}, {"PID", 50, R},        {"Mem usage", 70, R}, {"Peak mem usage", 70, R},
+      {"Page error", 70, R},    {"Base Priority", 60, L}, {"ParentPID", 60, L}, {"Exe file name", 200, L},
+  };
+  ASSERT_EQ(list->columnCount(), 8);
+  for (int i = 0; i < 8; ++i) {
+    const auto& [caption, width, alignment] = columns[i];
+    EXPECT_EQ(list->headerItem()->text(i), caption);
+    EXPECT_EQ(list->columnWidth(i), width) << caption.toStdString();
+    EXPECT_EQ(list->headerItem()->textAlignment(i), alignment) << caption.toStdString();
+  }
+  EXPECT_FALSE(list->header()->sectionsClickable());
+  EXPECT_EQ(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+TEST_F(WindowTest, TimersAndTrayMenuAsDesigned) {
+  TForm_Tarnel& w = Window();
+  EXPECT_TRUE(w.Timer_self->isActive());
+  EXPECT_EQ(w.Timer_self->interval(), 1000);
+  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_FALSE(w.Timer_Auto->isActive());
+  EXPECT_FALSE(w.Timer_HideMainWindows->isActive());
+  EXPECT_EQ(w.Timer_HideMainWindows->interval(), 1);
+
+  QStringList captions;
+  for (QAction* a : w.PopupMenu_Taskbar->actions()) captions << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(captions, QStringList({"Open Main Window", "-", "Start auto optimize", "Overall Opimize", "-", "Live update", "-", "Exit"}));
+  EXPECT_EQ(w.PopupMenu_Taskbar->actions().at(2), w.pm_StartautoOptimize);
+  EXPECT_EQ(w.PopupMenu_Taskbar->actions().at(7), w.Exit1);
+}
+
+TEST_F(WindowTest, PrivilegeStepAtCreation) {
+  const std::string refusal = "Can not run this program! Please run this program under administrator' authorization! ";
+  struct Case {
+    bool saves;
+    PrivilegeResult enable;
+    std::vector<std::string> errors;
+    bool refused;
+  };
+  const Case cases[] = {
+      {true, PrivilegeResult::Ok, {}, false},
+      {true, PrivilegeResult::OpenTokenFailed, {"OpenProcessToken ERROR"}, false},
+      {true, PrivilegeResult::LookupFailed, {"LookupPrivilegeValue ERROR!", refusal}, true},
+      {true, PrivilegeResult::AdjustFailed, {"AdjustTokenPrivileges ERROR!", refusal}, true},
+      {false, PrivilegeResult::Ok, {}, true},  // refused without a word
+  };
+  for (const Case& c : cases) {
+    dialogs.shown.clear();
+    privileges.saveSucceeds = c.saves;
+    privileges.enableResult = c.enable;
+    TForm_Tarnel w(services());
+    EXPECT_EQ(dialogs.Texts("error"), c.errors);
+    EXPECT_EQ(w.StartRefused, c.refused);
+    EXPECT_EQ(w.Timer_self->isActive(), !c.refused);
+    EXPECT_FALSE(w.IsMinimized);
+    EXPECT_FALSE(w.FirstShowDone);
+  }
+}
+
+// Runs the event loop until it ends or `limitMs` passes; true when it ended by itself.
+bool LoopEndsWithin(int limitMs) {
+  bool timedOut = false;
+  QTimer::singleShot(limitMs, qApp, [&] {
+    timedOut = true;
+    QCoreApplication::quit();
+  });
+  QCoreApplication::exec();
+  return !timedOut;
+}
+
+TEST_F(WindowTest, CloseButtonEndsTheProgram) {
+  TForm_Tarnel& w = Window();
+  w.show();  // the first showing loads the settings into the page
+  w.CheckBox_CloseMinimize->setChecked(false);
+  QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
+  EXPECT_TRUE(LoopEndsWithin(3000));
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(WindowTest, CloseButtonHidesToTheTrayWhileAskedTo) {
+  TForm_Tarnel& w = Window();
+  w.show();
+  w.CheckBox_CloseMinimize->setChecked(true);
+  QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
+  EXPECT_FALSE(LoopEndsWithin(300));
+  EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(WindowTest, MinimizingIsRecordedUntilRestored) {
+  TForm_Tarnel& w = Window();
+  w.show();
+  Click(w.MinimizeBtn);
+  EXPECT_TRUE(w.IsMinimized);
+  w.showNormal();
+  EXPECT_FALSE(w.IsMinimized);
+}
+
+TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {
+  TForm_Tarnel& w = Window();
+  // A handler that reads a number from a field, as the areas' handlers do.
+  auto* button = new TImageEx(&w);
+  button->resize(20, 20);
+  TSpinEdit* field = w.SpinEdit_bstopauto;
+  QObject::connect(button, &TImageEx::OnClick, &w, [field] { field->setValue(field->Value() + 1); });
+  field->setText("");
+  dialogs.shown.clear();
+  Click(button);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>({"'' is not a valid integer value"}));
+
+  QTimer::singleShot(0, &w, [] { throw nv::Error("Failed to set data for 'NvSetInfo'"); });
+  QTest::qWait(50);
+  EXPECT_EQ(dialogs.Texts("error").back(), "Failed to set data for 'NvSetInfo'");
+
+  Click(w.SpeedButton_full);
+  EXPECT_EQ(w.Notebook1->activePage(), "Processes");
+  field->setText("4");
+  Click(button);
+  EXPECT_EQ(field->text(), "5");
+  EXPECT_EQ(dialogs.Texts("error").size(), 2u);
+}
+
+}  // namespace
