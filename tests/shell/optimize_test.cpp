@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <climits>
+#include <functional>
+#include <utility>
 
 #include "engine/paging_file.h"
 #include "platform/error.h"
@@ -84,6 +86,32 @@ TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) 
   EXPECT_EQ(messages[4].rfind("Available physical memory before optimizing:", 0), 0u);
   EXPECT_EQ(processes.trimmed.size(), 2u);
   EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), int(64 * MiB / 4096));
+}
+
+// Answers as the scripted boxes do, and runs `onMessage` while a plain message box is open:
+// what the user does from the tray or a hot key while the report waits.
+class HookedDialogs : public ScriptedDialogs {
+ public:
+  std::function<void()> onMessage;
+  void ShowMessage(const std::string& text) override {
+    ScriptedDialogs::ShowMessage(text);
+    if (onMessage) std::exchange(onMessage, nullptr)();
+  }
+};
+
+TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
+  HookedDialogs hooked;
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, hooked, clipboard, hotKeys, shell, instance, privileges,
+                          http, paging});
+  for (bool runningBefore : {false, true}) {
+    if (w.Timer_Auto->isActive() != runningBefore) w.SpeedButton_RunAutoClick();
+    hooked.onMessage = [&w] { w.pm_StartautoOptimize->trigger(); };
+
+    w.SpeedButton_StartFullClick();
+
+    EXPECT_EQ(w.Timer_Auto->isActive(), !runningBefore);
+    EXPECT_EQ(w.SpeedButton_RunAuto->Tag, runningBefore ? 0 : 3);
+  }
 }
 
 TEST_F(OptimizeTest, SliderNamesItsLevel) {
