@@ -11,6 +11,7 @@
 #include <map>
 #include <thread>
 
+#include "platform/linux/autostart_entry.h"
 #include "platform/linux/hive_environment.h"
 #include "platform/temp_folder.h"
 #include "settings/set_info.h"
@@ -142,12 +143,12 @@ TEST_F(SettingsProgramTest, AutostartEntryFollowsTheRunValueAtEachStart) {
   std::string loose = ProgramPath();
   for (char& c : loose) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue,
-                                    RegValue::String("  " + loose + " \t")));
+                                    RegValue::String("  " + loose + "  ")));
   Start();
   ASSERT_TRUE(RunValue() && RunValue()->AsString() == ProgramPath())
       << "the start-up save rewrites the exact path";
   ASSERT_TRUE(fs::exists(AutostartEntry()));
-  EXPECT_NE(test::ReadText(AutostartEntry()).find("Exec=" + ProgramPath()), std::string::npos)
+  EXPECT_NE(test::ReadText(AutostartEntry()).find("\nExec=" + QuoteExecArgument(ProgramPath()) + "\n"), std::string::npos)
       << test::ReadText(AutostartEntry());
   ASSERT_TRUE(HoldsAllDefaultHotKeys());
   Press("alt+shift+e");
