@@ -26,6 +26,7 @@
 #include "shell/widgets/TLinkLabel.h"
 #include "update/live_update.h"
 #include "update/product_values.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -82,6 +83,8 @@ class ShellExecInFolder : public nv::QtShellExec {
 class UpdateArea : public ::testing::Test {
  protected:
   void SetUp() override {
+    nv::test::TestApplication(dialogs);
+    InitNorvaneResources();
     root = fs::temp_directory_path() / ("nv-shell-update-" + std::to_string(::getpid()) + "-" +
                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root);
@@ -225,8 +228,13 @@ TEST_F(UpdateArea, AnInteractiveErrorLeavesWithoutTheNotice) {
 
 class AboutBox : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("NORVANE_UPDATE_HOST", "updates.example", 1); }
+  void SetUp() override {
+    nv::test::TestApplication(dialogs);
+    InitNorvaneResources();
+    ::setenv("NORVANE_UPDATE_HOST", "updates.example", 1);
+  }
   void TearDown() override { ::unsetenv("NORVANE_UPDATE_HOST"); }
+  nv::test::ScriptedDialogs dialogs;
   QWidget owner;
   nv::test::RecordingShellExec shell;
 };
@@ -295,11 +303,3 @@ TEST_F(AboutBox, IsCentredOverItsOwnerAndOnlyTheLeftButtonMovesIt) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  Q_INIT_RESOURCE(norvane);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
