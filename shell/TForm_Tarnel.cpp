@@ -6,6 +6,8 @@
 #include <QRegion>
 #include <QTimer>
 
+#include "monitor/cpu_usage.h"
+
 namespace {
 
 // The outline reaches two pixels beyond the client area at the right and the bottom, with
@@ -38,6 +40,7 @@ TForm_Tarnel::~TForm_Tarnel() = default;
 
 void TForm_Tarnel::FormCreate() {
   setMask(RoundedOutline(width(), height()));
+  PlatformCode = nv::GetPlatformCode(svc.cpu);
   IsMinimized = false;
   FirstShowDone = false;
 

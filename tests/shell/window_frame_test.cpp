@@ -166,6 +166,7 @@ TEST_F(WindowTest, PrivilegeStepAtCreation) {
     EXPECT_EQ(w.Timer_self->isActive(), !c.refused);
     EXPECT_FALSE(w.IsMinimized);
     EXPECT_FALSE(w.FirstShowDone);
+    EXPECT_EQ(w.PlatformCode, 4);  // the NT family, as the doubles report it
   }
 }
 
