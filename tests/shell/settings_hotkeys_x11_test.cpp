@@ -1,0 +1,71 @@
+// The window's hot keys through real X11 grabs: keys pressed by another client reach the
+// window's actions.
+#include <QAction>
+#include <QTimer>
+#include <QLabel>
+#include <cstdlib>
+#include <functional>
+
+#include "platform/linux/x11_hotkeys.h"
+#include "shell/widgets/THotKeyEdit.h"
+#include "window_fixture.h"
+
+namespace nv::test {
+namespace {
+
+class HotKeysUnderX11Test : public WindowFixture {
+ protected:
+  void SetUp() override {
+    WindowFixture::SetUp();
+    ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X display";
+    window_ = std::make_unique<TForm_Tarnel>(Services{memory, processes, cpu, registry, dialogs, clipboard, x11HotKeys_,
+                                                      shell, instance, privileges, http, paging});
+    window_->show();
+  }
+  void TearDown() override {
+    window_.reset();
+    WindowFixture::TearDown();
+  }
+
+  // Presses keys as another client and lets the queued delivery run.
+  static void Press(const char* keys) {
+    const std::string command = std::string("xdotool key --clearmodifiers ") + keys;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  static bool Until(const std::function<bool()>& condition) {
+    for (int i = 0; i < 40 && !condition(); ++i) QTest::qWait(50);
+    return condition();
+  }
+
+  X11HotKeys x11HotKeys_;
+  std::unique_ptr<TForm_Tarnel> window_;
+};
+
+TEST_F(HotKeysUnderX11Test, AltShiftAStartsAndStopsAutoOptimization) {
+  TForm_Tarnel& w = *window_;
+  ASSERT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
+  Press("alt+shift+a");
+  EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Stop auto optimize"; }));
+  Press("alt+shift+a");
+  EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Start auto optimize"; }));
+}
+
+TEST_F(HotKeysUnderX11Test, CtrlQCapturedAndSavedOnTheExitSlotEndsTheProgram) {
+  TForm_Tarnel& w = *window_;
+  QTest::keyPress(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
+  QTest::keyRelease(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
+  Click(w.SpeedButton_SaveSet);  // answered Yes
+  ASSERT_EQ(w.HotKeyLabels[3]->text(), "CTRL+'Q'");
+  ASSERT_EQ(w.HotKeyLabels[2]->text(), "ALT+SHIFT+'M'");
+
+  QTimer::singleShot(0, [] { Press("ctrl+q"); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  watchdog.start(5000);
+  EXPECT_EQ(QCoreApplication::exec(), 0) << "Ctrl+Q did not end the program";
+  EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace nv::test
