@@ -1,0 +1,104 @@
+// The real program's start-up: the product values it keeps in the user hive and the silent
+// update check it runs before its window, against a server on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+#include "fakes/local_http_server.h"
+#include "platform/linux/hive_environment.h"
+#include "update/product_values.h"
+
+namespace nv {
+namespace {
+
+using test::LocalHttpServer;
+constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
+
+class UpdateAtStart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(home.isValid());
+    QDir(home.path()).mkpath("run");
+    QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("HOME", home.path());
+    env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_STATE_HOME", home.filePath("state"));
+    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+    env.insert("NORVANE_REGISTRY_DIR", home.filePath("registry"));
+    env.insert("NORVANE_AUTOSTART_DIR", home.filePath("autostart"));
+    env.insert("NORVANE_UPDATE_HOST", QString::fromStdString(server.Host()));
+    // The update file is missing on this server: no question, and nothing is written.
+    server.SetReply({404, "not here"});
+  }
+
+  // The user hive as the program sees it.
+  HiveRegistry UserHive() {
+    return HiveRegistry(HiveLocationsFrom(
+        [this](const char* name) -> std::optional<std::string> {
+          if (!env.contains(name)) return std::nullopt;
+          return env.value(name).toStdString();
+        },
+        home.path().toStdString()));
+  }
+
+  // Runs the program until its window listens for quit requests, then asks it to quit.
+  void RunOnce() {
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(NORVANE_BINARY), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    QLocalSocket quit;
+    QElapsedTimer clock;
+    clock.start();
+    while (!quit.waitForConnected(100) && clock.elapsed() < 20000 && program.state() == QProcess::Running) {
+      QThread::msleep(50);
+      quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
+    }
+    ASSERT_EQ(quit.state(), QLocalSocket::ConnectedState) << "the window never came up";
+    quit.write("quit\n");
+    quit.waitForBytesWritten(2000);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+  }
+
+  QTemporaryDir home;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  LocalHttpServer server;
+};
+
+TEST_F(UpdateAtStart, AFirstStartWritesTheProductValuesAndChecksBeforeTheWindow) {
+  RunOnce();
+  const auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].rfind("GET /products/system-utility/velqor-norvane/update/Update.ini HTTP/1.1\r\n", 0), 0u);
+  EXPECT_NE(requests[0].find("User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"), std::string::npos);
+
+  auto hive = UserHive();
+  const auto help = hive.ReadValue(HKCU, kProductKey, "HelpURL");
+  ASSERT_TRUE(help.has_value());
+  EXPECT_EQ(help->AsString(), "http://" + server.Host() + "/products/system-utility/velqor-norvane/help/");
+  const auto homePage = hive.ReadValue(HKCU, kProductKey, "HomePage");
+  ASSERT_TRUE(homePage.has_value());
+  EXPECT_EQ(homePage->AsString(), "http://" + server.Host() + "/products/system-utility/velqor-norvane/");
+  const auto check = hive.ReadValue(HKCU, kProductKey, "CheckUpdate");
+  ASSERT_TRUE(check.has_value());
+  EXPECT_EQ(check->type, REG_DWORD);
+  EXPECT_EQ(check->AsDword(), 1u);
+}
+
+TEST_F(UpdateAtStart, CheckUpdateZeroStartsWithoutACheck) {
+  ASSERT_TRUE(UserHive().WriteValue(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(0)));
+  RunOnce();
+  EXPECT_TRUE(server.Requests().empty());
+}
+
+}  // namespace
+}  // namespace nv
