@@ -7,12 +7,13 @@
 #include "platform/linux/linux_privileges.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/curl_http.h"
+#include "platform/linux/hive_environment.h"
 #include "platform/linux/qt_clipboard.h"
 #include "platform/linux/qt_shell_exec.h"
+#include "platform/linux/swap_file_configuration.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "shell/QtDialogs.h"
 #include "shell/services.h"
-#include "shell/unavailable_services.h"
 
 namespace nv {
 
@@ -35,7 +36,7 @@ class LinuxServices {
   LinuxMemory memory_;
   LinuxProcesses processes_;
   LinuxCpu cpu_;
-  UnavailableRegistry registry_;
+  std::unique_ptr<HiveRegistry> registry_ = MakeHiveRegistry();
   QtDialogs dialogs_;
   QtClipboard clipboard_;
   X11HotKeys hotKeys_;
@@ -43,7 +44,7 @@ class LinuxServices {
   LinuxInstanceEvent instance_;
   LinuxPrivileges privileges_;
   CurlHttp http_;
-  UnavailablePaging paging_;
+  SwapFileConfiguration paging_{SystemRootFromEnvironment()};
 };
 
 }  // namespace nv
