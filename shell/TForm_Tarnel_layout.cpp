@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
@@ -28,7 +29,11 @@ QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width, con
 }
 
 QLabel* Heading(QWidget* parent, const QString& text, int x, int y, int width) {
-  return Label(parent, text, x, y, width, kHeadingStyle);
+  QLabel* heading = Label(parent, text, x, y, width, kHeadingStyle);
+  auto* rule = new QFrame(parent);
+  rule->setStyleSheet(QStringLiteral("background:#26c4b6;"));
+  rule->setGeometry(x, y + heading->height() + 2, width, 1);
+  return heading;
 }
 
 TImageEx* PictureButton(QWidget* parent, const char* objectName, const QString& picture, int x, int y) {

@@ -10,13 +10,13 @@ class TImageEx;
 namespace nv::layout {
 
 // Palette of the window's own texts.
-inline constexpr const char* kHeadingStyle =
-    "color:#0b2545; font-weight:bold; font-size:12px; border-bottom:1px solid #26c4b6; padding-bottom:2px;";
+inline constexpr const char* kHeadingStyle = "color:#0b2545; font-weight:bold; font-size:12px;";
 inline constexpr const char* kFigureStyle = "color:purple;";
 inline constexpr const char* kHintStyle = "color:#5a6b78;";
 
 // A label at a place; it takes the size its text needs unless a width is given.
 QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width = 0, const char* style = nullptr);
+// A section title with a teal rule under it, across the given width.
 QLabel* Heading(QWidget* parent, const QString& text, int x, int y, int width);
 // A picture button showing its named picture, with the hand cursor.
 TImageEx* PictureButton(QWidget* parent, const char* objectName, const QString& picture, int x, int y);

@@ -17,7 +17,7 @@ namespace {
 constexpr int kRow = 28;
 constexpr const char* kGroupStyle =
     "QGroupBox { border:1px solid #b8d8de; border-radius:6px; margin-top:9px; background:#ffffff; }"
-    "QGroupBox::title { subcontrol-origin:margin; left:10px; padding:0 4px; color:#0b2545; font-weight:bold; }";
+    "QGroupBox::title { subcontrol-origin:margin; left:10px; padding:0 4px; color:#0e7680; }";
 
 QGroupBox* Group(QWidget* parent, const QString& caption, int rows) {
   auto* group = new QGroupBox(caption, parent);

@@ -40,9 +40,9 @@ QWidget* BuildUsagePage(TForm_Tarnel& w) {
   w.Label_CPUusage = Named(Label(w.Chart_CPUs, QStringLiteral("0%"), 440, 2, 38), "Label_CPUusage");
   w.Label_CPUusage->hide();
 
-  Heading(page, QStringLiteral("Memory Usage History"), 16, 114, 481);
+  Heading(page, QStringLiteral("Memory Usage History"), 16, 118, 481);
   w.Chart_PhyMem = Named(new TLineChart(page), "Chart_PhyMem");
-  w.Chart_PhyMem->setGeometry(16, 140, 481, 64);
+  w.Chart_PhyMem->setGeometry(16, 144, 481, 64);
   w.Label_PMu = Named(Label(w.Chart_PhyMem, QStringLiteral("0 MB"), 400, 2, 78), "Label_PMu");
   w.Label_VMu = Named(Label(w.Chart_PhyMem, QStringLiteral("0 MB"), 400, 20, 78), "Label_VMu");
   w.Label_PMu->hide();
@@ -50,29 +50,29 @@ QWidget* BuildUsagePage(TForm_Tarnel& w) {
 
   FigureBlock(page, QStringLiteral("Physical Memory"), 10, w.Label_pmTotal, w.Label_pmFree, w.Label_pmUsage,
               "Label_pmTotal", "Label_pmFree", "Label_pmUsage");
-  FigureBlock(page, QStringLiteral("Virtual Memory"), 114, w.Label_vmTotal, w.Label_vmFree, w.Label_vmUsage,
+  FigureBlock(page, QStringLiteral("Virtual Memory"), 118, w.Label_vmTotal, w.Label_vmFree, w.Label_vmUsage,
               "Label_vmTotal", "Label_vmFree", "Label_vmUsage");
 
-  Heading(page, QStringLiteral("Current Usage"), 16, 222, 313);
-  w.Gauge_CPU = UsageGauge(page, "Gauge_CPU", 250);
-  Label(page, QStringLiteral("Current CPU Usage"), 16, 264);
-  w.Gauge_Mem = UsageGauge(page, "Gauge_Mem", 292);
-  Label(page, QStringLiteral("Current Physical Memory Usage"), 16, 306);
-  w.Label_MemusageNum = Named(Label(page, QStringLiteral("512M"), 196, 306, 133), "Label_MemusageNum");
+  Heading(page, QStringLiteral("Current Usage"), 16, 236, 313);
+  w.Gauge_CPU = UsageGauge(page, "Gauge_CPU", 266);
+  Label(page, QStringLiteral("Current CPU Usage"), 16, 280);
+  w.Gauge_Mem = UsageGauge(page, "Gauge_Mem", 310);
+  Label(page, QStringLiteral("Current Physical Memory Usage"), 16, 324);
+  w.Label_MemusageNum = Named(Label(page, QStringLiteral("512M"), 196, 324, 133), "Label_MemusageNum");
   w.Label_MemusageNum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  w.Gauge_VM = UsageGauge(page, "Gauge_VM", 334);
-  Label(page, QStringLiteral("Current Virtual Memory Usage"), 16, 348);
-  w.Label_vmnum = Named(Label(page, QStringLiteral("512M"), 196, 348, 133), "Label_vmnum");
+  w.Gauge_VM = UsageGauge(page, "Gauge_VM", 354);
+  Label(page, QStringLiteral("Current Virtual Memory Usage"), 16, 368);
+  w.Label_vmnum = Named(Label(page, QStringLiteral("512M"), 196, 368, 133), "Label_vmnum");
   w.Label_vmnum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-  Heading(page, QStringLiteral("Auto Optimization"), 408, 222, 262);
+  Heading(page, QStringLiteral("Auto Optimization"), 408, 236, 262);
   auto* hint = Label(page,
                      QStringLiteral("Trims the working sets of all running programs at the interval chosen on "
                                     "the Settings page, while free memory runs low."),
-                     408, 250, 262, kHintStyle);
+                     408, 266, 262, kHintStyle);
   hint->setWordWrap(true);
   hint->resize(262, hint->heightForWidth(262));
-  w.SpeedButton_RunAuto = PictureButton(page, "SpeedButton_RunAuto", QStringLiteral("SpeedButton_RunAuto1"), 408, 322);
+  w.SpeedButton_RunAuto = PictureButton(page, "SpeedButton_RunAuto", QStringLiteral("SpeedButton_RunAuto1"), 408, 340);
   return page;
 }
 
