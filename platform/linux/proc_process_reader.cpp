@@ -57,6 +57,12 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   entry.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
   out.pageFaults = parsed.minorFaults + parsed.majorFaults;
 
+  out.exePath.clear();
+  // A kernel thread has neither an exe link nor an argv: its name is its comm.
+  if (IsKernelThread(parsed)) {
+    entry.ExeName = parsed.comm;
+    return true;
+  }
   char link[PATH_MAX];
   const ssize_t linkLength = ::readlinkat(procFd, EntryPath(pidName, "exe").text, link, sizeof link);
   if (linkLength > 0) {
@@ -64,7 +70,6 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
     entry.ExeName = FileNameOf(out.exePath);
     return true;
   }
-  out.exePath.clear();
   // No readable exe link (a kernel thread, or a process of another user): argv[0], then comm.
   char cmdline[PATH_MAX];
   const ssize_t cmdLength = ReadFileAt(procFd, EntryPath(pidName, "cmdline").text, cmdline, sizeof cmdline);

@@ -52,6 +52,7 @@ bool ParseProcessStat(std::string_view text, ProcessStat& out) {
     bool ok = true;
     switch (field) {
       case 4: ok = ToNumber(value, stat.ppid); break;
+      case 9: ok = ToNumber(value, stat.flags); break;
       case 10: ok = ToNumber(value, stat.minorFaults); break;
       case 12: ok = ToNumber(value, stat.majorFaults); break;
       case 19: ok = ToNumber(value, stat.nice); break;
@@ -59,12 +60,17 @@ bool ParseProcessStat(std::string_view text, ProcessStat& out) {
       default: continue;
     }
     if (!ok) return false;
-    if (++parsed == 5) break;
+    if (++parsed == 6) break;
   }
   // Kernels before 2.5.19 stop before the policy; every other field must be there.
-  if (parsed < 4) return false;
+  if (parsed < 5) return false;
   out = stat;
   return true;
+}
+
+bool IsKernelThread(const ProcessStat& stat) {
+  constexpr uint64_t kPfKthread = 0x00200000;
+  return (stat.flags & kPfKthread) != 0;
 }
 
 int32_t BasePriorityOf(uint32_t policy, int nice) {

@@ -9,6 +9,7 @@ struct ProcessStat {
   uint32_t pid = 0;
   std::string_view comm;  // points into the parsed text
   uint32_t ppid = 0;
+  uint64_t flags = 0;  // PF_* flags of the task
   uint64_t minorFaults = 0;
   uint64_t majorFaults = 0;
   int nice = 0;
@@ -18,6 +19,9 @@ struct ProcessStat {
 // Parses one /proc/PID/stat text. The name may hold spaces and parentheses, so the fields are
 // counted from the LAST ')'. False when the text is not a stat line.
 bool ParseProcessStat(std::string_view text, ProcessStat& out);
+
+// A kernel thread: no executable, no argv, no memory of its own.
+bool IsKernelThread(const ProcessStat& stat);
 
 // The base priority on the 0..31 scale: the Windows base priority of the class that the
 // scheduling policy and nice value stand for.
