@@ -71,8 +71,6 @@ void X11HotKeys::SetHandler(Handler handler) {
 bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
   Attach();
   if (!connection_) return false;
-  for (const auto& grab : grabs_)
-    if (grab.modifiers == modifiers && grab.virtualKey == virtualKey) return false;
   const uint32_t keysym = KeysymForVirtualKey(virtualKey);
   if (!keysym || (modifiers & ~uint32_t(MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN))) return false;
 
@@ -83,6 +81,13 @@ bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey)
   if (modifiers & MOD_CONTROL) grab.mask |= XCB_MOD_MASK_CONTROL;
   if (modifiers & MOD_ALT) grab.mask |= masks_.alt;
   if (modifiers & MOD_WIN) grab.mask |= masks_.win;
+  // The server lets a client grab what it already holds, so a combination this program holds
+  // under another id is refused here; compared as the server sees it, since two records can
+  // name one key (Alt and Win on one modifier, say).
+  for (const auto& held : grabs_)
+    if (held.mask == grab.mask && std::find_first_of(held.keycodes.begin(), held.keycodes.end(), grab.keycodes.begin(),
+                                                     grab.keycodes.end()) != held.keycodes.end())
+      return false;
 
   std::vector<xcb_void_cookie_t> cookies;
   for (uint8_t keycode : grab.keycodes)
