@@ -15,7 +15,6 @@
 #include <cstring>
 
 #include "platform/linux/meminfo.h"
-#include "platform/linux/page_out.h"
 
 namespace nv {
 
@@ -134,18 +133,15 @@ bool LinuxProcesses::SwapCanTakePages() {
   return nv::SwapCanTakePages(figures);
 }
 
-void LinuxProcesses::CollectRanges(const char* mapsPath, bool withSwapBacked, bool privateOnly,
-                                   bool withFileBacked) {
+void LinuxProcesses::CollectRanges(const char* mapsPath, bool (*takes)(const Mapping&, bool),
+                                   bool swapCanTakePages) {
   ranges_.clear();
   const int fd = ::openat(procFd_, mapsPath, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return;
   char buffer[8192];
   ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
     Mapping mapping;
-    if (!ParseMapsLine(line, mapping) || (privateOnly && !mapping.isPrivate)) return true;
-    const bool wanted = (mapping.kind == MappingKind::FileBacked && withFileBacked) ||
-                        (mapping.kind == MappingKind::SwapBacked && withSwapBacked);
-    if (wanted)
+    if (ParseMapsLine(line, mapping) && takes(mapping, swapCanTakePages))
       ranges_.push_back({reinterpret_cast<void*>(mapping.start), static_cast<size_t>(mapping.end - mapping.start)});
     return true;
   });
@@ -158,7 +154,7 @@ void LinuxProcesses::Trim(const ProcessHandle& h) {
   // reused meanwhile, the pidfd's process is gone and the advice fails harmlessly.
   char mapsPath[32];
   std::snprintf(mapsPath, sizeof mapsPath, "%u/maps", h.pid);
-  CollectRanges(mapsPath, SwapCanTakePages(), false, true);
+  CollectRanges(mapsPath, TrimPagesOut, SwapCanTakePages());
   const int pidfd = h.native;
   AdviseInBatches(ranges_, [pidfd](const iovec* ranges, size_t count) {
     return ::process_madvise(pidfd, ranges, count, MADV_PAGEOUT, 0);
@@ -169,7 +165,7 @@ void LinuxProcesses::TrimSelf() {
   if (!SelfTrimEnabled()) return;
   ::malloc_trim(0);
   if (!SwapCanTakePages()) return;
-  CollectRanges("self/maps", true, true, false);
+  CollectRanges("self/maps", SelfTrimPagesOut, true);
   for (const iovec& range : ranges_) ::madvise(range.iov_base, range.iov_len, MADV_PAGEOUT);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/page_out.h"
 #include "platform/linux/proc_file.h"
 #include "platform/linux/proc_process_reader.h"
 #include "platform/processes.h"
@@ -41,8 +42,8 @@ class LinuxProcesses : public Processes {
   // The last walk's record of `pid`, or nullptr.
   const ProcessWalkRecord* WalkedRecord(uint32_t pid) const;
   bool SwapCanTakePages();
-  // Collects the ranges of `mapsPath` (relative to the /proc root) that a trim pages out.
-  void CollectRanges(const char* mapsPath, bool withSwapBacked, bool privateOnly, bool withFileBacked);
+  // Collects the ranges of `mapsPath` (relative to the /proc root) that `takes` accepts.
+  void CollectRanges(const char* mapsPath, bool (*takes)(const Mapping&, bool), bool swapCanTakePages);
 
   int procFd_ = -1;
   KeptOpenFile meminfo_;

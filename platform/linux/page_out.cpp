@@ -73,6 +73,14 @@ bool ParseMapsLine(std::string_view line, Mapping& out) {
   return true;
 }
 
+bool TrimPagesOut(const Mapping& mapping, bool swapCanTakePages) {
+  return mapping.kind == MappingKind::FileBacked || (mapping.kind == MappingKind::SwapBacked && swapCanTakePages);
+}
+
+bool SelfTrimPagesOut(const Mapping& mapping, bool swapCanTakePages) {
+  return mapping.kind == MappingKind::SwapBacked && mapping.isPrivate && swapCanTakePages;
+}
+
 void AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise) {
   size_t next = 0;
   while (next < ranges.size()) {

@@ -26,6 +26,16 @@ struct Mapping {
 // Parses one /proc/PID/maps line; false when it is not one.
 bool ParseMapsLine(std::string_view line, Mapping& out);
 
+// Whether a trim of a process pages `mapping` out: file-backed memory always, anonymous and
+// shared memory only while swap can take it (without swap, paging it out frees nothing and
+// moves the pages to the active list, the opposite of a trim).
+bool TrimPagesOut(const Mapping& mapping, bool swapCanTakePages);
+
+// Whether the program's trim of itself pages `mapping` out: only its private anonymous memory,
+// only while swap can take it. Never its own file-backed mappings, which would have it read
+// its own code back from disk every second.
+bool SelfTrimPagesOut(const Mapping& mapping, bool swapCanTakePages);
+
 // One advice call over `count` ranges: the bytes it advised, or -1 with errno set.
 using AdviseCall = std::function<ssize_t(const iovec* ranges, size_t count)>;
 

@@ -62,6 +62,37 @@ TEST(MapsLine, RejectsMalformedLines) {
   }
 }
 
+std::vector<Mapping> MixedMaps() {
+  std::ifstream maps(std::string(NV_FIXTURES) + "/maps/mixed");
+  std::vector<Mapping> mappings;
+  std::string line;
+  Mapping mapping;
+  while (std::getline(maps, line))
+    if (ParseMapsLine(line, mapping)) mappings.push_back(mapping);
+  return mappings;
+}
+
+// Indices of the mappings of fixtures/maps/mixed that `takes` accepts.
+std::vector<size_t> Taken(bool (*takes)(const Mapping&, bool), bool swap) {
+  const auto mappings = MixedMaps();
+  std::vector<size_t> taken;
+  for (size_t i = 0; i < mappings.size(); ++i)
+    if (takes(mappings[i], swap)) taken.push_back(i);
+  return taken;
+}
+
+TEST(TrimSelection, FileBackedAlwaysAnonymousOnlyWithSwap) {
+  using V = std::vector<size_t>;
+  EXPECT_EQ(Taken(TrimPagesOut, false), (V{0, 1, 2, 6, 11, 13}));
+  EXPECT_EQ(Taken(TrimPagesOut, true), (V{0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 12, 13, 14}));
+}
+
+TEST(TrimSelection, SelfTrimTakesOnlyPrivateAnonymousMemoryAndOnlyWithSwap) {
+  using V = std::vector<size_t>;
+  EXPECT_EQ(Taken(SelfTrimPagesOut, false), V{});
+  EXPECT_EQ(Taken(SelfTrimPagesOut, true), (V{3, 4, 12, 14}));  // heap, anonymous, [anon:], stack
+}
+
 // Plays the kernel's part: advises ranges in order up to a byte cap per call, and stops at
 // a range it refuses, answering as process_madvise does.
 struct ScriptedKernel {
