@@ -20,7 +20,8 @@ cleanup() {
 trap cleanup EXIT
 
 # A display of its own, so that nothing else on a shared machine draws into the figures.
-exec {displayfd}<> <(:)
+mkfifo "$work/display"
+exec {displayfd}<>"$work/display"
 Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 read -r -t 10 display <&"$displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
