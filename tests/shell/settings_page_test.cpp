@@ -5,10 +5,14 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <filesystem>
 #include <climits>
 
 #include "platform/error.h"
 #include "platform/hotkeys.h"
+#include "platform/linux/autostart_entry.h"
+#include "platform/linux/hive_registry.h"
+#include "platform/temp_folder.h"
 #include "settings/set_info.h"
 #include "settings/settings_store.h"
 #include "shell/widgets/THotKeyEdit.h"
@@ -202,6 +206,27 @@ TEST_F(SettingsPageTest, RestoringTheDefaultsShowsAndRegistersThemButWritesNothi
   EXPECT_EQ(hotKeys.registered.find(1331)->second, FakeHotKeys::Combination(kAltShift, 'A'));
   EXPECT_EQ(registry.writes, writes);
   EXPECT_EQ(w.Timer_Auto->interval(), 30000) << "the timers wait for a save";
+}
+
+// The check box drives the login autostart entry through the hive files a real run uses.
+TEST_F(SettingsPageTest, StartupWithSystemStartWritesAndRemovesTheLoginEntry) {
+  TempFolder dir;
+  HiveRegistry hives({dir / "HKEY_LOCAL_MACHINE.reg", dir / "HKEY_CURRENT_USER.reg", dir / "VirtualStore/HKEY_LOCAL_MACHINE.reg",
+                      dir / "etc-autostart", dir / "home-autostart", false});
+  TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging});
+  w.show();
+  const std::string entry = dir / "home-autostart/velqor-norvane.desktop";
+  ASSERT_FALSE(std::filesystem::exists(entry));
+
+  w.CheckBox_AutoStart->setChecked(true);
+  Click(w.SpeedButton_SaveSet);
+  ASSERT_TRUE(std::filesystem::exists(entry));
+  EXPECT_NE(ReadText(entry).find("\nExec=" + QuoteExecArgument(ProgramPath()) + "\n"), std::string::npos) << ReadText(entry);
+
+  w.CheckBox_AutoStart->setChecked(false);
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_TRUE(dialogs.Texts("error").empty());
 }
 
 TEST_F(SettingsPageTest, SaveAsksThenWritesRegistersAndApplies) {
