@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 #include <sys/capability.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -119,6 +121,9 @@ class LiveTrim : public ::testing::Test {
   static void TearDownTestSuite() { std::filesystem::remove(path_); }
 
   void SetUp() override {
+    struct statfs fs{};
+    ASSERT_EQ(::statfs(NV_SCRATCH_DIR, &fs), 0);
+    if (fs.f_type == TMPFS_MAGIC) GTEST_SKIP() << "the file must live on a disk: tmpfs pages go to swap only";
     child_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{NV_HELPER, "map", path_, std::to_string(kMappedBytes)});
     ASSERT_EQ(child_->ReadLine(), "ready");
