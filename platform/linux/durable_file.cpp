@@ -23,7 +23,12 @@ std::string FileName(const std::string& path) {
 }
 
 // Writers name their temporary files after the target, so stale ones can be found again.
-std::string TemporaryPrefix(const std::string& path) { return "." + FileName(path) + ".tmp-"; }
+std::string TemporaryPrefix(const std::string& path) {
+  std::string prefix = ".";
+  prefix += FileName(path);
+  prefix += ".tmp-";
+  return prefix;
+}
 
 class Descriptor {
  public:
