@@ -12,6 +12,7 @@
 #include "platform/hotkeys.h"
 #include "platform/linux/autostart_entry.h"
 #include "platform/linux/hive_registry.h"
+#include "platform/linux/x11_hotkeys.h"
 #include "platform/temp_folder.h"
 #include "settings/set_info.h"
 #include "settings/settings_store.h"
@@ -329,6 +330,16 @@ TEST_F(SettingsPageTest, AHotKeyThatCouldNotBeRegisteredStillActsWhenDelivered) 
   EXPECT_EQ(w.pm_StartautoOptimize->text(), "Stop auto optimize");
   hotKeys.Deliver(kAltShift, 'A');
   EXPECT_EQ(w.pm_StartautoOptimize->text(), "Start auto optimize");
+}
+
+TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
+  ASSERT_NE(QGuiApplication::platformName(), "xcb");
+  X11HotKeys noDisplay;
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging});
+  w.show();
+  for (QLabel* label : w.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
+  EXPECT_EQ(w.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
+  EXPECT_TRUE(w.CurrentHotKeys[0].Enabled);
 }
 
 TEST_F(SettingsPageTest, TwoSlotsOnOneCombinationBothAct) {
