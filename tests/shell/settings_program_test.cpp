@@ -48,6 +48,7 @@ class SettingsProgramTest : public ::testing::Test {
         {"XDG_CACHE_HOME", dir_ / "home/cache"},     {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
     };
     for (const auto& [name, value] : environment_) ::setenv(name.c_str(), value.c_str(), 1);
+    ::unsetenv("QT_QPA_PLATFORM");  // the program must reach the X display
     fs::create_directories(dir_ / "runtime");
     fs::permissions(dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     fs::create_directories(dir_ / "home");
