@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 #include <linux/magic.h>
 #include <sys/capability.h>
+#include <sys/resource.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,31 @@ TEST(LiveProcesses, TrimSelfReturnsFreedHeapToTheSystem) {
   const uint64_t after = StatusKilobytes(::getpid(), "RssAnon");
   std::free(blocks.back());
   EXPECT_LT(after + 50 * 1024, before) << "RssAnon " << before << " kB -> " << after << " kB";
+}
+
+TEST(LiveProcesses, ASnapshotOpensEveryProcessBeyondALowDescriptorLimit) {
+  // A snapshot holds one pidfd per process at once, more than a low soft limit allows.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  if (saved.rlim_max < 4096) GTEST_SKIP() << "the hard descriptor limit is too low to show it";
+  std::vector<std::unique_ptr<ChildProcess>> children;
+  for (int i = 0; i < 80; ++i) children.push_back(std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/cat"}));
+  LinuxProcesses processes;
+  const auto openNow = static_cast<rlim_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                         std::filesystem::directory_iterator{}));
+  rlimit low = saved;
+  low.rlim_cur = openNow + 16;
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+
+  TProcessList list;
+  SnapshotProcesses(processes, list);
+  size_t opened = 0;
+  for (const auto& process : list) opened += process.Handle.valid() ? 1 : 0;
+  const size_t listed = list.size();
+  CloseProcessHandles(processes, list);
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+  EXPECT_GT(listed, 80u);
+  EXPECT_EQ(opened, listed);
 }
 
 // A child that maps and touches 256 MiB of a file on a disk-backed file system.
