@@ -144,7 +144,7 @@ void RemoveStaleTemporaries(const std::string& path) {
   for (const auto& name : stale) ::unlink((dir + "/" + name).c_str());
 }
 
-FileLock::FileLock(const std::string& lockPath) : fd_(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+FileLock::FileLock(const std::string& lockPath) : fd_(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644)) {
   if (fd_ < 0) ThrowErrno(lockPath);
   while (::flock(fd_, LOCK_EX) != 0) {
     if (errno == EINTR) continue;

@@ -30,7 +30,8 @@ void SyncDirectory(const std::string& dir);
 // lock that every writer of `path` takes.
 void RemoveStaleTemporaries(const std::string& path);
 
-// An exclusive advisory lock on a lock file, held for the object's lifetime.
+// An exclusive advisory lock on a lock file, held for the object's lifetime. The file is
+// opened for reading only, so a lock file made by another user can still be locked.
 class FileLock {
  public:
   explicit FileLock(const std::string& lockPath);
