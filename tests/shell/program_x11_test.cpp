@@ -1,5 +1,5 @@
-// The close button of the real program on an X display: it ends the program, or hides the
-// window to the tray while "Minimize to tray when close window " is checked.
+// The real program on an X display: its rounded outline, and its close button, which ends the
+// program or hides the window to the tray while "Minimize to tray when close window " is checked.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -24,6 +24,14 @@ bool WaitFor(const std::function<bool()>& condition, int limitMs) {
     QThread::msleep(100);
   }
   return condition();
+}
+
+// Output of a shell command, for the X tools.
+QString Shell(const QString& command) {
+  QProcess p;
+  p.start("sh", {"-c", command});
+  p.waitForFinished(10000);
+  return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
 bool WindowOnScreen() { return system("xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1") == 0; }
@@ -75,6 +83,13 @@ TEST_P(CloseButtonTest, ClosesOrHidesAsTheSettingSays) {
   program.start(QStringLiteral(NORVANE_BINARY), {});
   ASSERT_TRUE(program.waitForStarted(5000));
   ASSERT_TRUE(WaitFor(WindowOnScreen, 15000)) << "no window";
+
+  // The rounded outline is the window's shape on the X server: it reaches two pixels beyond
+  // the window, and the desktop shows through at the corners.
+  EXPECT_TRUE(Shell("xwininfo -shape -id $(xdotool search --onlyvisible --name '^Velqor Norvane$' | head -1)")
+                  .contains("Window shape extents:  712x548+0+0"));
+  EXPECT_TRUE(Shell("import -window root -crop 1x1+279+233 txt:-").contains("#000000"));
+  EXPECT_FALSE(Shell("import -window root -crop 1x1+300+240 txt:-").contains("#000000"));
 
   // The close button sits at (667, 0), 25 x 14, in the window opened at (279, 233).
   ASSERT_EQ(system("xdotool mousemove 958 240 click 1"), 0);
