@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "fakes/write_denied_folder.h"
 #include "platform/error.h"
@@ -93,33 +94,40 @@ TEST_F(HiveRegistryTest, EveryReadSeesWhatOthersWrote) {
 }
 
 TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
-  const std::string damaged =
-      "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Velqor Norvane]\n\"Version\"=\"2010\\q\"\n";
-  WriteText(dir_ / "HKEY_CURRENT_USER.reg", damaged);
-  const std::string expected =
-      "The registry file \"" + (dir_ / "HKEY_CURRENT_USER.reg") + "\" is damaged at line 4: unknown escape \\q";
-
-  EXPECT_THROW(
-      {
-        try {
-          registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
-        } catch (const Error& e) {
-          EXPECT_EQ(e.what(), expected);
-          throw;
-        }
-      },
-      Error);
-  // A handle opened before the damage fails on its next read and write as well.
-  HiveRegistry before(Locations(true));
-  WriteText(dir_ / "HKEY_CURRENT_USER.reg", "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software]\n");
-  auto key = before.Open(RootKey::HKEY_CURRENT_USER, "Software", false);
-  ASSERT_NE(key, nullptr);
-  WriteText(dir_ / "HKEY_CURRENT_USER.reg", damaged);
-  EXPECT_THROW(key->Read("Version"), Error);
-  EXPECT_THROW(key->Write("Version", RegValue::String("x")), Error);
-  EXPECT_THROW(key->Delete("Version"), Error);
-
-  EXPECT_EQ(ReadText(dir_ / "HKEY_CURRENT_USER.reg"), damaged);
+  const std::string file = dir_ / "HKEY_CURRENT_USER.reg";
+  const std::string good = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software]\n\"Version\"=\"2010\"\n";
+  struct Case {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {good.substr(0, good.size() - 1), "line 4: the line is cut off (the file ends without a line end)"},
+      {good + "\"Blob\"=hex:00,01,\\\n", "line 5: the value continues past the end of the file"},
+      {"REGEDIT4\n" + good.substr(good.find('\n') + 1), "line 1: the header \"Windows Registry Editor Version 5.00\" is missing"},
+      {good + "\"Blob\"=hex:00,1x\n", "line 5: bad hexadecimal byte"},
+      {good + "\"Text\"=\"2010\\q\"\n", "line 5: unknown escape \\q"},
+  };
+  for (const auto& c : cases) {
+    // A handle opened before the damage fails on its next read and write as well.
+    WriteText(file, good);
+    auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false);
+    ASSERT_NE(key, nullptr);
+    WriteText(file, c.text);
+    const std::string expected = "The registry file \"" + file + "\" is damaged at " + c.message;
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+             [&] { key->Read("Version"); },
+             [&] { key->Write("Version", RegValue::String("x")); },
+             [&] { key->Delete("Version"); },
+         }) {
+      try {
+        operation();
+        ADD_FAILURE() << "no error for " << c.message;
+      } catch (const Error& e) {
+        EXPECT_EQ(e.what(), expected);
+      }
+    }
+    EXPECT_EQ(ReadText(file), c.text) << c.message;
+  }
   for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
     EXPECT_TRUE(entry.path().filename() == "HKEY_CURRENT_USER.reg" || entry.path().extension() == ".lock")
         << entry.path();
