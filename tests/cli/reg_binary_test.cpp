@@ -1,0 +1,65 @@
+// The real `norvane-cli reg`, run by root and by the user nobody (through setpriv) on one
+// registry folder.
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+  int exit;
+  std::string out;
+};
+
+Run Shell(const std::string& command) {
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[512];
+  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile) {
+  const passwd* nobody = ::getpwnam("nobody");
+  if (::geteuid() != 0 || !nobody) GTEST_SKIP() << "needs root to run as the user nobody";
+  nv::test::TempFolder dir;
+  fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  const std::string registry = dir / "registry", home = dir / "home";
+  const std::string env = "env -i HOME='" + home + "' NORVANE_REGISTRY_DIR='" + registry + "' " NORVANE_CLI " reg ";
+  const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + env;
+  const std::string paging = "'HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management'";
+
+  ASSERT_EQ(Shell(env + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 4096 8192'").exit, 0);
+  fs::create_directories(registry + "/VirtualStore");
+  fs::create_directories(home);
+  for (const auto& own : {registry + "/VirtualStore", home})
+    ASSERT_EQ(::chown(own.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  const std::string machine = nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg");
+
+  EXPECT_EQ(Shell(asNobody + "add HKLM\\\\Software\\\\Norvane NvSetInfo REG_BINARY 0102").exit, 0);
+  EXPECT_EQ(Shell(asNobody + "query HKLM\\\\Software\\\\Norvane NvSetInfo").out,
+            "HKEY_LOCAL_MACHINE\\Software\\Norvane\n    NvSetInfo    REG_BINARY    0102\n");
+  EXPECT_EQ(Shell(asNobody + "add HKLM\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run 'Velqor Norvane' "
+                             "REG_SZ /usr/bin/norvane").exit,
+            0);
+  EXPECT_TRUE(fs::exists(home + "/.config/autostart/velqor-norvane.desktop"));
+  EXPECT_EQ(Shell(asNobody + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 0 0'").exit, 1);
+  EXPECT_EQ(Shell(asNobody + "query " + paging + " PagingFiles").out,
+            "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\n"
+            "    PagingFiles    REG_MULTI_SZ    C:\\pagefile.sys 4096 8192\n");
+  EXPECT_EQ(nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg"), machine);
+  EXPECT_EQ(Shell(env + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
+}
+
+}  // namespace
