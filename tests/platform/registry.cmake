@@ -2,3 +2,4 @@ norvane_test(hive_text_test SOURCES hive_text_test.cpp DEPS norvane_linux_regist
 norvane_test(hive_registry_test SOURCES hive_registry_test.cpp DEPS norvane_linux_registry cap)
 norvane_test(swap_file_configuration_test SOURCES swap_file_configuration_test.cpp DEPS norvane_linux_registry cap)
 norvane_test(hive_processes_test SOURCES hive_processes_test.cpp DEPS norvane_linux_registry)
+norvane_test(hive_environment_test SOURCES hive_environment_test.cpp DEPS norvane_linux_registry cap)
