@@ -8,8 +8,8 @@ constexpr int kCell = 12;
 const QColor kGridLine(0, 128, 64);
 
 // One 12 x 12 cell of the background: black with a grid line along its top and left edges.
-QPixmap GridCell() {
-  QPixmap cell(kCell, kCell);
+QImage GridCell() {
+  QImage cell(kCell, kCell, QImage::Format_RGB32);
   cell.fill(Qt::black);
   QPainter p(&cell);
   p.setPen(kGridLine);
@@ -42,8 +42,8 @@ void TLineChart::setLegendVisible(bool visible) {
 
 void TLineChart::paintEvent(QPaintEvent*) {
   QPainter p(this);
-  static const QPixmap cell = GridCell();
-  p.drawTiledPixmap(rect(), cell);
+  static const QBrush grid(GridCell());
+  p.fillRect(rect(), grid);
 
   const double span = max_ - min_;
   for (const Line& line : series_) {
