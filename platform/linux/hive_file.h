@@ -14,8 +14,6 @@ class HiveFile {
  public:
   HiveFile(std::string path, std::string rootName);
 
-  const std::string& Path() const { return path_; }
-
   // The hive; empty when the file does not exist. Throws nv::Error naming the file (and
   // the line, when the file is damaged).
   std::shared_ptr<const Hive> Load() const;
