@@ -93,9 +93,11 @@ ProcessHandle LinuxProcesses::Open(uint32_t pid) {
   handle.pid = pid;
   const int fd = OpenPidfd(pid);
   if (fd < 0) return handle;
-  if (::process_madvise(fd, nullptr, 0, MADV_PAGEOUT, 0) == 0) {
+  const ProcessWalkRecord* walked = WalkedRecord(pid);
+  // A kernel thread has no memory to trim, so the probe is spared.
+  if ((walked == nullptr || !walked->kernelThread) && ::process_madvise(fd, nullptr, 0, MADV_PAGEOUT, 0) == 0) {
     handle.access = ProcessAccess::Full;
-  } else if (WalkedRecord(pid) != nullptr || CanReadProcess(procFd_, pid)) {
+  } else if (walked != nullptr || CanReadProcess(procFd_, pid)) {
     handle.access = ProcessAccess::QueryOnly;
   } else {
     ::close(fd);
@@ -115,7 +117,11 @@ bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
   if (!h.valid()) return false;
   const ProcessWalkRecord* walked = WalkedRecord(h.pid);
   if (walked == nullptr) return ReadProcessCounters(procFd_, h.pid, out);
-  if (!ReadWorkingSets(procFd_, h.pid, out)) return false;
+  if (walked->kernelThread) {
+    out = ProcessCounters{};
+  } else if (!ReadWorkingSets(procFd_, h.pid, out)) {
+    return false;
+  }
   out.PageFaultCount = walked->pageFaults;
   return true;
 }

@@ -58,8 +58,9 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   out.pageFaults = parsed.minorFaults + parsed.majorFaults;
 
   out.exePath.clear();
+  out.kernelThread = IsKernelThread(parsed);
   // A kernel thread has neither an exe link nor an argv: its name is its comm.
-  if (IsKernelThread(parsed)) {
+  if (out.kernelThread) {
     entry.ExeName = parsed.comm;
     return true;
   }

@@ -16,6 +16,7 @@ struct ProcessWalkRecord {
   ProcessWalkEntry entry;
   uint64_t pageFaults = 0;  // minor + major
   std::string exePath;      // empty when the exe link cannot be read
+  bool kernelThread = false;  // no memory of its own to read or trim
 };
 
 // The walk's record of the process whose /proc entry is `pidName`; false when the entry is

@@ -61,14 +61,21 @@ TEST(LiveProcesses, OpensItselfFullyAndDescribesItself) {
 
 TEST(LiveProcesses, KernelThreadIsReadOnlyAndAGoneProcessCannotBeOpened) {
   LinuxProcesses processes;
-  // kthreadd has no memory to trim and no executable.
-  ProcessHandle kernelThread = processes.Open(2);
-  EXPECT_EQ(kernelThread.access, ProcessAccess::QueryOnly);
-  EXPECT_EQ(processes.ModulePath(kernelThread), "");
   ProcessCounters counters;
-  EXPECT_TRUE(processes.Counters(kernelThread, counters));
-  EXPECT_EQ(counters.WorkingSetSize, 0u);
-  processes.Close(kernelThread);
+  // kthreadd has no memory to trim and no executable, opened alone or after a walk.
+  for (bool walkFirst : {false, true}) {
+    std::vector<ProcessWalkEntry> walk;
+    if (walkFirst) {
+      ASSERT_TRUE(processes.Walk(walk));
+    }
+    ProcessHandle kernelThread = processes.Open(2);
+    EXPECT_EQ(kernelThread.access, ProcessAccess::QueryOnly);
+    EXPECT_EQ(processes.ModulePath(kernelThread), "");
+    EXPECT_TRUE(processes.Counters(kernelThread, counters));
+    EXPECT_EQ(counters.WorkingSetSize, 0u);
+    EXPECT_EQ(counters.PeakWorkingSetSize, 0u);
+    processes.Close(kernelThread);
+  }
 
   pid_t gone;
   {
