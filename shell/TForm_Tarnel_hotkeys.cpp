@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLabel>
 
 #include "settings/hotkey_capture.h"
@@ -55,8 +56,11 @@ void TForm_Tarnel::WMHotKey(uint32_t modifiers, uint32_t key) {
         if (!isVisible()) show();
         break;
       case 3:
-        // Ends the program, whatever "Minimize to tray when close window " says.
+        // Ends the program, whatever "Minimize to tray when close window " says. The quit
+        // is posted as well: one requested while the first showing still holds a message box,
+        // before the program's event loop runs, would otherwise be lost.
         close();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
         break;
     }
   }

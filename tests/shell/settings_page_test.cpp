@@ -366,6 +366,28 @@ TEST_F(SettingsPageTest, OpenMainWindowRestoresAndShows) {
   EXPECT_FALSE(w.windowState().testFlag(Qt::WindowMinimized));
 }
 
+// A box of the first showing runs its own event loop; an exit pressed there still ends the
+// program once its main loop starts.
+TEST_F(SettingsPageTest, ProcessExitDuringAStartUpMessageStillEndsTheProgram) {
+  struct ExitWhileShowing : ScriptedDialogs {
+    FakeHotKeys* keys = nullptr;
+    void ShowMessage(const std::string& text) override {
+      ScriptedDialogs::ShowMessage(text);
+      keys->Deliver(kAltShift, 'E');
+    }
+  } startUpDialogs;
+  startUpDialogs.keys = &hotKeys;
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, startUpDialogs, clipboard, hotKeys, shell, instance, privileges, http, paging});
+  w.show();
+  ASSERT_EQ(startUpDialogs.Texts("message").size(), 1u);
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+  watchdog.start(3000);
+  EXPECT_EQ(QCoreApplication::exec(), 0) << "the exit was lost";
+}
+
 TEST_F(SettingsPageTest, ProcessExitEndsTheProgramEvenWhenCloseMinimizes) {
   auto& w = Shown();
   ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
