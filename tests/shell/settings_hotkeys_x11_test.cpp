@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "fakes/x11_grab_probe.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "shell/widgets/THotKeyEdit.h"
 #include "window_fixture.h"
@@ -48,6 +49,21 @@ TEST_F(HotKeysUnderX11Test, AltShiftAStartsAndStopsAutoOptimization) {
   EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Stop auto optimize"; }));
   Press("alt+shift+a");
   EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Start auto optimize"; }));
+}
+
+TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButStillActs) {
+  TForm_Tarnel& w = *window_;
+  X11GrabProbe other;
+  w.ReleaseHotKeys();
+  ASSERT_TRUE(other.Grab('t', XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1));
+  w.ActivateHotKeys();
+  EXPECT_EQ(w.HotKeyLabels[1]->text(), "not register");
+  EXPECT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
+  EXPECT_TRUE(w.CurrentHotKeys[1].Enabled);
+
+  dialogs.answers = {false};
+  w.WMHotKey(MOD_ALT | MOD_SHIFT, 'T');  // as if the system delivered it after all
+  EXPECT_EQ(dialogs.Texts("confirm").size(), 1u) << "the overall optimization asks first";
 }
 
 TEST_F(HotKeysUnderX11Test, CtrlQCapturedAndSavedOnTheExitSlotEndsTheProgram) {
