@@ -7,14 +7,17 @@
 
 #include "engine/memory_tweak.h"
 #include "settings/hotkey_info.h"
+#include "monitor/cpu_usage.h"
 #include "shell/services.h"
 
 class QAction;
 class QCheckBox;
+class QIcon;
 class QLabel;
 class QMenu;
 class QPushButton;
 class QSlider;
+class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QKeyEvent;
@@ -26,6 +29,9 @@ class TLinkLabel;
 class TNotebook;
 class TSpinEdit;
 class TStatusBar;
+namespace nv {
+class ProcessReportList;
+}
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
 // is a public member so that the areas, and the GUI tests, reach it by its name.
@@ -106,6 +112,10 @@ class TForm_Tarnel : public QWidget {
   QLabel* LFreeVirtual = nullptr;
   QTimer* Timer_GetProcessInfo = nullptr;
   double CpuUsage = 0;
+  nv::CpuUsageSampler CpuSampler{svc.cpu};
+
+  // Fixed vertical ranges and 50 zero points in every series.
+  void PrepareCharts();
 
   void Button_GetProcessInfoClick();
   void Timer_GetProcessInfoTimer();
@@ -120,6 +130,7 @@ class TForm_Tarnel : public QWidget {
   QTreeWidget* ListView_ProcessReport = nullptr;
 
   void UpdateProcessReport();
+  nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
 
   // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
   QTimer* Timer_self = nullptr;
@@ -181,12 +192,19 @@ class TForm_Tarnel : public QWidget {
   QAction* OverallOpimize1 = nullptr;
   QAction* Liveupdate1 = nullptr;
   QAction* Exit1 = nullptr;
+  QSystemTrayIcon* TrayIcon = nullptr;
+  int TrayIconFontHeight = 10;  // kept between drawings, as a canvas keeps its font
+  QTimer* TrayHostWatch = nullptr;
+  bool TrayHostPresent = false;
 
   void AddTrayIcon();
+  QIcon DrawTrayIcon();
   void UpdateTrayIcon();
   void RemoveTrayIcon();
   void OpenMainWindow1Click();
   void Exit1Click();
+  void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
+  void TrayHostWatchTimer();
 
   // ---- first showing (TForm_Tarnel_show.cpp) ----
   QTimer* Timer_HideMainWindows = nullptr;
