@@ -74,7 +74,7 @@ class HiveParser {
   }
   void ExpectLineEnd() {
     SkipBlanks();
-    if (!AtEnd()) lines_.Fail("unexpected text after the value");
+    if (!AtEnd()) lines_.Fail("unexpected text at the end of the line");
   }
 
   void ReadHeader() {
