@@ -47,6 +47,9 @@ std::shared_ptr<const Hive> HiveFile::Load() const {
 }
 
 bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
+  // A change that the file as it stands makes no difference to needs no folder, lock or
+  // write; deleting what is not there succeeds also where nothing may be written.
+  if (Hive probe = *Load(); !change(probe)) return true;
   try {
     MakeDirectories(ParentDirectory(path_), kFolderMode);
     FileLock lock(path_ + ".lock");

@@ -18,7 +18,8 @@ class HiveFile {
   // the line, when the file is damaged).
   std::shared_ptr<const Hive> Load() const;
 
-  // Applies `change` to the current hive and writes the result when `change` returns true.
+  // Applies `change` to the current hive and writes the result when `change` returns true
+  // (`change` may run more than once: it must only depend on the hive it is given).
   // false when the file or its folder cannot be written; throws nv::Error as Load does, and
   // then leaves the file untouched.
   bool Update(const std::function<bool(Hive&)>& change);

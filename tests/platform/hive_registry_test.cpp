@@ -170,6 +170,19 @@ TEST_F(HiveRegistryTest, WithoutMachineRightsSoftwareIsVirtualizedAndTheRestRefu
   EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), machineBefore);
 }
 
+TEST_F(HiveRegistryTest, DeletingAnAbsentValueNeedsNoWritablePlace) {
+  WriteText(dir_ / "HKEY_LOCAL_MACHINE.reg",
+            "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\" + std::string(kRun) + "]\n");
+  HiveLocations at = Locations(false);
+  at.virtualStoreHive = dir_ / "state/norvane/VirtualStore/HKEY_LOCAL_MACHINE.reg";
+  HiveRegistry user(at);
+  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, false);
+  ASSERT_NE(run, nullptr);
+  test::WriteDeniedFolder denied(dir_.Path());
+  EXPECT_TRUE(run->Delete("Velqor Norvane"));
+  EXPECT_FALSE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
+}
+
 TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
   auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
