@@ -1,5 +1,6 @@
 // The real program under X: what its start-up stores and grabs, and what its hot keys do.
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/autostart_entry.h"
 #include "platform/linux/hive_environment.h"
@@ -66,9 +68,17 @@ class SettingsProgramTest : public ::testing::Test {
   // Starts the program and waits for its window: the first showing, which loads, saves and
   // registers, is over once the window is on screen. Probing grabs earlier could take a
   // combination away from the program for a moment.
-  void Start() {
-    char* argv[] = {const_cast<char*>(kProgram), nullptr};
-    ASSERT_EQ(::posix_spawn(&program_, kProgram, nullptr, nullptr, argv, environ), 0);
+  // `asUser` starts it under another account through setpriv.
+  void Start(const passwd* asUser = nullptr) {
+    std::vector<std::string> words;
+    if (asUser)
+      words = {"setpriv", "--reuid=" + std::to_string(asUser->pw_uid), "--regid=" + std::to_string(asUser->pw_gid),
+               "--clear-groups"};
+    words.push_back(kProgram);
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    ASSERT_EQ(::posix_spawnp(&program_, argv[0], nullptr, nullptr, argv.data(), environ), 0);
     ASSERT_TRUE(WaitFor([] {
       return std::system("xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1") == 0;
     })) << "no window";
@@ -173,6 +183,61 @@ TEST_F(SettingsProgramTest, ACombinationHeldByAnotherClientLeavesTheOthersWorkin
   Start();
   for (uint32_t keysym : {'a', 'm', 'e'}) EXPECT_TRUE(probe_.HeldElsewhere(keysym, kAlt | kShift)) << char(keysym);
   Press("alt+shift+e");
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+// A normal user may not write the machine hive: the program keeps the settings in that
+// user's virtual store and finds them there at the next start.
+TEST_F(SettingsProgramTest, ANormalUserKeepsTheSettingsInTheVirtualStore) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to start the program as another user";
+  const passwd* user = ::getpwnam("nobody");
+  ASSERT_NE(user, nullptr);
+  const auto own = [user](const fs::path& path) { ASSERT_EQ(::chown(path.c_str(), user->pw_uid, user->pw_gid), 0) << path; };
+  fs::permissions(dir_.Path(), fs::perms(0755));
+  fs::create_directories(dir_ / "registry/VirtualStore");
+  fs::create_directories(dir_ / "autostart");
+  for (const char* folder : {"registry/VirtualStore", "autostart", "home", "runtime"}) own(dir_ / folder);
+  // The user's copy of the display's cookie, for the program only.
+  struct RestoredVariable {
+    std::optional<std::string> saved;
+    ~RestoredVariable() {
+      if (saved) ::setenv("XAUTHORITY", saved->c_str(), 1);
+    }
+  } restore;
+  if (const char* auth = std::getenv("XAUTHORITY")) {
+    restore.saved = auth;
+    fs::copy_file(auth, dir_ / "home/.Xauthority");
+    own(dir_ / "home/.Xauthority");
+    ::setenv("XAUTHORITY", (dir_ / "home/.Xauthority").c_str(), 1);
+  }
+  HiveLocations locations = HiveLocationsFrom(
+      [this](const char* name) -> std::optional<std::string> {
+        const auto it = environment_.find(name);
+        return it == environment_.end() ? std::nullopt : std::optional<std::string>(it->second);
+      },
+      dir_ / "home");
+  locations.mayWriteMachine = false;
+  HiveRegistry usersView(locations);
+
+  Start(user);
+  EXPECT_FALSE(fs::exists(dir_ / "registry/HKEY_LOCAL_MACHINE.reg")) << "the machine hive is not the user's";
+  const auto stored = usersView.ReadValue(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
+  ASSERT_TRUE(stored.has_value());
+  const auto defaults = SerializeSetInfo(TSetInfo{});
+  EXPECT_EQ(stored->data, std::vector<uint8_t>(defaults.begin(), defaults.end()));
+  ASSERT_TRUE(HoldsAllDefaultHotKeys());
+  Press("alt+shift+e");
+  ASSERT_EQ(WaitForExit(), 0);
+
+  TSetInfo record;
+  record.HotKeys[3] = {true, 1334, 2, 'Q'};
+  const auto bytes = SerializeSetInfo(record);
+  ASSERT_TRUE(usersView.WriteValue(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
+                                   RegValue::Binary({bytes.begin(), bytes.end()})));
+  for (const auto& file : fs::directory_iterator(dir_ / "registry/VirtualStore")) own(file.path());
+  Start(user);
+  ASSERT_TRUE(probe_.HeldElsewhere('q', kControl)) << "the user's own record was loaded";
+  Press("ctrl+q");
   EXPECT_EQ(WaitForExit(), 0);
 }
 
