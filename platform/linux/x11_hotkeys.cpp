@@ -14,7 +14,6 @@
 namespace nv {
 namespace {
 
-constexpr uint8_t kBadAccess = 10;
 constexpr uint32_t XK_Num_Lock = 0xFF7F, XK_Alt_L = 0xFFE9, XK_Alt_R = 0xFFEA, XK_Super_L = 0xFFEB,
                    XK_Super_R = 0xFFEC;
 // Pointer-button bits and the group bits of XKB never take part in a combination.
@@ -94,6 +93,7 @@ bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey)
     for (uint16_t mask : LockVariants(grab.mask))
       cookies.push_back(xcb_grab_key_checked(connection_, 1, root_, mask, keycode, XCB_GRAB_MODE_ASYNC,
                                              XCB_GRAB_MODE_ASYNC));
+  // BadAccess when another client holds a variant; any error leaves the combination unusable.
   bool refused = false;
   for (auto cookie : cookies) {
     if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
