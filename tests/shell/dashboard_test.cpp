@@ -1,0 +1,179 @@
+#include <QLabel>
+#include <QTreeWidget>
+
+#include "window_fixture.h"
+
+namespace nv::test {
+namespace {
+
+constexpr uint64_t MB = 1048576;
+
+class DashboardTest : public WindowFixture {
+ protected:
+  // The window as the first showing leaves the graphs: 50 zero points each.
+  TForm_Tarnel& Prepared() {
+    TForm_Tarnel& w = Window();
+    w.PrepareCharts();
+    return w;
+  }
+  static std::string Text(QLabel* label) { return label->text().toStdString(); }
+};
+
+TEST_F(DashboardTest, RefreshWritesEveryFigureFromOneSnapshot) {
+  memory.status = {512 * MB, 200 * MB, 1200 * MB, 900 * MB, 3 * 1024 * MB, 1024 * MB + 513};
+  TForm_Tarnel& w = Prepared();
+  w.Button_GetProcessInfoClick();
+
+  EXPECT_EQ(w.StatusBar_State->panelText(2).toStdString(), "PM:204800K/524288K PF:921600K/1228800K ");
+  EXPECT_EQ(Text(w.Label_pmTotal), "512 MB");
+  EXPECT_EQ(Text(w.Label_pmFree), "200 MB");
+  EXPECT_EQ(Text(w.Label_pmUsage), "312 MB");
+  EXPECT_EQ(Text(w.Label_vmTotal), "1200 MB");
+  EXPECT_EQ(Text(w.Label_vmFree), "900 MB");
+  EXPECT_EQ(Text(w.Label_vmUsage), "300 MB");
+  EXPECT_EQ(Text(w.Label_MemusageNum), "312 MB/512 MB");
+  EXPECT_EQ(Text(w.Label_MemusageNum2), "312 MB/512 MB");
+  EXPECT_EQ(Text(w.Label_vmnum), "300 MB/1200 MB");
+  EXPECT_EQ(Text(w.Label_PMu), "312 MB");
+  EXPECT_EQ(Text(w.Label_VMu), "300 MB");
+  EXPECT_EQ(Text(w.LTotalRAM), "524288 KB");
+  EXPECT_EQ(Text(w.LFreeRAM), "204800 KB");
+  EXPECT_EQ(Text(w.LTotalPage), "1228800 KB");
+  EXPECT_EQ(Text(w.LPageFree), "921600 KB");
+  EXPECT_EQ(Text(w.LTotalVirtual), "3145728 KB");
+  EXPECT_EQ(Text(w.LFreeVirtual), "1048577 KB");
+
+  for (TGauge* g : {w.Gauge_Mem, w.Gauge_Mem2}) {
+    EXPECT_EQ(g->maxValue(), 512);
+    EXPECT_EQ(g->progress(), 312);
+    EXPECT_EQ(g->text(), "60%");
+  }
+  EXPECT_EQ(w.Gauge_VM->maxValue(), 1200);
+  EXPECT_EQ(w.Gauge_VM->progress(), 300);
+  EXPECT_EQ(w.Gauge_VM->text(), "25%");
+
+  // The first sample after start is 0.
+  EXPECT_EQ(Text(w.Label_CPUusage), "0%");
+  for (TGauge* g : {w.Gauge_CPU, w.Gauge_Cpu2}) EXPECT_EQ(g->text(), "0%");
+  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 0);
+}
+
+TEST_F(DashboardTest, GraphsRollOneStepPerRefreshWithinFixedRanges) {
+  memory.status = FakeMemory::StatusMB(1024, 256, 1024, 0);  // commit charge above physical memory
+  TForm_Tarnel& w = Prepared();
+  for (int i = 0; i < 3; ++i) w.Button_GetProcessInfoClick();
+
+  EXPECT_EQ(w.Chart_PhyMem->verticalMax(), 1024);
+  EXPECT_EQ(w.Chart_CPUs->verticalMax(), 100);
+  for (TLineChart* chart : {w.Chart_CPUs, w.Chart_PhyMem})
+    for (int i = 0; i < chart->seriesCount(); ++i) EXPECT_EQ(chart->series(i).count(), 50);
+  ASSERT_EQ(w.Chart_PhyMem->seriesCount(), 2);
+  const ChartSeries& phys = w.Chart_PhyMem->series(0);
+  const ChartSeries& virt = w.Chart_PhyMem->series(1);
+  EXPECT_EQ(phys.y(46), 0);
+  EXPECT_EQ(phys.y(47), 768);
+  EXPECT_EQ(phys.y(49), 768);
+  EXPECT_EQ(virt.y(49), 1024);
+  EXPECT_EQ(phys.x(1) - phys.x(0), phys.x(49) - phys.x(48));
+  EXPECT_EQ(w.Gauge_VM->text(), "100%");
+}
+
+TEST_F(DashboardTest, CpuSampleIsTruncatedForTextsAndHeldInsideTheGauges) {
+  // Primed by the first sample; then 75.5 % busy on one processor, then slightly below zero.
+  cpu.Push(1, 10000, 5000);
+  cpu.Push(1, 11000, 5245);
+  cpu.Push(1, 12000, 6257);
+  TForm_Tarnel& w = Prepared();
+  w.Button_GetProcessInfoClick();
+  w.Button_GetProcessInfoClick();
+  EXPECT_EQ(w.CpuUsage, 76);
+  EXPECT_EQ(Text(w.Label_CPUusage), "76%");
+  EXPECT_EQ(w.Gauge_CPU->progress(), 76);
+  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 76);
+
+  w.Button_GetProcessInfoClick();
+  EXPECT_EQ(w.CpuUsage, -1);
+  EXPECT_EQ(Text(w.Label_CPUusage), "-1%");
+  EXPECT_EQ(w.Gauge_CPU->text(), "0%");
+  EXPECT_EQ(w.Gauge_Cpu2->text(), "0%");
+  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), -1);
+}
+
+class ReportTest : public DashboardTest {
+ protected:
+  std::vector<std::string> Column(int column) {
+    std::vector<std::string> texts;
+    QTreeWidget* list = Window().ListView_ProcessReport;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+      texts.push_back(list->topLevelItem(row)->text(column).toStdString());
+    return texts;
+  }
+  void Refresh() { Window().Button_GetProcessInfoClick(); }
+  std::string Count() { return Window().StatusBar_State->panelText(0).toStdString(); }
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(ReportTest, RowsStayInPlaceNewOnesComeLastEndedOnesGo) {
+  processes.Add(100, "init");
+  processes.Add(200, "shell");
+  processes.Add(300, "editor");
+  Refresh();
+  EXPECT_EQ(Column(0), (Texts{"init", "shell", "editor"}));
+  EXPECT_EQ(Count(), "Process number:3");
+
+  // Select a row and scroll: both survive a refresh that reorders, adds and removes.
+  QTreeWidget* list = Window().ListView_ProcessReport;
+  QTreeWidgetItem* editor = list->topLevelItem(2);
+  list->setCurrentItem(editor);
+  processes.table.erase(processes.table.begin() + 1);     // "shell" ended
+  std::swap(processes.table[0], processes.table[1]);     // walk order changed
+  processes.Add(400, "viewer").counters.WorkingSetSize = 8192;
+  Refresh();
+  EXPECT_EQ(Column(0), (Texts{"init", "editor", "viewer"}));
+  EXPECT_EQ(Column(1), (Texts{"100", "300", "400"}));
+  EXPECT_EQ(Column(2)[2], "8 K");
+  EXPECT_EQ(Count(), "Process number:3");
+  EXPECT_EQ(list->currentItem(), editor);
+  EXPECT_TRUE(editor->isSelected());
+  EXPECT_EQ(processes.OpenHandles(), 0u);
+
+  // An identifier given to a new process keeps its row.
+  processes.table[1].exeName = "reborn";  // pid 100, walked second now
+  Refresh();
+  EXPECT_EQ(Column(0), (Texts{"reborn", "editor", "viewer"}));
+}
+
+TEST_F(ReportTest, CellsOfSpecialProcessesAndPriorities) {
+  auto& idle = processes.Add(0, "[System Process]", ProcessAccess::None);
+  idle.basePriority = 0;
+  auto& system = processes.Add(4, "System", ProcessAccess::Full, "/usr/lib/systemd/systemd");
+  system.counters = {77, 4294966272, 4294966272};
+  processes.Add(10, "normal").basePriority = 8;
+  processes.Add(11, "odd").basePriority = 7;
+  processes.Add(12, "rt").basePriority = 24;
+  Refresh();
+
+  EXPECT_EQ(Column(2), (Texts{"16 K", "4194303 K", "0 K", "0 K", "0 K"}));
+  EXPECT_EQ(Column(3)[0], "0 K");
+  EXPECT_EQ(Column(4)[0], "0");
+  EXPECT_EQ(Column(4)[1], "77");
+  EXPECT_EQ(Column(5), (Texts{"Vacant", "Standard", "Standard", "", ""}));
+  EXPECT_EQ(Column(7)[0], "");
+  EXPECT_EQ(Column(7)[1], "-");
+  QTreeWidgetItem* row = Window().ListView_ProcessReport->topLevelItem(1);
+  EXPECT_TRUE(row->textAlignment(1) & Qt::AlignRight);
+  EXPECT_FALSE(row->textAlignment(5) & Qt::AlignRight);
+}
+
+TEST_F(ReportTest, EmptySnapshotEmptiesTheList) {
+  processes.Add(1, "a");
+  Refresh();
+  processes.table.clear();
+  Refresh();
+  EXPECT_EQ(Window().ListView_ProcessReport->topLevelItemCount(), 0);
+  EXPECT_EQ(Count(), "Process number:0");
+}
+
+}  // namespace
+}  // namespace nv::test
