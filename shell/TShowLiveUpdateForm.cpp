@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -30,6 +31,10 @@ TShowLiveUpdateForm::TShowLiveUpdateForm(QWidget* parent)
   QFont georgia(QStringLiteral("Georgia"));
   georgia.setBold(true);
   georgia.setPixelSize(16);
+  // Where Georgia is missing a wider serif stands in; the sentence must still fit the window.
+  const int room = width() - 12 - 4;
+  while (georgia.pixelSize() > 9 && QFontMetrics(georgia).horizontalAdvance(Label1->text()) > room)
+    georgia.setPixelSize(georgia.pixelSize() - 1);
   Label1->setFont(georgia);
   Label1->move(12, 96);
   Label1->adjustSize();
