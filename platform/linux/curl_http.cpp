@@ -94,9 +94,14 @@ bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& e
   curl_easy_setopt(c, CURLOPT_ERRORBUFFER, reason);
 
   const CURLcode result = curl_easy_perform(c);
-  if (result == CURLE_OK) return true;
+  long status = 0;
+  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
+  // Redirects are not followed, so only a 2xx answer carries the resource itself.
+  if (result == CURLE_OK && status >= 200 && status < 300) return true;
   body.clear();
-  if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
+  if (result == CURLE_OK)
+    error = "HTTP status " + std::to_string(status);
+  else if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
     error = "response larger than " + std::to_string(request.maxBodyBytes) + " bytes";
   else if (transfer.timedOut)
     error = "no data for " + std::to_string(request.readTimeoutMs) + " ms";

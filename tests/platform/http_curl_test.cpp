@@ -41,8 +41,8 @@ TEST_F(CurlHttpGet, FetchesTheBodyWithTheGivenHeaders) {
   EXPECT_NE(head.find("\r\nAccept: text/html, */*\r\n"), std::string::npos) << head;
 }
 
-TEST_F(CurlHttpGet, ErrorStatusesFailWithoutABody) {
-  for (int status : {400, 404, 500, 503}) {
+TEST_F(CurlHttpGet, AnswersOtherThanSuccessFailWithoutABody) {
+  for (int status : {301, 302, 304, 400, 404, 500, 503}) {
     server.SetReply({status, "error page", Behaviour::Answer});
     EXPECT_FALSE(Get(Request())) << status;
     EXPECT_EQ(body, "") << status;

@@ -162,6 +162,7 @@ TEST_F(LiveUpdateCheck, NoUpdateIsOfferedWhenTheServerHasNoNewerVersion) {
       {"same version", {200, UpdateFile("2010.1.2"), Behaviour::Answer}},
       {"older version", {200, UpdateFile("2010.1.10"), Behaviour::Answer}},
       {"no Ver key", {200, "[Version]\r\nVersion=2099\r\n", Behaviour::Answer}},
+      {"redirect, not followed", {302, UpdateFile("2099"), Behaviour::Answer}},
       {"not found", {404, UpdateFile("2099"), Behaviour::Answer}},
       {"server error", {500, UpdateFile("2099"), Behaviour::Answer}},
       {"endless body", {200, "", Behaviour::EndlessBody}},
