@@ -35,6 +35,9 @@ pid_t Spawn(std::vector<const char*> argv, bool quiet) {
   return pid;
 }
 
+// ps reading the fields of a snapshot, its output thrown away.
+pid_t SpawnPs() { return Spawn({"ps", "-e", "-o", "pid=,ppid=,pri=,ni=,rss=,min_flt=,maj_flt=,comm="}, true); }
+
 // Idle processes that live for the whole run and are reaped at its end.
 class IdleProcesses {
  public:
@@ -78,7 +81,7 @@ BENCHMARK(BM_SnapshotProcesses)->UseRealTime()->Unit(benchmark::kMillisecond)->M
 void BM_Ps(benchmark::State& state) {
   double cpu = 0;
   for (auto _ : state) {
-    const pid_t pid = Spawn({"ps", "-e", "-o", "pid=,ppid=,pri=,ni=,rss=,min_flt=,maj_flt=,comm="}, true);
+    const pid_t pid = SpawnPs();
     rusage usage{};
     ::wait4(pid, nullptr, 0, &usage);
     cpu += Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
@@ -114,7 +117,7 @@ Cost SnapshotOnce(nv::LinuxProcesses& processes) {
 
 Cost PsOnce() {
   const double real = NowMs();
-  const pid_t pid = Spawn({"ps", "-e", "-o", "pid=,ppid=,pri=,ni=,rss=,min_flt=,maj_flt=,comm="}, true);
+  const pid_t pid = SpawnPs();
   rusage usage{};
   ::wait4(pid, nullptr, 0, &usage);
   return {NowMs() - real, (Seconds(usage.ru_utime) + Seconds(usage.ru_stime)) * 1e3};
