@@ -29,11 +29,12 @@ bool SelfTrimEnabled() {
 }
 
 // A snapshot holds one pidfd per process at once; a busy system has more processes than the
-// usual soft limit of 1024 descriptors, so the soft limit is raised to the hard one.
+// usual soft limit of 1024 descriptors. The soft limit is doubled, not set to the hard one
+// (often huge), because some code still walks every possible descriptor, e.g. before an exec.
 bool RaiseDescriptorLimit() {
   rlimit limit{};
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
-  limit.rlim_cur = limit.rlim_max;
+  limit.rlim_cur = std::min(limit.rlim_max, std::max<rlim_t>(limit.rlim_cur * 2, 4096));
   return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
