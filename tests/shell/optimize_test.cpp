@@ -5,10 +5,13 @@
 #include <QTimer>
 #include <QtTest>
 #include <climits>
+#include <filesystem>
 #include <functional>
 #include <utility>
 
 #include "engine/paging_file.h"
+#include "platform/linux/hive_registry.h"
+#include "platform/linux/swap_file_configuration.h"
 #include "platform/error.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TSpinEdit.h"
@@ -313,6 +316,49 @@ TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
   EXPECT_EQ(dialogs.shown.back().title, "Information");
   EXPECT_EQ(dialogs.shown.back().text,
             "Virtual memory configure successfully. Please restart your PC to enable the changed configuration.");
+}
+
+// The real hive files and swap-file unit, in a folder of the test's own.
+TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("nv-setvm-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  HiveLocations locations{(dir / "HKEY_LOCAL_MACHINE.reg").string(),
+                          (dir / "HKEY_CURRENT_USER.reg").string(),
+                          (dir / "VirtualStore" / "HKEY_LOCAL_MACHINE.reg").string(),
+                          (dir / "autostart").string(),
+                          (dir / "autostart").string(),
+                          true};
+  HiveRegistry hives(locations);
+  SwapFileConfiguration swap((dir / "root").string());
+  {
+    TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges,
+                            http, swap});
+    w.SpeedButton_SetVMClick();
+  }
+
+  const auto value = HiveRegistry(locations).ReadValue(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(value->data, SystemManagedPagingFiles("C:\\WINDOWS"));
+  EXPECT_TRUE(fs::exists(dir / "root/etc/systemd/system" / SwapFileConfiguration::kUnitName));
+  EXPECT_EQ(dialogs.shown.back().kind, "inform");
+
+  // A process that may not write the machine hive: the value is refused, the swap file is
+  // left alone and nothing is reported.
+  fs::remove_all(dir);
+  locations.mayWriteMachine = false;
+  HiveRegistry refusing(locations);
+  dialogs.shown.clear();
+  {
+    TForm_Tarnel w(Services{memory, processes, cpu, refusing, dialogs, clipboard, hotKeys, shell, instance, privileges,
+                            http, swap});
+    w.SpeedButton_SetVMClick();
+  }
+  EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles"));
+  EXPECT_FALSE(fs::exists(dir / "root"));
+  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+  fs::remove_all(dir);
 }
 
 TEST_F(OptimizeTest, SetVMSaysNothingWhenTheSystemConfigurationIsRefused) {
