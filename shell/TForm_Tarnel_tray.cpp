@@ -19,6 +19,18 @@ constexpr char kProductTitle[] = "Velqor Norvane";
 // A new tray host is noticed within this time; the icon is then shown on it afresh.
 constexpr int kTrayHostWatchMs = 1000;
 
+// The height of the icon's font is the height of its text cell, ascent and descent together,
+// so that a fallback font with tall ascenders keeps to the same rows.
+QFont TrayIconFont(int cellHeight) {
+  QFont font(QStringLiteral("MS UI Gothic"));
+  font.setStyleStrategy(QFont::NoAntialias);
+  int pixels = cellHeight;
+  do {
+    font.setPixelSize(pixels);
+  } while (QFontMetrics(font).height() > cellHeight && --pixels > 1);
+  return font;
+}
+
 QColor ToQColor(nv::Rgb c) { return QColor(c.r, c.g, c.b); }
 
 // Each bar is two rows: the sky-blue background in full width, then the value part.
@@ -51,8 +63,6 @@ void TForm_Tarnel::setupTray() {
   TrayHostWatch = new QTimer(this);
   TrayHostWatch->setInterval(kTrayHostWatchMs);
   connect(TrayHostWatch, &QTimer::timeout, this, [this] { TrayHostWatchTimer(); });
-  // Whatever way the program ends, its icon leaves the tray.
-  connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { RemoveTrayIcon(); });
 }
 
 QIcon TForm_Tarnel::DrawTrayIcon() {
@@ -63,10 +73,7 @@ QIcon TForm_Tarnel::DrawTrayIcon() {
   Image_Icon = Image_IconBak.copy();
   {
     QPainter p(&Image_Icon);
-    QFont font("MS UI Gothic");
-    font.setPixelSize(text.fontHeight);
-    font.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(font);
+    p.setFont(TrayIconFont(text.fontHeight));
     // The text cells stand on a white box, as text drawn over an opaque brush does.
     const QString label = QString::fromStdString(text.text);
     const QRect cell(0, text.y, p.fontMetrics().horizontalAdvance(label), text.fontHeight);

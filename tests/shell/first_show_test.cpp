@@ -1,0 +1,129 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+#include "platform/error.h"
+#include "settings/set_info.h"
+#include "settings/settings_store.h"
+#include "shell/widgets/TSpinEdit.h"
+#include "window_fixture.h"
+
+namespace nv::test {
+namespace {
+
+class FirstShowTest : public WindowFixture {
+ protected:
+  void StoreSettings(const TSetInfo& record) {
+    const SetInfoBytes bytes = SerializeSetInfo(record);
+    registry.Set(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
+                 RegValue::Binary({bytes.begin(), bytes.end()}));
+  }
+  // Refreshes are counted by the process walks they open: one process, one open each.
+  size_t Refreshes() const { return processes.opened.size(); }
+
+  void SetUp() override {
+    WindowFixture::SetUp();
+    processes.Add(42, "only");
+  }
+};
+
+TEST_F(FirstShowTest, BringsEverythingUpOnceWithTheStoredSettings) {
+  TForm_Tarnel& w = Window();
+  w.show();
+  EXPECT_TRUE(w.FirstShowDone);
+  EXPECT_EQ(Refreshes(), 1u);
+  EXPECT_EQ(w.ListView_ProcessReport->topLevelItemCount(), 1);
+  // Charts were prepared before the refresh rolled them.
+  EXPECT_EQ(w.Chart_CPUs->series(0).count(), 50);
+  EXPECT_EQ(w.Chart_PhyMem->series(0).y(48), 0);
+  EXPECT_EQ(w.Chart_PhyMem->series(0).y(49), 5120);
+  EXPECT_EQ(w.Chart_PhyMem->verticalMax(), 8192);
+  // Defaults saved back, refresh timer applied, icon added, usage page shown.
+  EXPECT_NE(registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue), nullptr);
+  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
+  EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // Hidden and shown again: nothing is repeated.
+  w.hide();
+  w.show();
+  EXPECT_EQ(Refreshes(), 1u);
+  EXPECT_EQ(w.findChildren<QSystemTrayIcon*>().size(), 1);
+}
+
+TEST_F(FirstShowTest, MinimizeWhenStartHidesAtTheFirstTickAndKeepsTheIcon) {
+  TSetInfo record;
+  record.MinimizeStart = true;
+  StoreSettings(record);
+  TForm_Tarnel& w = Window();
+  w.show();
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.Timer_HideMainWindows->isActive());
+  QTRY_VERIFY(!w.isVisible());
+  EXPECT_FALSE(w.Timer_HideMainWindows->isActive());
+  EXPECT_TRUE(w.TrayIcon->isVisible());
+}
+
+TEST_F(FirstShowTest, WithoutMinimizeWhenStartTheWindowStays) {
+  TForm_Tarnel& w = Window();
+  w.show();
+  QTRY_VERIFY(!w.Timer_HideMainWindows->isActive());
+  EXPECT_TRUE(w.isVisible());
+}
+
+TEST_F(FirstShowTest, AutoOptimizeWhenStartRunsBeforeTheIconIsAdded) {
+  TSetInfo record;
+  record.AutoOnStart = true;
+  StoreSettings(record);
+  TForm_Tarnel& w = Window();
+  bool iconShownWhenStarted = true;
+  QObject::connect(w.pm_StartautoOptimize, &QAction::changed, [&w, &iconShownWhenStarted] {
+    if (w.pm_StartautoOptimize->text() == "Stop auto optimize") iconShownWhenStarted = w.TrayIcon->isVisible();
+  });
+  w.show();
+  EXPECT_FALSE(iconShownWhenStarted);
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Stop auto optimize");
+  EXPECT_TRUE(w.TrayIcon->isVisible());
+}
+
+TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
+  TSetInfo record;
+  record.AutoProcessList = false;
+  record.ProcessListTime = 1;
+  StoreSettings(record);
+  TForm_Tarnel& w = Window();
+  w.show();
+  QTest::qWait(1300);
+  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_EQ(Refreshes(), 1u);
+  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
+}
+
+TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnDefaults) {
+  const RegValue broken = RegValue::String("not a record");
+  registry.Set(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, broken);
+  TForm_Tarnel& w = Window();
+  w.show();
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'NvSetInfo'"});
+  // Defaults in place (the design value of the refresh interval is 1, the default 2) ...
+  EXPECT_EQ(w.SpinEdit_ProcessListTime->Value(), 2);
+  EXPECT_TRUE(w.CurrentHotKeys[3].Enabled);
+  // ... the rest of the start-up ran ...
+  EXPECT_EQ(Refreshes(), 1u);
+  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
+  // ... and nothing stored was overwritten unasked.
+  const RegValue* stored = registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(*stored, broken);
+  EXPECT_EQ(registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kRunKey, SettingsStore::kAutostartValue), nullptr);
+}
+
+}  // namespace
+}  // namespace nv::test
