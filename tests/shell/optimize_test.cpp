@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
