@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/linux/hive_text.h"
 #include "platform/temp_folder.h"
 
 namespace {
@@ -60,6 +61,41 @@ TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile
             "    PagingFiles    REG_MULTI_SZ    C:\\pagefile.sys 4096 8192\n");
   EXPECT_EQ(nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg"), machine);
   EXPECT_EQ(Shell(env + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
+}
+
+// strace stops the writer with SIGKILL before the n-th call of one file system call, for
+// every n until the write completes: every step of a write is cut off once.
+TEST(RegBinary, AWriteKilledBeforeAnyOfItsFileCallsLeavesTheOldOrTheNewHive) {
+  if (std::system("command -v strace >/dev/null") != 0) GTEST_SKIP() << "needs strace";
+  nv::test::TempFolder dir;
+  const std::string hive = dir / "HKEY_CURRENT_USER.reg";
+  const std::string env = "env -i HOME='" + dir.Path().string() + "' NORVANE_REGISTRY_DIR='" + dir.Path().string() + "' ";
+  const std::string add = env + NORVANE_CLI " reg add HKCU\\\\Software\\\\Norvane ";
+  ASSERT_EQ(Shell(add + "Blob REG_BINARY " + std::string(8192, 'a')).exit, 0);
+  ASSERT_EQ(Shell(add + "Counter REG_DWORD 0").exit, 0);
+  const std::vector<uint8_t> blob(4096, 0xAA);
+
+  uint32_t stored = 0;
+  for (const std::string call : {"openat", "flock", "getdents64", "write", "fchmod", "fsync", "close", "rename", "unlink"}) {
+    for (int n = 1;; ++n) {
+      ASSERT_LT(n, 1000) << call << " never let the write complete";
+      const uint32_t next = stored + 1;
+      const int exit = Shell("strace -o /dev/null -e inject=" + call + ":signal=KILL:when=" + std::to_string(n) + " " +
+                             add + "Counter REG_DWORD " + std::to_string(next))
+                           .exit;
+      nv::Hive after;
+      ASSERT_NO_THROW(after = nv::ParseHive(nv::test::ReadText(hive), "HKEY_CURRENT_USER")) << call << " #" << n;
+      ASSERT_NE(after.FindValue("Software\\Norvane", "Counter"), nullptr) << call << " #" << n;
+      const uint32_t counter = after.FindValue("Software\\Norvane", "Counter")->AsDword();
+      EXPECT_TRUE(counter == stored || counter == next) << call << " #" << n << ": " << counter;
+      EXPECT_EQ(after.FindValue("Software\\Norvane", "Blob")->data, blob) << call << " #" << n;
+      stored = counter;
+      if (exit == 0) {
+        EXPECT_EQ(counter, next);
+        break;
+      }
+    }
+  }
 }
 
 }  // namespace
