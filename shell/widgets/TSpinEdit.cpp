@@ -53,8 +53,8 @@ void TSpinEdit::setValue(int v) { setText(QString::number(v)); }
 // A text that is no whole number steps from the lower bound.
 void TSpinEdit::step(int delta) {
   if (isReadOnly() || !isEnabled()) return;
-  const int from = WholeNumber(text()).value_or(min_);
-  setValue(std::clamp(from + delta, min_, std::max(min_, max_)));
+  const int64_t from = WholeNumber(text()).value_or(min_);
+  setValue(int(std::clamp<int64_t>(from + delta, min_, std::max(min_, max_))));
   selectAll();
 }
 

@@ -68,6 +68,11 @@ TEST_F(SpinEditTest, ArrowKeysStepWithinBoundsAndSetValueDoesNotClamp) {
   EXPECT_EQ(e.text(), "1");
   e.setValue(500);
   EXPECT_EQ(e.text(), "500");
+  QTest::keyClick(&e, Qt::Key_Down);
+  EXPECT_EQ(e.text(), "59");  // a number beyond the bounds steps back inside them
+  e.setText("2147483647");
+  QTest::keyClick(&e, Qt::Key_Up);
+  EXPECT_EQ(e.text(), "59");
 }
 
 }  // namespace
