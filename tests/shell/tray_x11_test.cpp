@@ -1,0 +1,224 @@
+// The real program with a real tray host (trayer) on an X display: the icon is embedded, its
+// tip follows the refresh and a tray host that comes back, a double click shows the hidden
+// window, the menu's "Exit" ends the program, and a new start then runs.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+#include <optional>
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& condition, int limitMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < limitMs) {
+    if (condition()) return true;
+    QThread::msleep(100);
+  }
+  return condition();
+}
+
+QString Shell(const QString& command) {
+  QProcess p;
+  p.start("sh", {"-c", command});
+  p.waitForFinished(10000);
+  return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+void Quiet(const QString& command) { Shell(command + " >/dev/null 2>&1"); }
+
+struct Geometry {
+  int width = 0, height = 0, x = 0, y = 0;  // x and y on the screen
+};
+
+// The program's windows that sit inside another window: the tray icons it has embedded.
+std::vector<Geometry> EmbeddedIcons() {
+  static const QRegularExpression line(
+      R"(^( +)0x[0-9a-f]+ "Velqor Norvane": \("norvane" "Velqor Norvane"\)\s+(\d+)x(\d+)\S*\s+\+(-?\d+)\+(-?\d+))");
+  std::vector<Geometry> icons;
+  for (const QString& text : Shell("xwininfo -root -tree").split('\n')) {
+    const auto m = line.match(text);
+    if (m.hasMatch() && m.captured(1).size() > 5)
+      icons.push_back({m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt(), m.captured(5).toInt()});
+  }
+  return icons;
+}
+
+// Visible windows of the program with the given window type, as "WIDTHxHEIGHT" each.
+QStringList VisibleWindows(const QString& type) {
+  QStringList sizes;
+  for (const QString& id : Shell("xdotool search --onlyvisible --class norvane").split('\n', Qt::SkipEmptyParts)) {
+    if (!Shell("xprop -id " + id + " _NET_WM_WINDOW_TYPE").contains(type)) continue;
+    const QString info = Shell("xwininfo -id " + id);
+    const auto w = QRegularExpression(R"(Width: (\d+))").match(info).captured(1);
+    const auto h = QRegularExpression(R"(Height: (\d+))").match(info).captured(1);
+    sizes << w + "x" + h;
+  }
+  return sizes;
+}
+
+// The popup menu: seven items, smaller than the window and larger than the icon.
+bool MenuShown() {
+  for (const QString& size : VisibleWindows("_NET_WM_WINDOW_TYPE_NORMAL")) {
+    const int w = size.section('x', 0, 0).toInt(), h = size.section('x', 1, 1).toInt();
+    if (w >= 80 && w < 400 && h >= 60 && h < 400) return true;
+  }
+  return false;
+}
+
+bool MainWindowShown() {
+  return VisibleWindows("_NET_WM_WINDOW_TYPE_NORMAL").contains("710x546");
+}
+
+// The width of the tip shown while the pointer rests on the icon; nullopt when none shows.
+// "Velqor Norvane" gives a narrow tip, the memory figures a wide one.
+std::optional<int> TipWidth(const Geometry& icon) {
+  // Away long enough for the last tip to go, then onto the icon with a move inside it.
+  Quiet("xdotool mousemove 0 500");
+  QThread::msleep(1500);
+  Quiet(QString("xdotool mousemove %1 %2").arg(icon.x + 2).arg(icon.y + 2));
+  QThread::msleep(200);
+  Quiet(QString("xdotool mousemove %1 %2").arg(icon.x + icon.width / 2).arg(icon.y + icon.height / 2));
+  std::optional<int> width;
+  WaitFor([&width] {
+    const QStringList tips = VisibleWindows("_NET_WM_WINDOW_TYPE_TOOLTIP");
+    if (!tips.isEmpty()) width = tips.first().section('x', 0, 0).toInt();
+    return width.has_value();
+  }, 4000);
+  return width;
+}
+
+constexpr int kNarrowTip = 160;  // "Velqor Norvane" fits; "NNNN MB free of NNNN MB physical memory" does not
+
+class TrayX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "needs an X display";
+    ASSERT_TRUE(EmbeddedIcons().empty()) << "another program's icon is in the way";
+    for (const char* folder : {"run", "registry"}) QDir(home.path()).mkpath(folder);
+    QFile::setPermissions(home.filePath("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const std::pair<const char*, QString> environment[] = {
+        {"HOME", home.path()},
+        {"XDG_RUNTIME_DIR", home.filePath("run")},
+        {"XDG_CONFIG_HOME", home.filePath("config")},
+        {"XDG_STATE_HOME", home.filePath("state")},
+        {"XDG_CACHE_HOME", home.filePath("cache")},
+        {"NORVANE_REGISTRY_DIR", home.filePath("registry")},
+        {"NORVANE_AUTOSTART_DIR", home.filePath("autostart")},
+        {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
+    };
+    for (const auto& [name, value] : environment) qputenv(name, value.toLocal8Bit());
+    qunsetenv("QT_QPA_PLATFORM");
+    StartTrayHost();
+  }
+
+  void TearDown() override {
+    for (QProcess* p : {&program, &trayHost}) {
+      if (p->state() == QProcess::NotRunning) continue;
+      p->kill();
+      p->waitForFinished(5000);
+    }
+  }
+
+  // The first 28 bytes of the settings record: refresh every second or not at all, "Minimize
+  // when start" checked, the default hot keys after them.
+  void StoreOptions(bool autoRefresh) {
+    QFile hive(home.filePath("registry/HKEY_LOCAL_MACHINE.reg"));
+    ASSERT_TRUE(hive.open(QIODevice::WriteOnly));
+    hive.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Norvane]\r\n"
+               "\"NvSetInfo\"=hex:00,00,00,00,01,00,00,00,01,00,00,00,46,00,00,00,00,");
+    hive.write(autoRefresh ? "01" : "00");
+    hive.write(",00,00,01,00,00,00,00,01,01,00\r\n");
+  }
+
+  // Right click opens the menu at the pointer; its last item is "Exit".
+  void ExitFromTheMenu(const Geometry& icon) {
+    Quiet(QString("xdotool mousemove %1 %2 click 3").arg(icon.x + icon.width / 2).arg(icon.y + icon.height / 2));
+    ASSERT_TRUE(WaitFor(MenuShown, 5000)) << "no menu";
+    Quiet("xdotool key Up Return");
+    ASSERT_TRUE(program.waitForFinished(10000)) << "\"Exit\" did not end the program";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    EXPECT_TRUE(WaitFor([] { return EmbeddedIcons().empty(); }, 5000)) << "the icon outlived the program";
+  }
+
+  void StartTrayHost() {
+    trayHost.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                              "--height", "24", "--SetDockType", "true"});
+    ASSERT_TRUE(trayHost.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([] { return Shell("xwininfo -root -tree").contains("(\"panel\" \"trayer\")"); }, 10000));
+  }
+
+  void StartProgram() {
+    program.start(QStringLiteral(NORVANE_BINARY), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+  }
+
+  std::optional<Geometry> WaitForIcon() {
+    std::optional<Geometry> icon;
+    WaitFor([&icon] {
+      const auto icons = EmbeddedIcons();
+      if (icons.size() == 1) icon = icons.front();
+      return icon.has_value();
+    }, 15000);
+    return icon;
+  }
+
+  QTemporaryDir home;
+  QProcess trayHost;
+  QProcess program;
+};
+
+TEST_F(TrayX11Test, TipFollowsTheRefreshDoubleClickShowsExitEndsAndANewStartRuns) {
+  StoreOptions(true);
+  StartProgram();
+  const auto icon = WaitForIcon();
+  ASSERT_TRUE(icon) << "the icon was not embedded";
+  EXPECT_TRUE(WaitFor([] { return !MainWindowShown(); }, 5000)) << "\"Minimize when start\" left the window shown";
+  EXPECT_TRUE(WaitFor([&icon] { return TipWidth(*icon).value_or(0) > kNarrowTip; }, 15000))
+      << "the tip did not follow the refresh";
+
+  Quiet(QString("xdotool mousemove %1 %2 click --repeat 2 --delay 80 1").arg(icon->x + 11).arg(icon->y + 11));
+  EXPECT_TRUE(WaitFor(MainWindowShown, 5000)) << "double click did not show the window";
+
+  ExitFromTheMenu(*icon);
+  // The single-instance mark was dropped: a new start runs and shows its icon.
+  StartProgram();
+  const auto again = WaitForIcon();
+  EXPECT_TRUE(again) << "a start after \"Exit\" did not come up";
+  if (again) ExitFromTheMenu(*again);
+}
+
+TEST_F(TrayX11Test, ANewTrayHostGetsTheIconOnceWithTheTitleAsTip) {
+  StoreOptions(false);  // no refresh after the first: the tip is the icon's own doing
+  StartProgram();
+  ASSERT_TRUE(WaitForIcon()) << "the icon was not embedded";
+  trayHost.kill();
+  trayHost.waitForFinished(5000);
+  ASSERT_TRUE(WaitFor([] { return EmbeddedIcons().empty(); }, 5000));
+
+  StartTrayHost();
+  const auto icon = WaitForIcon();
+  ASSERT_TRUE(icon) << "the icon did not come back to the new tray host";
+  const auto tip = TipWidth(*icon);
+  ASSERT_TRUE(tip) << "no tip";
+  EXPECT_LT(*tip, kNarrowTip);
+  EXPECT_EQ(EmbeddedIcons().size(), 1u);
+  ExitFromTheMenu(*icon);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
