@@ -27,6 +27,7 @@ QImage DecodeJpeg(const QByteArray& bytes, const QString& name) {
   if (tjDecompressHeader3(decoder.get(), data, size, &width, &height, &subsampling, &colorspace) != 0)
     throw nv::Error("JPEG error #" + std::string(tjGetErrorStr2(decoder.get())) + " in " + name.toStdString());
   QImage image(width, height, QImage::Format_RGB888);
+  if (image.isNull()) throw nv::Error("Out of memory for picture " + name.toStdString());
   if (tjDecompress2(decoder.get(), data, size, image.bits(), width, int(image.bytesPerLine()), height, TJPF_RGB, 0) != 0 &&
       tjGetErrorCode(decoder.get()) == TJERR_FATAL)
     throw nv::Error("JPEG error #" + std::string(tjGetErrorStr2(decoder.get())) + " in " + name.toStdString());
