@@ -273,9 +273,10 @@ void AppendData(std::string& out, const RegValue& value) {
   }
   // Wrapped as registry exports wrap long lines: a trailing '\' and two blanks of indent.
   size_t column = out.size() - out.rfind('\n') - 1;
+  static constexpr char kDigits[] = "0123456789abcdef";
   for (size_t i = 0; i < value.data.size(); ++i) {
-    std::snprintf(buffer, sizeof buffer, "%02x", value.data[i]);
-    out += buffer;
+    out.push_back(kDigits[value.data[i] >> 4]);
+    out.push_back(kDigits[value.data[i] & 0xF]);
     column += 2;
     if (i + 1 == value.data.size()) break;
     out.push_back(',');
