@@ -38,6 +38,7 @@ class HiveRegistry : public Registry {
   // Removes the key with everything beneath it.
   KeyDeletion DeleteKey(RootKey root, const std::string& path);
 
+  // What an open key does, by root and path, for tools that hold no key.
   std::optional<RegValue> ReadValue(RootKey root, const std::string& path, const std::string& name);
   bool WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
   bool DeleteValue(RootKey root, const std::string& path, const std::string& name);
