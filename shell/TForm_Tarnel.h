@@ -173,7 +173,8 @@ class TForm_Tarnel : public QWidget {
   nv::HotKeyTable PendingHotKeys{};
 
   void LoadSettings(bool UseDefaults);
-  void SaveSettings();
+  // false when the settings key cannot be opened: the user has been told, nothing was written.
+  bool SaveSettings();
   void SpeedButton_AppSetClick();
   void SpeedButton_SaveSetClick();
   void SpeedButton_DefayktClick();
