@@ -66,6 +66,31 @@ TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButSt
   EXPECT_EQ(dialogs.Texts("confirm").size(), 1u) << "the overall optimization asks first";
 }
 
+TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard) {
+  TForm_Tarnel& w = *window_;
+  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  w.SpeedButton_SetClick();  // the settings page
+  w.activateWindow();
+  tweak->setFocus();
+  ASSERT_TRUE(Until([&] { return tweak->hasFocus(); }));
+
+  Press("ctrl+alt+k");
+  EXPECT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; })) << tweak->text().toStdString();
+  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  Press("shift+F1");
+  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Key == 0x70u; }));
+  EXPECT_EQ(w.PendingHotKeys[1].Modifiers, uint32_t(MOD_SHIFT));
+  EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << tweak->text().toStdString();
+  ASSERT_EQ(std::system("xdotool keydown shift"), 0);
+  EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'\x10'"; })) << tweak->text().toStdString();
+  ASSERT_EQ(std::system("xdotool keyup shift"), 0);
+  EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << "back to the pending combination";
+  Press("k");
+  QTest::qWait(200);
+  EXPECT_EQ(w.PendingHotKeys[1].Key, 0x70u) << "a key without modifiers is not taken";
+  EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'") << "nothing registered before the save";
+}
+
 TEST_F(HotKeysUnderX11Test, CtrlQCapturedAndSavedOnTheExitSlotEndsTheProgram) {
   TForm_Tarnel& w = *window_;
   QTest::keyPress(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
