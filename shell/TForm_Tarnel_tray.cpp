@@ -4,7 +4,6 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPainter>
-#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -12,6 +11,7 @@
 #include "monitor/status_texts.h"
 #include "monitor/tray_icon_model.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/tray_icon_engine.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ QIcon IconWithTransparentBackground(const QImage& drawn) {
     for (int x = 0; x < argb.width(); ++x)
       if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
   }
-  return QIcon(QPixmap::fromImage(argb));
+  return QIcon(new nv::TrayIconEngine(std::move(argb)));
 }
 
 }  // namespace
