@@ -177,9 +177,25 @@ X11HotKeys::ModifierMasks X11HotKeys::QueryModifierMasks() const {
   return masks;
 }
 
+// A new keyboard layout can put a key on another keycode, as Windows' virtual keys follow the
+// layout; the grabs are taken again for the keys as they now lie.
+void X11HotKeys::Regrab() {
+  auto previous = std::move(grabs_);
+  grabs_.clear();
+  for (const auto& grab : previous) Ungrab(grab);
+  for (const auto& grab : previous) RegisterHotKey(grab.id, grab.modifiers, grab.virtualKey);
+  xcb_flush(connection_);
+}
+
 bool X11HotKeys::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
   if (eventType != "xcb_generic_event_t") return false;
   auto* event = static_cast<xcb_generic_event_t*>(message);
+  if ((event->response_type & 0x7F) == XCB_MAPPING_NOTIFY) {
+    // Qt updates its own keymap from the same event, so it is passed on.
+    if (reinterpret_cast<xcb_mapping_notify_event_t*>(event)->request != XCB_MAPPING_POINTER && !grabs_.empty())
+      QMetaObject::invokeMethod(&deliveries_, [this] { Regrab(); }, Qt::QueuedConnection);
+    return false;
+  }
   if ((event->response_type & 0x7F) != XCB_KEY_PRESS) return false;
   auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
   if (press->event != root_) return false;

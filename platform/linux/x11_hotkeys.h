@@ -39,6 +39,7 @@ class X11HotKeys : public HotKeys, private QAbstractNativeEventFilter {
   };
 
   void Attach();
+  void Regrab();
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
   ModifierMasks QueryModifierMasks() const;
   std::vector<uint8_t> KeycodesFor(uint32_t keysym) const;

@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <cstdlib>
 #include <optional>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "fakes/x11_grab_probe.h"
 #include "platform/linux/x11_hotkeys.h"
@@ -17,6 +19,50 @@ using nv::MOD_SHIFT;
 using nv::MOD_WIN;
 
 using OtherClient = nv::test::X11GrabProbe;
+
+// The server's keyboard map, for moving one key to another keycode and back.
+class KeyboardMap {
+ public:
+  KeyboardMap() : connection_(xcb_connect(nullptr, nullptr)) {
+    const xcb_setup_t* setup = xcb_get_setup(connection_);
+    first_ = setup->min_keycode;
+    count_ = uint8_t(setup->max_keycode - setup->min_keycode + 1);
+    auto* reply = xcb_get_keyboard_mapping_reply(connection_, xcb_get_keyboard_mapping(connection_, first_, count_), nullptr);
+    perKeycode_ = reply->keysyms_per_keycode;
+    const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(reply);
+    original_.assign(keysyms, keysyms + size_t(count_) * perKeycode_);
+    std::free(reply);
+  }
+  ~KeyboardMap() {
+    xcb_change_keyboard_mapping(connection_, count_, first_, perKeycode_, original_.data());
+    Sync();
+    xcb_disconnect(connection_);
+  }
+  // Moves `keysym` from its keycode to one that carried nothing.
+  bool Move(xcb_keysym_t keysym) {
+    auto keys = original_;
+    int from = -1, to = -1;
+    for (int k = 0; k < count_; ++k) {
+      const auto row = keys.begin() + k * perKeycode_;
+      if (from < 0 && std::find(row, row + perKeycode_, keysym) != row + perKeycode_) from = k;
+      if (to < 0 && std::all_of(row, row + perKeycode_, [](xcb_keysym_t s) { return s == 0; })) to = k;
+    }
+    if (from < 0 || to < 0) return false;
+    std::copy_n(keys.begin() + from * perKeycode_, perKeycode_, keys.begin() + to * perKeycode_);
+    std::fill_n(keys.begin() + from * perKeycode_, perKeycode_, 0);
+    xcb_change_keyboard_mapping(connection_, count_, first_, perKeycode_, keys.data());
+    Sync();
+    return true;
+  }
+
+ private:
+  void Sync() { std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
+  xcb_connection_t* connection_;
+  xcb_keycode_t first_ = 0;
+  uint8_t count_ = 0;
+  uint8_t perKeycode_ = 0;
+  std::vector<xcb_keysym_t> original_;
+};
 
 class X11HotKeysTest : public ::testing::Test {
  protected:
@@ -89,6 +135,19 @@ TEST_F(X11HotKeysTest, OneCombinationOneIdAndReleaseFreesItForOthers) {
   hotKeys.UnregisterHotKey(1333);
   EXPECT_TRUE(other.Grab('m', XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4));
   other.UngrabAll();
+}
+
+TEST_F(X11HotKeysTest, AKeyMovedToAnotherKeycodeIsGrabbedThere) {
+  nv::X11HotKeys hotKeys;
+  hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered = {m, k}; });
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1331, MOD_ALT | MOD_SHIFT, 'A'));
+  KeyboardMap keyboard;
+  ASSERT_TRUE(keyboard.Move('a'));
+  QElapsedTimer settle;
+  settle.start();
+  while (settle.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(MOD_ALT | MOD_SHIFT), uint32_t('A')));
 }
 
 }  // namespace
