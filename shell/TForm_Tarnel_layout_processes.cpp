@@ -25,6 +25,12 @@ constexpr Column kReportColumns[] = {
     {"ParentPID", 60, kLeft},     {"Exe file name", 200, kLeft},
 };
 
+// The column widths were set for a narrow system font; a condensed face keeps the captions whole.
+constexpr const char* kHeaderStyle =
+    "QHeaderView::section { font-family:'DejaVu Sans Condensed','Nimbus Sans Narrow','Liberation Sans Narrow';"
+    " font-size:10px; background:#eaf5f7; color:#0b2545; border:none; border-right:1px solid #c9e0e5;"
+    " border-bottom:1px solid #26c4b6; padding:1px 1px; }";
+
 QTreeWidget* ProcessReport(QWidget* page) {
   auto* list = Named(new QTreeWidget(page), "ListView_ProcessReport");
   list->setGeometry(18, 128, 649, 215);
@@ -38,6 +44,7 @@ QTreeWidget* ProcessReport(QWidget* page) {
   list->header()->setSectionsClickable(false);
   list->header()->setSectionsMovable(false);
   list->header()->setStretchLastSection(false);
+  list->header()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
   QTreeWidgetItem* header = list->headerItem();
   for (int i = 0; i < int(std::size(kReportColumns)); ++i) {
     header->setText(i, QString::fromLatin1(kReportColumns[i].caption));
