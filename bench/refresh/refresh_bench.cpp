@@ -14,6 +14,7 @@
 
 #include "bench/refresh/extra_processes.h"
 #include "bench/refresh/printed_dialogs.h"
+#include "engine/process_list.h"
 #include "platform/linux/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/linux_services.h"
@@ -70,6 +71,18 @@ void BM_StatusRefresh(benchmark::State& state) {
   state.counters["ratio_to_top"] = top > 0 ? perRefresh / top : 0;
 }
 BENCHMARK(BM_StatusRefresh)->Arg(200)->Arg(2000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+
+// The process snapshot alone, the part of the refresh that reads /proc, to show what the rest
+// of the refresh (report rows, figures, graphs, tray icon, repaint) adds to it.
+void BM_ProcessSnapshotOnly(benchmark::State& state) {
+  nv::bench::ExtraProcesses::Resize(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    nv::TProcessList snapshot;
+    nv::SnapshotProcesses(g_window->svc.processes, snapshot);
+    nv::CloseProcessHandles(g_window->svc.processes, snapshot);
+  }
+}
+BENCHMARK(BM_ProcessSnapshotOnly)->Arg(200)->Arg(2000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
