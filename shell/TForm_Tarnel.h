@@ -31,6 +31,7 @@ class TSpinEdit;
 class TStatusBar;
 namespace nv {
 class ProcessReportList;
+class TrayRedockWatch;
 }
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
@@ -195,8 +196,7 @@ class TForm_Tarnel : public QWidget {
   QAction* Exit1 = nullptr;
   QSystemTrayIcon* TrayIcon = nullptr;
   int TrayIconFontHeight = 10;  // kept between drawings, as a canvas keeps its font
-  QTimer* TrayHostWatch = nullptr;
-  bool TrayHostPresent = false;
+  nv::TrayRedockWatch* TrayHostWatch = nullptr;
 
   void AddTrayIcon();
   QIcon DrawTrayIcon();
@@ -205,7 +205,6 @@ class TForm_Tarnel : public QWidget {
   void OpenMainWindow1Click();
   void Exit1Click();
   void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
-  void TrayHostWatchTimer();
 
   // ---- first showing (TForm_Tarnel_show.cpp) ----
   QTimer* Timer_HideMainWindows = nullptr;

@@ -5,20 +5,17 @@
 #include <QMenu>
 #include <QPainter>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 #include "engine/memory_units.h"
 #include "monitor/status_texts.h"
 #include "monitor/tray_icon_model.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_icon_engine.h"
+#include "shell/tray_redock_watch.h"
 
 namespace {
 
 constexpr char kProductTitle[] = "Velqor Norvane";
-// A new tray host is noticed within this time; the icon is then shown on it afresh.
-constexpr int kTrayHostWatchMs = 1000;
-
 // The height of the icon's font is the height of its text cell, ascent and descent together,
 // so that a fallback font with tall ascenders keeps to the same rows.
 QFont TrayIconFont(int cellHeight) {
@@ -60,9 +57,8 @@ void TForm_Tarnel::setupTray() {
   });
   connect(OpenMainWindow1, &QAction::triggered, this, [this] { OpenMainWindow1Click(); });
   connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
-  TrayHostWatch = new QTimer(this);
-  TrayHostWatch->setInterval(kTrayHostWatchMs);
-  connect(TrayHostWatch, &QTimer::timeout, this, [this] { TrayHostWatchTimer(); });
+  // A tray host that appears anew gets the icon as from AddTrayIcon, with the title as tip.
+  TrayHostWatch = new nv::TrayRedockWatch(TrayIcon, [this] { AddTrayIcon(); }, this);
 }
 
 QIcon TForm_Tarnel::DrawTrayIcon() {
@@ -95,8 +91,7 @@ void TForm_Tarnel::AddTrayIcon() {
   TrayIcon->setIcon(DrawTrayIcon());
   TrayIcon->setToolTip(kProductTitle);
   TrayIcon->show();
-  TrayHostPresent = QSystemTrayIcon::isSystemTrayAvailable();
-  TrayHostWatch->start();
+  TrayHostWatch->Watch();
 }
 
 void TForm_Tarnel::UpdateTrayIcon() {
@@ -106,14 +101,8 @@ void TForm_Tarnel::UpdateTrayIcon() {
 }
 
 void TForm_Tarnel::RemoveTrayIcon() {
-  TrayHostWatch->stop();
+  TrayHostWatch->Stop();
   TrayIcon->hide();
-}
-
-void TForm_Tarnel::TrayHostWatchTimer() {
-  const bool present = QSystemTrayIcon::isSystemTrayAvailable();
-  if (present && !TrayHostPresent) AddTrayIcon();
-  TrayHostPresent = present;
 }
 
 void TForm_Tarnel::TrayIconActivated(int reason) {
