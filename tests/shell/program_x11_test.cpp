@@ -13,26 +13,13 @@
 #include <QThread>
 #include <functional>
 
+#include "x11_program_tools.h"
+
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int limitMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < limitMs) {
-    if (condition()) return true;
-    QThread::msleep(100);
-  }
-  return condition();
-}
-
-// Output of a shell command, for the X tools.
-QString Shell(const QString& command) {
-  QProcess p;
-  p.start("sh", {"-c", command});
-  p.waitForFinished(10000);
-  return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
+using nv::test::Shell;
+using nv::test::WaitFor;
 
 bool WindowOnScreen() { return system("xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1") == 0; }
 

@@ -12,26 +12,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
+
+#include "x11_program_tools.h"
 #include <optional>
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int limitMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < limitMs) {
-    if (condition()) return true;
-    QThread::msleep(100);
-  }
-  return condition();
-}
-
-QString Shell(const QString& command) {
-  QProcess p;
-  p.start("sh", {"-c", command});
-  p.waitForFinished(10000);
-  return QString::fromLocal8Bit(p.readAllStandardOutput());
-}
+using nv::test::Shell;
+using nv::test::WaitFor;
 
 void Quiet(const QString& command) { Shell(command + " >/dev/null 2>&1"); }
 
