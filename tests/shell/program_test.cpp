@@ -8,6 +8,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "program_home.h"
 #include <QThread>
 
 namespace {
@@ -16,16 +18,8 @@ class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home.isValid());
-    QDir(home.path()).mkpath("run");
-    QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_STATE_HOME", home.filePath("state"));
-    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-    env.insert("NORVANE_REGISTRY_DIR", home.filePath("registry"));
-    env.insert("NORVANE_AUTOSTART_DIR", home.filePath("autostart"));
+    nv::test::UseProgramHome(home, env);
     env.insert("NORVANE_UPDATE_HOST", "127.0.0.1:9");
   }
 

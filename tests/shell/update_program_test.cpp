@@ -6,6 +6,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "program_home.h"
 #include <QThread>
 #include <memory>
 
@@ -23,16 +25,8 @@ class UpdateAtStart : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(home.isValid());
-    QDir(home.path()).mkpath("run");
-    QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_STATE_HOME", home.filePath("state"));
-    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-    env.insert("NORVANE_REGISTRY_DIR", home.filePath("registry"));
-    env.insert("NORVANE_AUTOSTART_DIR", home.filePath("autostart"));
+    nv::test::UseProgramHome(home, env);
     env.insert("NORVANE_UPDATE_HOST", QString::fromStdString(server.Host()));
     // The update file is missing on this server: no question, and nothing is written.
     server.SetReply({404, "not here"});

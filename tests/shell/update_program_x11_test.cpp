@@ -8,6 +8,8 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "program_home.h"
 #include <QThread>
 
 #include "fakes/local_http_server.h"
@@ -38,13 +40,7 @@ class UpdateOffer : public ::testing::Test {
     hive.close();
     server.SetReply({200, "[Version]\r\nVer=2010.1.3\r\n"});
 
-    env.insert("HOME", home.path());
-    env.insert("XDG_RUNTIME_DIR", home.filePath("run"));
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_STATE_HOME", home.filePath("state"));
-    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
-    env.insert("NORVANE_REGISTRY_DIR", home.filePath("registry"));
-    env.insert("NORVANE_AUTOSTART_DIR", home.filePath("autostart"));
+    nv::test::UseProgramHome(home, env);
     env.insert("NORVANE_UPDATE_HOST", QString::fromStdString(server.Host()));
     env.insert("QT_QPA_PLATFORM", "xcb");
   }
