@@ -31,7 +31,7 @@ bool LinuxCpu::ReadCpuLines(CpuCounters& counters) {
     }
     if (cpu.processor) ++counters.processors;
     return true;
-  });
+  }, ProcFileEnd::ShortRead);
   if (!read) stat_.Drop();
   return read && sawAggregate && counters.processors > 0;
 }

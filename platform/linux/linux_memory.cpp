@@ -47,16 +47,7 @@ uint64_t UserAddressSpaceSize() {
 LinuxMemory::LinuxMemory(const std::string& procRoot)
     : meminfo_(procRoot + "/meminfo"), ownStatm_(procRoot + "/self/statm") {}
 
-bool LinuxMemory::ReadMeminfo(MeminfoFigures& figures) {
-  char buffer[4096];
-  figures = {};
-  const bool read = ForEachLine(meminfo_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
-    TakeMeminfoLine(line, figures);
-    return true;
-  });
-  if (!read) meminfo_.Drop();
-  return read && figures.memTotal > 0;
-}
+bool LinuxMemory::ReadMeminfo(MeminfoFigures& figures) { return nv::ReadMeminfo(meminfo_, figures); }
 
 uint64_t LinuxMemory::OwnVirtualSize() {
   char buffer[256];

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "platform/linux/meminfo.h"
+#include "platform/linux/process_advice.h"
 
 namespace nv {
 
@@ -128,51 +129,20 @@ bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
 }
 
 bool LinuxProcesses::SwapCanTakePages() {
-  char buffer[4096];
   MeminfoFigures figures;
-  if (!ForEachLine(meminfo_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
-        TakeMeminfoLine(line, figures);
-        return true;
-      })) {
-    meminfo_.Drop();
-    return false;
-  }
-  return nv::SwapCanTakePages(figures);
-}
-
-void LinuxProcesses::CollectRanges(const char* mapsPath, bool (*takes)(const Mapping&, bool),
-                                   bool swapCanTakePages) {
-  ranges_.clear();
-  const int fd = ::openat(procFd_, mapsPath, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  char buffer[8192];
-  ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
-    Mapping mapping;
-    if (ParseMapsLine(line, mapping) && takes(mapping, swapCanTakePages))
-      ranges_.push_back({reinterpret_cast<void*>(mapping.start), static_cast<size_t>(mapping.end - mapping.start)});
-    return true;
-  });
-  ::close(fd);
+  return ReadMeminfo(meminfo_, figures) && nv::SwapCanTakePages(figures);
 }
 
 void LinuxProcesses::Trim(const ProcessHandle& h) {
   if (h.access != ProcessAccess::Full || h.native < 0) return;
-  // The maps are read by pid, but the advice goes to the pidfd: should the pid have been
-  // reused meanwhile, the pidfd's process is gone and the advice fails harmlessly.
-  char mapsPath[32];
-  std::snprintf(mapsPath, sizeof mapsPath, "%u/maps", h.pid);
-  CollectRanges(mapsPath, TrimPagesOut, SwapCanTakePages());
-  const int pidfd = h.native;
-  AdviseInBatches(ranges_, [pidfd](const iovec* ranges, size_t count) {
-    return ::process_madvise(pidfd, ranges, count, MADV_PAGEOUT, 0);
-  });
+  AdviseProcess(procFd_, h.pid, h.native, MADV_PAGEOUT, SwapCanTakePages(), ranges_);
 }
 
 void LinuxProcesses::TrimSelf() {
   if (!SelfTrimEnabled()) return;
   ::malloc_trim(0);
   if (!SwapCanTakePages()) return;
-  CollectRanges("self/maps", SelfTrimPagesOut, true);
+  CollectRanges(procFd_, "self/maps", SelfTrimPagesOut, true, ranges_);
   for (const iovec& range : ranges_) ::madvise(range.iov_base, range.iov_len, MADV_PAGEOUT);
 }
 

@@ -42,8 +42,6 @@ class LinuxProcesses : public Processes {
   // The last walk's record of `pid`, or nullptr.
   const ProcessWalkRecord* WalkedRecord(uint32_t pid) const;
   bool SwapCanTakePages();
-  // Collects the ranges of `mapsPath` (relative to the /proc root) that `takes` accepts.
-  void CollectRanges(const char* mapsPath, bool (*takes)(const Mapping&, bool), bool swapCanTakePages);
 
   int procFd_ = -1;
   KeptOpenFile meminfo_;

@@ -14,7 +14,7 @@ void TakeMeminfoLine(std::string_view line, MeminfoFigures& out) {
   static constexpr Field kFields[] = {
       {"MemTotal", &MeminfoFigures::memTotal},     {"MemAvailable", &MeminfoFigures::memAvailable},
       {"SwapTotal", &MeminfoFigures::swapTotal},   {"SwapFree", &MeminfoFigures::swapFree},
-      {"Committed_AS", &MeminfoFigures::committedAs},
+      {"Committed_AS", &MeminfoFigures::committedAs}, {"SwapCached", &MeminfoFigures::swapCached},
   };
   uint64_t kilobytes = 0;
   for (const auto& field : kFields) {
@@ -23,6 +23,17 @@ void TakeMeminfoLine(std::string_view line, MeminfoFigures& out) {
       return;
     }
   }
+}
+
+bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures) {
+  char buffer[4096];
+  figures = {};
+  const bool read = ForEachLine(meminfo.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
+    TakeMeminfoLine(line, figures);
+    return true;
+  }, ProcFileEnd::ShortRead);
+  if (!read) meminfo.Drop();
+  return read && figures.memTotal > 0;
 }
 
 uint64_t CommitSafetyMargin(const MeminfoFigures& figures) {

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/linux/proc_file.h"
+
 namespace nv {
 
 // The figures of /proc/meminfo the program uses, in bytes.
@@ -11,10 +13,15 @@ struct MeminfoFigures {
   uint64_t swapTotal = 0;
   uint64_t swapFree = 0;
   uint64_t committedAs = 0;
+  uint64_t swapCached = 0;  // pages in swap that are still in memory too
 };
 
 // Takes the figure of one /proc/meminfo line when it is one of ours.
 void TakeMeminfoLine(std::string_view line, MeminfoFigures& out);
+
+// Reads the figures from the kept-open /proc/meminfo; false (and the file dropped, to be
+// opened again next time) when it cannot be read or holds no MemTotal.
+bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures);
 
 // Linux overcommits, so a block is granted only within what can really be backed: available
 // memory plus free swap, less a margin that keeps the kernel out of its OOM killer.

@@ -81,13 +81,13 @@ bool SelfTrimPagesOut(const Mapping& mapping, bool swapCanTakePages) {
   return mapping.kind == MappingKind::SwapBacked && mapping.isPrivate && swapCanTakePages;
 }
 
-void AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise) {
+int AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise) {
   size_t next = 0;
   while (next < ranges.size()) {
     const size_t count = std::min<size_t>(IOV_MAX, ranges.size() - next);
     const ssize_t advised = advise(&ranges[next], count);
     if (advised < 0) {
-      if (RefusesProcess(errno)) return;
+      if (RefusesProcess(errno)) return errno;
       ++next;
       continue;
     }
@@ -102,6 +102,7 @@ void AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise) {
       ranges[next].iov_len -= left;
     }
   }
+  return 0;
 }
 
 }  // namespace nv

@@ -41,7 +41,8 @@ using AdviseCall = std::function<ssize_t(const iovec* ranges, size_t count)>;
 
 // Gives `ranges` to `advise` at most IOV_MAX at a time. A call that advised fewer bytes than
 // asked (the kernel stops near 2 GiB per call, or at a range it refuses) is continued where
-// it stopped; a refused range is passed over; a refusal of the whole process ends the work.
-void AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise);
+// it stopped; a refused range is passed over; a refusal of the whole process ends the work,
+// and its errno is returned (0 when the process was not refused).
+int AdviseInBatches(std::vector<iovec>& ranges, const AdviseCall& advise);
 
 }  // namespace nv

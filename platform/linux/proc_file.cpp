@@ -15,7 +15,7 @@ ssize_t PreadRetrying(int fd, char* buffer, size_t size, off_t offset) {
   }
 }
 
-ssize_t ReadFileAt(int dirFd, const char* path, char* buffer, size_t size) {
+ssize_t ReadFileAt(int dirFd, const char* path, char* buffer, size_t size, ProcFileEnd end) {
   if (size == 0) return -1;
   const int fd = ::openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
@@ -28,8 +28,7 @@ ssize_t ReadFileAt(int dirFd, const char* path, char* buffer, size_t size) {
       return -1;
     }
     total += static_cast<size_t>(got);
-    // A short read is the end of a /proc file; asking again would render it a second time.
-    if (static_cast<size_t>(got) < asked) break;
+    if (got == 0 || (end == ProcFileEnd::ShortRead && static_cast<size_t>(got) < asked)) break;
   }
   ::close(fd);
   buffer[total] = '\0';

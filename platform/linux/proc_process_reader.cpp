@@ -47,7 +47,7 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   if (!IsPidName(pidName)) return false;
   char stat[kStatBuffer];
   ProcessStat parsed;
-  if (ReadFileAt(procFd, EntryPath(pidName, "stat").text, stat, sizeof stat) <= 0 ||
+  if (ReadFileAt(procFd, EntryPath(pidName, "stat").text, stat, sizeof stat, ProcFileEnd::ShortRead) <= 0 ||
       !ParseProcessStat(stat, parsed))
     return false;
 
@@ -87,7 +87,7 @@ bool ReadWorkingSets(int procFd, uint32_t pid, ProcessCounters& out) {
   ProcessStatusMemory memory;
   const bool read = ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
     return TakeStatusLine(line, memory);
-  });
+  }, ProcFileEnd::ShortRead);
   ::close(fd);
   if (!read) return false;
   out.WorkingSetSize = memory.residentBytes;
@@ -98,7 +98,7 @@ bool ReadWorkingSets(int procFd, uint32_t pid, ProcessCounters& out) {
 bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
   char stat[kStatBuffer];
   ProcessStat parsed;
-  if (ReadFileAt(procFd, EntryPath(pid, "stat").text, stat, sizeof stat) <= 0 || !ParseProcessStat(stat, parsed))
+  if (ReadFileAt(procFd, EntryPath(pid, "stat").text, stat, sizeof stat, ProcFileEnd::ShortRead) <= 0 || !ParseProcessStat(stat, parsed))
     return false;
   ProcessCounters counters;
   if (!ReadWorkingSets(procFd, pid, counters)) return false;

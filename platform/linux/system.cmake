@@ -7,6 +7,8 @@ norvane_library(norvane_linux_system
     proc_process_reader.cpp
     meminfo.cpp
     page_out.cpp
+    process_advice.cpp
+    linux_reclaimer.cpp
     linux_memory.cpp
     linux_processes.cpp
     linux_cpu.cpp

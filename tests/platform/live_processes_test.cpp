@@ -6,6 +6,7 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,8 @@
 #include "child_process.h"
 #include "engine/process_list.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/proc_file.h"
 #include "platform/linux/proc_stat_parser.h"
 
 namespace nv {
@@ -24,6 +27,8 @@ namespace {
 using test::ChildProcess;
 
 constexpr uint64_t kMappedBytes = uint64_t{256} << 20;
+// Small mappings listed before the mapped file: its line lies far beyond the first page of maps.
+constexpr int kMappingsBeforeTheFile = 10000;
 
 bool MayTrimOthers() {
   cap_t caps = cap_get_proc();
@@ -140,7 +145,16 @@ TEST(LiveProcesses, ASnapshotOpensEveryProcessBeyondALowDescriptorLimit) {
   EXPECT_EQ(openedOrGone, listed);
 }
 
-// A child that maps and touches 256 MiB of a file on a disk-backed file system.
+// The lines of /proc/PID/maps as the standard library reads them, to its end.
+std::vector<std::string> MapsLines(pid_t pid) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(maps, line);) lines.push_back(line);
+  return lines;
+}
+
+// A child that maps and touches 256 MiB of a file on a disk-backed file system, with thousands
+// of small mappings listed before the file in its maps.
 class LiveTrim : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -163,9 +177,14 @@ class LiveTrim : public ::testing::Test {
     ASSERT_EQ(::statfs(NV_SCRATCH_DIR, &fs), 0);
     if (fs.f_type == TMPFS_MAGIC) GTEST_SKIP() << "the file must live on a disk: tmpfs pages go to swap only";
     child_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{NV_HELPER, "map", path_, std::to_string(kMappedBytes)});
+        std::vector<std::string>{NV_HELPER, "map", path_, std::to_string(kMappedBytes),
+                                 std::to_string(kMappingsBeforeTheFile)});
     ASSERT_EQ(child_->ReadLine(), "ready");
     ASSERT_GE(StatusKilobytes(child_->pid(), "RssFile"), kMappedBytes / 1024);
+    const auto lines = MapsLines(child_->pid());
+    const auto file = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return l.ends_with(path_); });
+    ASSERT_NE(file, lines.end());
+    ASSERT_GT(file - lines.begin(), 2000) << "the mapped file must lie beyond the first pages of maps";
   }
 
   // The child's entry, checked for what the snapshot must say of it.
@@ -215,6 +234,83 @@ TEST_F(LiveTrim, WithoutCapSysNiceTheProcessIsListedButKeepsItsWorkingSet) {
   CloseProcessHandles(processes, list);
   const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
   EXPECT_GE(after * 100, before * 99) << "RssFile " << before << " kB -> " << after << " kB";
+}
+
+TEST_F(LiveTrim, EveryLineOfALongMapsFileIsRead) {
+  // maps comes about a page per read, however large the buffer.
+  const std::string path = "/proc/" + std::to_string(child_->pid()) + "/maps";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  std::vector<std::string> lines;
+  char buffer[8192];
+  EXPECT_TRUE(ForEachLine(fd, buffer, sizeof buffer, [&](std::string_view line) {
+    lines.emplace_back(line);
+    return true;
+  }));
+  ::close(fd);
+  EXPECT_EQ(lines, MapsLines(child_->pid()));
+}
+
+TEST_F(LiveTrim, PageOutAdviceReachesTheMappingBeyondThousandsOfOthers) {
+  if (!MayTrimOthers()) GTEST_SKIP() << "advising another process needs CAP_SYS_NICE";
+  LinuxReclaimer reclaimer;
+  const uint64_t before = StatusKilobytes(child_->pid(), "RssFile");
+  const ReclaimOutcome outcome = reclaimer.Advise({static_cast<uint32_t>(child_->pid())}, ReclaimAdvice::PageOut);
+  const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
+  EXPECT_LE(after * 10, before) << "RssFile " << before << " kB -> " << after << " kB";
+  EXPECT_EQ(outcome.advised, 1u);
+  EXPECT_EQ(outcome.skippedGone + outcome.skippedDenied + outcome.skippedOther, 0u);
+  EXPECT_GE(outcome.bytesPagedOut, (before - after) * 1024 * 9 / 10);
+  EXPECT_FALSE(outcome.privilegeMissing);
+}
+
+TEST_F(LiveTrim, ColdAdviceKeepsThePagesInMemory) {
+  if (!MayTrimOthers()) GTEST_SKIP() << "advising another process needs CAP_SYS_NICE";
+  LinuxReclaimer reclaimer;
+  const uint64_t before = StatusKilobytes(child_->pid(), "RssFile");
+  const ReclaimOutcome outcome = reclaimer.Advise({static_cast<uint32_t>(child_->pid())}, ReclaimAdvice::Cold);
+  const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
+  EXPECT_EQ(outcome.advised, 1u);
+  EXPECT_GE(after * 100, before * 95) << "RssFile " << before << " kB -> " << after << " kB";
+}
+
+TEST_F(LiveTrim, WithoutCapSysNiceTheAdviceIsDeniedAndCounted) {
+  if (MayTrimOthers()) GTEST_SKIP() << "runs under setpriv without CAP_SYS_NICE";
+  LinuxReclaimer reclaimer;
+  const uint64_t before = StatusKilobytes(child_->pid(), "RssFile");
+  const ReclaimOutcome outcome = reclaimer.Advise({static_cast<uint32_t>(child_->pid())}, ReclaimAdvice::PageOut);
+  const uint64_t after = StatusKilobytes(child_->pid(), "RssFile");
+  EXPECT_EQ(outcome.advised, 0u);
+  EXPECT_EQ(outcome.skippedDenied, 1u);
+  EXPECT_TRUE(outcome.privilegeMissing);
+  EXPECT_GE(after * 100, before * 99) << "RssFile " << before << " kB -> " << after << " kB";
+}
+
+TEST(LiveReclaimer, ProcessesThatCannotBeAdvisedAreSkippedAndCounted) {
+  pid_t gone;
+  {
+    ChildProcess child({"/bin/true"});
+    gone = child.pid();
+    child.Wait();
+  }
+  struct Case {
+    uint32_t pid;
+    ReclaimAdvice advice;
+    uint32_t ReclaimOutcome::*counted;
+  };
+  const Case cases[] = {
+      {static_cast<uint32_t>(gone), ReclaimAdvice::PageOut, &ReclaimOutcome::skippedGone},
+      {0, ReclaimAdvice::Cold, &ReclaimOutcome::skippedOther},
+      {1, ReclaimAdvice::PageOut, &ReclaimOutcome::skippedOther},  // init is never paged out
+      {2, ReclaimAdvice::PageOut, &ReclaimOutcome::skippedOther},  // kthreadd has no memory
+  };
+  LinuxReclaimer reclaimer;
+  for (const Case& c : cases) {
+    const ReclaimOutcome outcome = reclaimer.Advise({c.pid}, c.advice);
+    EXPECT_EQ(outcome.*c.counted, 1u) << c.pid;
+    EXPECT_EQ(outcome.advised + outcome.skippedGone + outcome.skippedDenied + outcome.skippedOther, 1u) << c.pid;
+    EXPECT_EQ(outcome.bytesPagedOut, 0u) << c.pid;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // A stand-in for a second program instance and for a process with a large file mapping:
 //   system_test_helper instance LOCKPATH   takes the single-instance mark as a start does,
 //                                          prints "running" or "marked", holds until stdin closes
-//   system_test_helper map FILE BYTES      maps FILE, touches every page, prints "ready",
-//                                          holds until stdin closes
+//   system_test_helper map FILE BYTES [N]  maps FILE, touches every page, then makes N small
+//                                          mappings that come before it in its maps file;
+//                                          prints "ready", holds until stdin closes
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -33,7 +34,7 @@ int Instance(const char* lockPath) {
   return 0;
 }
 
-int Map(const char* path, size_t bytes) {
+int Map(const char* path, size_t bytes, long smallMappings) {
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 2;
   void* mapped = ::mmap(nullptr, bytes, PROT_READ, MAP_PRIVATE, fd, 0);
@@ -42,6 +43,12 @@ int Map(const char* path, size_t bytes) {
   volatile unsigned sum = 0;
   for (size_t offset = 0; offset < bytes; offset += static_cast<size_t>(page))
     sum = sum + static_cast<const unsigned char*>(mapped)[offset];
+  // New mappings are placed below the older ones, and maps lists them by address. Neighbours
+  // of different protection are not merged into one.
+  for (long i = 0; i < smallMappings; ++i)
+    if (::mmap(nullptr, static_cast<size_t>(page), i % 2 ? PROT_READ : PROT_READ | PROT_WRITE,
+               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) == MAP_FAILED)
+      return 4;
   std::printf("ready\n");
   std::fflush(stdout);
   HoldUntilInputCloses();
@@ -52,7 +59,8 @@ int Map(const char* path, size_t bytes) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "instance") == 0) return Instance(argv[2]);
-  if (argc == 4 && std::strcmp(argv[1], "map") == 0) return Map(argv[2], std::strtoull(argv[3], nullptr, 10));
-  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES\n", argv[0]);
+  if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "map") == 0)
+    return Map(argv[2], std::strtoull(argv[3], nullptr, 10), argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
+  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N]\n", argv[0]);
   return 1;
 }

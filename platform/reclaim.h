@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace nv {
+
+// What a trim asks of a process's memory.
+enum class ReclaimAdvice {
+  PageOut,  // write the pages out now: they leave memory at once
+  Cold,     // put the pages at the front of the kernel's reclaim queue: no I/O now
+};
+
+// What became of one Advise call, process by process.
+struct ReclaimOutcome {
+  uint32_t advised = 0;            // processes that received the advice
+  uint32_t skippedGone = 0;        // ended, or pid reused (pidfd mismatch)
+  uint32_t skippedDenied = 0;      // not permitted
+  uint32_t skippedOther = 0;       // kernel threads, refused pids (0, 1 for page-out), unreadable maps ...
+  uint64_t bytesPagedOut = 0;      // sum of the advised processes' resident-set drops
+  bool privilegeMissing = false;   // nothing could be advised for want of privilege (helper missing or without capabilities)
+};
+
+// Gives advice to the memory of other processes: in this process when it may, or through a
+// helper that holds the privilege.
+class Reclaimer {
+ public:
+  virtual ~Reclaimer() = default;
+  // Gives `advice` to each listed process; never advises a process other than the one listed (pidfd).
+  virtual ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) = 0;
+};
+
+}  // namespace nv
