@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/linux/hive_text.h"
+#include "platform/reachable_copy.h"
 #include "platform/temp_folder.h"
 
 namespace {
@@ -37,11 +38,13 @@ TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile
   fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                   fs::perms::others_read | fs::perms::others_exec);
   const std::string registry = dir / "registry", home = dir / "home";
-  const std::string env = "env -i HOME='" + home + "' NORVANE_REGISTRY_DIR='" + registry + "' " NORVANE_CLI " reg ";
-  const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + env;
+  const std::string env = "env -i HOME='" + home + "' NORVANE_REGISTRY_DIR='" + registry + "' ";
+  const nv::test::ReachableCopy cli(NORVANE_CLI);
+  const std::string asRoot = env + NORVANE_CLI " reg ";
+  const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + env + cli.Path() + " reg ";
   const std::string paging = "'HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management'";
 
-  ASSERT_EQ(Shell(env + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 4096 8192'").exit, 0);
+  ASSERT_EQ(Shell(asRoot + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 4096 8192'").exit, 0);
   fs::create_directories(registry + "/VirtualStore");
   fs::create_directories(home);
   for (const auto& own : {registry + "/VirtualStore", home})
@@ -60,7 +63,7 @@ TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile
             "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\n"
             "    PagingFiles    REG_MULTI_SZ    C:\\pagefile.sys 4096 8192\n");
   EXPECT_EQ(nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg"), machine);
-  EXPECT_EQ(Shell(env + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
+  EXPECT_EQ(Shell(asRoot + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
 }
 
 // strace stops the writer with SIGKILL before the n-th call of one file system call, for

@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <thread>
 #include <vector>
 
 #include "platform/linux/autostart_entry.h"
 #include "platform/linux/hive_environment.h"
+#include "platform/reachable_copy.h"
 #include "platform/temp_folder.h"
 #include "settings/set_info.h"
 #include "settings/settings_store.h"
@@ -68,13 +70,16 @@ class SettingsProgramTest : public ::testing::Test {
   // Starts the program and waits for its window: the first showing, which loads, saves and
   // registers, is over once the window is on screen. Probing grabs earlier could take a
   // combination away from the program for a moment.
-  // `asUser` starts it under another account through setpriv.
+  // `asUser` starts a copy that user can reach under that account through setpriv.
   void Start(const passwd* asUser = nullptr) {
     std::vector<std::string> words;
-    if (asUser)
+    if (asUser) {
+      if (!copy_) copy_ = std::make_unique<test::ReachableCopy>(kProgram);
       words = {"setpriv", "--reuid=" + std::to_string(asUser->pw_uid), "--regid=" + std::to_string(asUser->pw_gid),
-               "--clear-groups"};
-    words.push_back(kProgram);
+               "--clear-groups", copy_->Path()};
+    } else {
+      words = {kProgram};
+    }
     std::vector<char*> argv;
     for (auto& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -112,6 +117,7 @@ class SettingsProgramTest : public ::testing::Test {
 
   static constexpr const char* kProgram = NORVANE_BINARY;
   test::TempFolder dir_;
+  std::unique_ptr<test::ReachableCopy> copy_;
   std::map<std::string, std::string> environment_;
   std::unique_ptr<HiveRegistry> registry_;
   test::X11GrabProbe probe_;
