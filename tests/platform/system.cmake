@@ -23,6 +23,6 @@ target_compile_definitions(linux_system_test PRIVATE
 # The same suite without CAP_SYS_NICE: it may read other processes but not trim them. Taking
 # a capability out of the bounding set needs root; elsewhere the run is reported as skipped.
 add_test(NAME linux_system_without_sys_nice
-  COMMAND sh -c "[ \"$(id -u)\" = 0 ] || exit 77; exec setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice \"$0\" --gtest_filter=LiveTrim.*:LiveReclaimer.*:DebugPrivilege.*:LiveProcesses.*"
+  COMMAND sh -c "[ \"$(id -u)\" = 0 ] || { echo 'skipped: linux_system_without_sys_nice: needs root to take CAP_SYS_NICE out of the bounding set'; exit 77; }; exec setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice \"$0\" --gtest_filter=LiveTrim.*:LiveReclaimer.*:DebugPrivilege.*:LiveProcesses.*"
           $<TARGET_FILE:linux_system_test>)
 set_tests_properties(linux_system_without_sys_nice PROPERTIES SKIP_RETURN_CODE 77)
