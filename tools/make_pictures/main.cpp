@@ -1,11 +1,13 @@
 // Draws every picture of the program's look and writes them as JPEG files, together with
-// the resource collection file that compiles them into the program:
+// the resource collection file that compiles them into the program, and the program's icon
+// for the desktop's icon theme (PNG at each size a menu or panel asks for, and SVG):
 //   make_pictures <resources folder>
 #include <turbojpeg.h>
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QSvgGenerator>
 #include <QTextStream>
 #include <cstdio>
 #include <vector>
@@ -27,6 +29,27 @@ bool WriteJpeg(const QImage& picture, const QString& path) {
   const bool written = out.open(QIODevice::WriteOnly) && out.write(reinterpret_cast<char*>(jpeg), qint64(size)) == qint64(size);
   tjFree(jpeg);
   return written;
+}
+
+// The icon as the hicolor theme holds it: icons/hicolor/<size>/apps/velqor-norvane.<png|svg>.
+bool WriteThemeIcons(const QDir& root) {
+  const QString name = QStringLiteral("velqor-norvane");
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    const QString folder = QStringLiteral("icons/hicolor/%1x%1/apps").arg(size);
+    if (!root.mkpath(folder) || !nv::pictures::ProgramIcon(size).save(root.filePath(folder + "/" + name + ".png")))
+      return false;
+  }
+  const QString folder = QStringLiteral("icons/hicolor/scalable/apps");
+  if (!root.mkpath(folder)) return false;
+  QSvgGenerator svg;
+  svg.setFileName(root.filePath(folder + "/" + name + ".svg"));
+  svg.setSize(QSize(64, 64));
+  svg.setViewBox(QRect(0, 0, 64, 64));
+  svg.setTitle(QStringLiteral("Velqor Norvane"));
+  QPainter p;
+  if (!p.begin(&svg)) return false;
+  nv::pictures::PaintProgramIcon(p, 64, true);
+  return p.end();
 }
 
 }  // namespace
@@ -57,5 +80,9 @@ int main(int argc, char** argv) {
   if (!nv::pictures::ProgramIcon().save(root.filePath(icon))) return 1;
   list << "  <file alias=\"ICON/NORVANE\">" << icon << "</file>\n";
   list << "</qresource>\n</RCC>\n";
+  if (!WriteThemeIcons(root)) {
+    std::fprintf(stderr, "cannot write the theme icons\n");
+    return 1;
+  }
   return 0;
 }

@@ -57,8 +57,9 @@ void PaintWaves(QPainter& p, int w, int h) {
   }
 }
 
-// The product mark: a teal disc holding a white memory chip.
-void PaintLogo(QPainter& p, QPointF centre, double radius) {
+// The product mark: a teal disc holding a white memory chip. An outlined letter is a path, for
+// pictures that are drawn again elsewhere (a scalable icon) where the font may be missing.
+void PaintLogo(QPainter& p, QPointF centre, double radius, bool outlinedLetter = false) {
   QRadialGradient disc(centre - QPointF(radius * 0.35, radius * 0.35), radius * 1.6);
   disc.setColorAt(0.0, QColor(120, 240, 225));
   disc.setColorAt(0.45, kBrightTeal);
@@ -81,10 +82,18 @@ void PaintLogo(QPainter& p, QPointF centre, double radius) {
   p.setBrush(Qt::white);
   p.setPen(Qt::NoPen);
   p.drawRoundedRect(chip, s * 0.12, s * 0.12);
-  p.setPen(QColor(12, 84, 110));
-  QFont f = Font(int(s * 0.72));
-  p.setFont(f);
-  p.drawText(chip, Qt::AlignCenter, QStringLiteral("N"));
+  const QColor ink(12, 84, 110);
+  const QFont f = Font(int(s * 0.72));
+  if (!outlinedLetter) {
+    p.setPen(ink);
+    p.setFont(f);
+    p.drawText(chip, Qt::AlignCenter, QStringLiteral("N"));
+    return;
+  }
+  QPainterPath letter;
+  letter.addText(0, 0, f, QStringLiteral("N"));
+  letter.translate(chip.center() - letter.boundingRect().center());
+  p.fillPath(letter, ink);
 }
 
 QImage Title() {
@@ -268,12 +277,16 @@ QImage LiveUpdate() {
 
 }  // namespace
 
-QImage ProgramIcon() {
-  QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+void PaintProgramIcon(QPainter& p, double size, bool outlinedLetter) {
+  Antialias(p);
+  PaintLogo(p, QPointF(size / 2, size / 2), size * 29 / 64, outlinedLetter);
+}
+
+QImage ProgramIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
-  Antialias(p);
-  PaintLogo(p, QPointF(32, 32), 29);
+  PaintProgramIcon(p, size, false);
   return image;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QImage>
+#include <QPainter>
 #include <QString>
 #include <vector>
 
@@ -13,7 +14,11 @@ struct Picture {
 // Every JPEG picture of the program, at its size in the window.
 std::vector<Picture> AllPictures();
 
-// The window and taskbar icon, 64 x 64 with transparency.
-QImage ProgramIcon();
+// The window and taskbar icon, `size` pixels square with transparency (64 inside the program).
+QImage ProgramIcon(int size = 64);
+
+// The same icon painted on any device of `size` units square; `outlinedLetter` draws its
+// letter as a path, for a scalable copy that must not depend on an installed font.
+void PaintProgramIcon(QPainter& p, double size, bool outlinedLetter);
 
 }  // namespace nv::pictures
