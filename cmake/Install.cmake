@@ -1,0 +1,42 @@
+# What `cmake --install` puts where (GNU install directories under CMAKE_INSTALL_PREFIX, DESTDIR
+# honoured): the program, the CLI, the trimming helper with its capabilities, and what a desktop
+# expects of an application (menu entry, theme icons, AppStream metadata, manual page).
+include(GNUInstallDirs)
+
+set(NORVANE_RECLAIM_CAPABILITIES "cap_sys_ptrace,cap_sys_nice+ep")
+set(resources ${PROJECT_SOURCE_DIR}/resources)
+set(generated ${PROJECT_BINARY_DIR}/install)
+
+install(TARGETS norvane norvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET norvane-reclaim)
+  install(TARGETS norvane-reclaim RUNTIME DESTINATION ${NORVANE_RECLAIM_INSTALL_DIR})
+  install(CODE "set(NORVANE_RECLAIM_PATH \"${NORVANE_RECLAIM_PATH}\")
+                set(NORVANE_RECLAIM_CAPABILITIES \"${NORVANE_RECLAIM_CAPABILITIES}\")")
+  install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/HelperCapabilities.cmake)
+endif()
+
+install(FILES ${resources}/desktop/velqor-norvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(DIRECTORY ${resources}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+configure_file(${resources}/desktop/com.velqor.norvane.metainfo.xml.in ${generated}/com.velqor.norvane.metainfo.xml @ONLY)
+install(FILES ${generated}/com.velqor.norvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages and the package's changelog are installed compressed, as Debian wants them.
+function(norvane_gzip source target)
+  add_custom_command(OUTPUT ${target} COMMAND gzip -9nc ${source} > ${target} DEPENDS ${source} VERBATIM)
+endfunction()
+set(pages)
+foreach(page norvane norvane-cli)
+  configure_file(${resources}/man/${page}.1.in ${generated}/${page}.1 @ONLY)
+  norvane_gzip(${generated}/${page}.1 ${generated}/${page}.1.gz)
+  list(APPEND pages ${generated}/${page}.1.gz)
+endforeach()
+install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+set(NORVANE_MAINTAINER "Velqor <${NORVANE_SUPPORT_ADDRESS}>")
+string(TIMESTAMP NORVANE_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/changelog.in ${generated}/changelog @ONLY)
+norvane_gzip(${generated}/changelog ${generated}/changelog.gz)
+install(FILES ${generated}/changelog.gz ${CMAKE_CURRENT_LIST_DIR}/deb/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/norvane)
+
+add_custom_target(install_pages ALL DEPENDS ${pages} ${generated}/changelog.gz)

@@ -1,0 +1,29 @@
+# `cpack` in a build folder makes a .deb of what `cmake --install` installs, for the same prefix
+# (configure with -DCMAKE_INSTALL_PREFIX=/usr for a package of the distribution's layout). Its
+# post-install step gives the helper its capabilities.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME norvane)
+set(CPACK_PACKAGE_VENDOR Velqor)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${NORVANE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${NORVANE_UPDATE_HOST}/products/system-utility/velqor-norvane/")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "memory optimizer for the notification area
+Velqor Norvane watches physical memory, commit charge and processor load,
+and frees physical memory by trimming the resident pages of every process,
+on a timer or on demand. It empties the clipboard, shows a live dashboard
+with graphs and a process report, and answers global hot keys. norvane-cli
+does the same from a terminal. Only the small helper norvane-reclaim holds
+the capabilities that trimming other processes needs.")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# setcap for the post-install step; Qt's platform plugins are a package of their own.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/postinst.in ${PROJECT_BINARY_DIR}/install/deb/postinst @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/install/deb/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
