@@ -1,7 +1,14 @@
 # Runs inside `cmake --install` (install(SCRIPT)): gives the installed norvane-reclaim the
-# capabilities that it alone holds. Expects NORVANE_RECLAIM_PATH (its final path) and
-# NORVANE_RECLAIM_CAPABILITIES to be set by the install code before it.
-set(command "setcap ${NORVANE_RECLAIM_CAPABILITIES} ${NORVANE_RECLAIM_PATH}")
+# capabilities that it alone holds. Set by the install code before it: NORVANE_RECLAIM_PATH
+# (where the program looks for the helper, fixed at configure time), NORVANE_RECLAIM_INSTALLED
+# (where this install puts it) and NORVANE_RECLAIM_CAPABILITIES.
+set(helper "${NORVANE_RECLAIM_INSTALLED}")
+set(command "setcap ${NORVANE_RECLAIM_CAPABILITIES} ${helper}")
+if(NOT helper STREQUAL NORVANE_RECLAIM_PATH)
+  message(WARNING "norvane-reclaim goes to ${helper}, but the program looks for it at "
+                  "${NORVANE_RECLAIM_PATH}: choose the prefix when configuring "
+                  "(-DCMAKE_INSTALL_PREFIX), not at install time (--prefix).")
+endif()
 if(NOT "$ENV{DESTDIR}" STREQUAL "")
   # A staged install (a package being built): file capabilities do not survive into an archive.
   message(STATUS "norvane-reclaim is staged without capabilities; once it is unpacked, root gives "
@@ -17,10 +24,10 @@ if(NOT uid STREQUAL "0")
   return()
 endif()
 find_program(NORVANE_SETCAP setcap PATHS /usr/sbin /sbin REQUIRED)
-execute_process(COMMAND ${NORVANE_SETCAP} ${NORVANE_RECLAIM_CAPABILITIES} ${NORVANE_RECLAIM_PATH}
+execute_process(COMMAND ${NORVANE_SETCAP} ${NORVANE_RECLAIM_CAPABILITIES} ${helper}
                 RESULT_VARIABLE result ERROR_VARIABLE error)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "norvane-reclaim could not be given its capabilities (${command}): ${error}"
-                      "The file system of ${NORVANE_RECLAIM_PATH} may not keep file capabilities.")
+                      "The file system of ${helper} may not keep file capabilities.")
 endif()
-message(STATUS "Gave ${NORVANE_RECLAIM_PATH} the capabilities ${NORVANE_RECLAIM_CAPABILITIES}")
+message(STATUS "Gave ${helper} the capabilities ${NORVANE_RECLAIM_CAPABILITIES}")
