@@ -1,35 +1,21 @@
 // The real `norvane-cli reg`, run by root and by the user nobody (through setpriv) on one
 // registry folder.
 #include <pwd.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "platform/linux/hive_text.h"
 #include "platform/reachable_copy.h"
+#include "platform/shell_command.h"
 #include "platform/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Run {
-  int exit;
-  std::string out;
-};
-
-Run Shell(const std::string& command) {
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string out;
-  char buffer[512];
-  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using nv::test::RunCommand;
 
 TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile) {
   const passwd* nobody = ::getpwnam("nobody");
@@ -44,26 +30,26 @@ TEST(RegBinary, AnUnprivilegedUserKeepsItsSettingsApartAndCannotSetThePagingFile
   const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups " + env + cli.Path() + " reg ";
   const std::string paging = "'HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management'";
 
-  ASSERT_EQ(Shell(asRoot + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 4096 8192'").exit, 0);
+  ASSERT_EQ(RunCommand(asRoot + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 4096 8192'").exit, 0);
   fs::create_directories(registry + "/VirtualStore");
   fs::create_directories(home);
   for (const auto& own : {registry + "/VirtualStore", home})
     ASSERT_EQ(::chown(own.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
   const std::string machine = nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg");
 
-  EXPECT_EQ(Shell(asNobody + "add HKLM\\\\Software\\\\Norvane NvSetInfo REG_BINARY 0102").exit, 0);
-  EXPECT_EQ(Shell(asNobody + "query HKLM\\\\Software\\\\Norvane NvSetInfo").out,
+  EXPECT_EQ(RunCommand(asNobody + "add HKLM\\\\Software\\\\Norvane NvSetInfo REG_BINARY 0102").exit, 0);
+  EXPECT_EQ(RunCommand(asNobody + "query HKLM\\\\Software\\\\Norvane NvSetInfo").out,
             "HKEY_LOCAL_MACHINE\\Software\\Norvane\n    NvSetInfo    REG_BINARY    0102\n");
-  EXPECT_EQ(Shell(asNobody + "add HKLM\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run 'Velqor Norvane' "
+  EXPECT_EQ(RunCommand(asNobody + "add HKLM\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run 'Velqor Norvane' "
                              "REG_SZ /usr/bin/norvane").exit,
             0);
   EXPECT_TRUE(fs::exists(home + "/.config/autostart/velqor-norvane.desktop"));
-  EXPECT_EQ(Shell(asNobody + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 0 0'").exit, 1);
-  EXPECT_EQ(Shell(asNobody + "query " + paging + " PagingFiles").out,
+  EXPECT_EQ(RunCommand(asNobody + "add " + paging + " PagingFiles REG_MULTI_SZ 'C:\\pagefile.sys 0 0'").exit, 1);
+  EXPECT_EQ(RunCommand(asNobody + "query " + paging + " PagingFiles").out,
             "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management\n"
             "    PagingFiles    REG_MULTI_SZ    C:\\pagefile.sys 4096 8192\n");
   EXPECT_EQ(nv::test::ReadText(registry + "/HKEY_LOCAL_MACHINE.reg"), machine);
-  EXPECT_EQ(Shell(asRoot + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
+  EXPECT_EQ(RunCommand(asRoot + "query HKLM\\\\Software\\\\Norvane NvSetInfo").exit, 1) << "root sees the machine's values";
 }
 
 // strace stops the writer with SIGKILL before the n-th call of one file system call, for
@@ -74,8 +60,8 @@ TEST(RegBinary, AWriteKilledBeforeAnyOfItsFileCallsLeavesTheOldOrTheNewHive) {
   const std::string hive = dir / "HKEY_CURRENT_USER.reg";
   const std::string env = "env -i HOME='" + dir.Path().string() + "' NORVANE_REGISTRY_DIR='" + dir.Path().string() + "' ";
   const std::string add = env + NORVANE_CLI " reg add HKCU\\\\Software\\\\Norvane ";
-  ASSERT_EQ(Shell(add + "Blob REG_BINARY " + std::string(8192, 'a')).exit, 0);
-  ASSERT_EQ(Shell(add + "Counter REG_DWORD 0").exit, 0);
+  ASSERT_EQ(RunCommand(add + "Blob REG_BINARY " + std::string(8192, 'a')).exit, 0);
+  ASSERT_EQ(RunCommand(add + "Counter REG_DWORD 0").exit, 0);
   const std::vector<uint8_t> blob(4096, 0xAA);
 
   uint32_t stored = 0;
@@ -83,7 +69,7 @@ TEST(RegBinary, AWriteKilledBeforeAnyOfItsFileCallsLeavesTheOldOrTheNewHive) {
     for (int n = 1;; ++n) {
       ASSERT_LT(n, 1000) << call << " never let the write complete";
       const uint32_t next = stored + 1;
-      const int exit = Shell("strace -o /dev/null -e inject=" + call + ":signal=KILL:when=" + std::to_string(n) + " " +
+      const int exit = RunCommand("strace -o /dev/null -e inject=" + call + ":signal=KILL:when=" + std::to_string(n) + " " +
                              add + "Counter REG_DWORD " + std::to_string(next))
                            .exit;
       nv::Hive after;
