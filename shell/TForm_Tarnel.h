@@ -202,6 +202,7 @@ class TForm_Tarnel : public QWidget {
   QIcon DrawTrayIcon();
   void UpdateTrayIcon();
   void RemoveTrayIcon();
+  void HideToTray();
   void OpenMainWindow1Click();
   void Exit1Click();
   void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason

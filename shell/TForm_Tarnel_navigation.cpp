@@ -118,11 +118,11 @@ void TForm_Tarnel::Image1MouseMove(Qt::MouseButtons buttons, int x, int y) {
 
 void TForm_Tarnel::MinimizeBtnClick() { showMinimized(); }
 
-// While "Minimize to tray when close window " is checked the close button only hides the
-// window; the tray icon brings it back.
+// While "Minimize to tray when close window " is checked the close button only puts the window
+// away, into the tray when there is one.
 void TForm_Tarnel::CloseBtnClick() {
   if (CheckBox_CloseMinimize->isChecked())
-    hide();
+    HideToTray();
   else
     close();
 }

@@ -45,5 +45,5 @@ void TForm_Tarnel::FormShow() {
 
 void TForm_Tarnel::Timer_HideMainWindowsTimer() {
   Timer_HideMainWindows->stop();
-  if (CheckBox_MinimizeStart->isChecked()) hide();
+  if (CheckBox_MinimizeStart->isChecked()) HideToTray();
 }

@@ -105,6 +105,15 @@ void TForm_Tarnel::RemoveTrayIcon() {
   TrayIcon->hide();
 }
 
+// The tray icon is the way back to a hidden window. Without a tray to show it (no tray host
+// runs, or it has gone) the window is minimized instead, so that the task bar can bring it back.
+void TForm_Tarnel::HideToTray() {
+  if (QSystemTrayIcon::isSystemTrayAvailable())
+    hide();
+  else
+    showMinimized();
+}
+
 void TForm_Tarnel::TrayIconActivated(int reason) {
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:

@@ -373,7 +373,7 @@ TEST_F(OptimizeTest, SelfTimerTrimsTheProgramItself) {
   auto& w = Window();
   ASSERT_TRUE(w.Timer_self->isActive());
   w.Timer_self->setInterval(1);
-  QTRY_VERIFY_WITH_TIMEOUT(processes.selfTrims > 0, 2000);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return processes.selfTrims > 0; }, 2000));
 }
 
 }  // namespace

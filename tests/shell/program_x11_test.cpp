@@ -1,75 +1,141 @@
-// The real program on an X display: its rounded outline, and its close button, which ends the
-// program or hides the window to the tray while "Minimize to tray when close window " is checked.
+// The real program on an X display: its rounded outline, its close button, which ends the
+// program or puts the window away while "Minimize to tray when close window " is checked, and
+// "Minimize when start". The window goes into the tray only while a tray host runs; without one
+// it is minimized, which on a display without a window manager leaves it on the screen.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-#include <functional>
 
+#include <xcb/xcb.h>
+
+#include <memory>
+
+#include "program_home.h"
 #include "x11_program_tools.h"
-
 
 namespace {
 
+using nv::test::MainWindowShown;
 using nv::test::Shell;
 using nv::test::WaitFor;
 
-bool WindowOnScreen() { return system("xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1") == 0; }
+// Watches for a request to iconify a window, which a client sends to the root window for the
+// window manager (ICCCM WM_CHANGE_STATE with IconicState). The display has no window manager,
+// so the window stays where it is and only the request shows that it was minimized.
+class IconifyRequestWatch {
+ public:
+  IconifyRequestWatch() : connection_(xcb_connect(nullptr, nullptr), &xcb_disconnect) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_.get())).data->root;
+    // Qt sends it with the structure mask and other clients with the substructure one.
+    const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(connection_.get(), root, XCB_CW_EVENT_MASK, &mask);
+    const char name[] = "WM_CHANGE_STATE";
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+        xcb_intern_atom_reply(connection_.get(), xcb_intern_atom(connection_.get(), 0, sizeof name - 1, name), nullptr),
+        &std::free);
+    if (atom) changeState_ = atom->atom;
+    xcb_flush(connection_.get());
+  }
 
-class CloseButtonTest : public ::testing::TestWithParam<bool> {
+  bool Seen(int limitMs) {
+    return WaitFor([this] {
+      while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
+        std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> owned(event, &std::free);
+        if ((event->response_type & 0x7F) != XCB_CLIENT_MESSAGE) continue;
+        const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
+        constexpr uint32_t kIconicState = 3;
+        if (message->type == changeState_ && message->data.data32[0] == kIconicState) seen_ = true;
+      }
+      return seen_;
+    }, limitMs);
+  }
+
+ private:
+  std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> connection_;
+  xcb_atom_t changeState_ = XCB_ATOM_NONE;
+  bool seen_ = false;
+};
+
+
+class ProgramX11Test : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "needs an X display";
-    for (const char* folder : {"run", "registry"}) QDir(home.path()).mkpath(folder);
-    const std::pair<const char*, QString> environment[] = {
-        {"HOME", home.path()},
-        {"XDG_RUNTIME_DIR", home.filePath("run")},
-        {"XDG_CONFIG_HOME", home.filePath("config")},
-        {"XDG_STATE_HOME", home.filePath("state")},
-        {"XDG_CACHE_HOME", home.filePath("cache")},
-        {"NORVANE_REGISTRY_DIR", home.filePath("registry")},
-        {"NORVANE_AUTOSTART_DIR", home.filePath("autostart")},
-        {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
-    };
-    for (const auto& [name, value] : environment) qputenv(name, value.toLocal8Bit());
-    qunsetenv("QT_QPA_PLATFORM");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    nv::test::UseProgramHome(home, env);
+    env.insert("NORVANE_UPDATE_HOST", "127.0.0.1:9");
+    env.remove("QT_QPA_PLATFORM");
+    program.setProcessEnvironment(env);
+    QDir(home.path()).mkpath("registry");
   }
 
   // The first 28 bytes of the settings record in the machine hive: the ten options, with the
   // default hot keys after them.
-  void StoreOptions(bool closeMinimize) {
+  void StoreOptions(bool closeMinimize, bool minimizeStart) {
     QFile hive(home.filePath("registry/HKEY_LOCAL_MACHINE.reg"));
     ASSERT_TRUE(hive.open(QIODevice::WriteOnly));
     hive.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Norvane]\r\n"
                "\"NvSetInfo\"=hex:00,00,00,00,01,00,00,00,01,00,00,00,46,00,00,00,00,01,00,00,02,00,00,00,00,");
-    hive.write(closeMinimize ? "01" : "00");
-    hive.write(",00,00\r\n");
+    hive.write(closeMinimize ? "01," : "00,");
+    hive.write(minimizeStart ? "01," : "00,");
+    hive.write("00\r\n");
+  }
+
+  void StartTrayHost() {
+    trayHost.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
+                              "--height", "24", "--SetDockType", "true"});
+    ASSERT_TRUE(trayHost.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([] { return Shell("xwininfo -root -tree").contains("(\"panel\" \"trayer\")"); }, 10000));
+  }
+
+  void StartProgram() {
+    program.start(QStringLiteral(NORVANE_BINARY), {});
+    ASSERT_TRUE(program.waitForStarted(5000));
+  }
+
+  // The window stays on the screen for a while, and the program runs on.
+  void ExpectStillShownAndRunning() {
+    QThread::msleep(1500);
+    EXPECT_TRUE(MainWindowShown()) << "the window was hidden with no tray to bring it back";
+    EXPECT_FALSE(program.waitForFinished(500)) << "the program ended";
+  }
+
+  void QuitByRequest() {
+    QLocalSocket quit;
+    quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
+    ASSERT_TRUE(quit.waitForConnected(2000));
+    quit.write("quit");
+    quit.waitForBytesWritten(2000);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
   }
 
   void TearDown() override {
-    if (program.state() != QProcess::NotRunning) {
-      program.kill();
-      program.waitForFinished(5000);
+    for (QProcess* p : {&program, &trayHost}) {
+      if (p->state() == QProcess::NotRunning) continue;
+      p->kill();
+      p->waitForFinished(5000);
     }
   }
 
   QTemporaryDir home;
+  QProcess trayHost;
   QProcess program;
 };
 
-TEST_P(CloseButtonTest, ClosesOrHidesAsTheSettingSays) {
-  const bool toTray = GetParam();
-  StoreOptions(toTray);
-  program.start(QStringLiteral(NORVANE_BINARY), {});
-  ASSERT_TRUE(program.waitForStarted(5000));
-  ASSERT_TRUE(WaitFor(WindowOnScreen, 15000)) << "no window";
+// The close button sits at (667, 0), 25 x 14, in the window opened at (279, 233).
+void ClickCloseButton() { ASSERT_EQ(system("xdotool mousemove 958 240 click 1"), 0); }
+
+TEST_F(ProgramX11Test, OutlineIsRoundedAndTheCloseButtonEndsTheProgram) {
+  StoreOptions(false, false);
+  StartProgram();
+  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
 
   // The rounded outline is the window's shape on the X server: it reaches two pixels beyond
   // the window, and the desktop shows through at the corners.
@@ -78,27 +144,43 @@ TEST_P(CloseButtonTest, ClosesOrHidesAsTheSettingSays) {
   EXPECT_TRUE(Shell("import -window root -crop 1x1+279+233 txt:-").contains("#000000"));
   EXPECT_FALSE(Shell("import -window root -crop 1x1+300+240 txt:-").contains("#000000"));
 
-  // The close button sits at (667, 0), 25 x 14, in the window opened at (279, 233).
-  ASSERT_EQ(system("xdotool mousemove 958 240 click 1"), 0);
-
-  if (!toTray) {
-    ASSERT_TRUE(program.waitForFinished(10000)) << "closing did not end the program";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-    return;
-  }
-  EXPECT_TRUE(WaitFor([] { return !WindowOnScreen(); }, 5000)) << "the window stayed on screen";
-  EXPECT_FALSE(program.waitForFinished(1000)) << "hiding to the tray ended the program";
-  QLocalSocket quit;
-  quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
-  ASSERT_TRUE(quit.waitForConnected(2000));
-  quit.write("quit");
-  quit.waitForBytesWritten(2000);
-  ASSERT_TRUE(program.waitForFinished(10000));
+  ClickCloseButton();
+  ASSERT_TRUE(program.waitForFinished(10000)) << "closing did not end the program";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(MinimizeToTray, CloseButtonTest, ::testing::Bool());
+TEST_F(ProgramX11Test, CloseButtonHidesTheWindowIntoARunningTray) {
+  StartTrayHost();
+  StoreOptions(true, false);
+  StartProgram();
+  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ClickCloseButton();
+  EXPECT_TRUE(WaitFor([] { return !MainWindowShown(); }, 5000)) << "the window stayed on screen";
+  EXPECT_FALSE(program.waitForFinished(1000)) << "hiding to the tray ended the program";
+  QuitByRequest();
+}
+
+TEST_F(ProgramX11Test, CloseButtonMinimizesWhenNoTrayRuns) {
+  StoreOptions(true, false);
+  StartProgram();
+  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  IconifyRequestWatch iconify;
+  ClickCloseButton();
+  EXPECT_TRUE(iconify.Seen(5000)) << "the window was not minimized";
+  ExpectStillShownAndRunning();
+  QuitByRequest();
+}
+
+TEST_F(ProgramX11Test, MinimizeWhenStartMinimizesWhenNoTrayRuns) {
+  StoreOptions(true, true);
+  IconifyRequestWatch iconify;
+  StartProgram();
+  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  EXPECT_TRUE(iconify.Seen(5000)) << "the window was not minimized";
+  ExpectStillShownAndRunning();
+  QuitByRequest();
+}
 
 }  // namespace
 

@@ -163,12 +163,14 @@ TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
   EXPECT_EQ(instance.resets, 1);
 }
 
-TEST_F(TrayTest, CloseButtonHidesToTheTrayOnlyWhileTheOptionIsChecked) {
+// Offscreen no tray is available, so putting the window away minimizes it.
+TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
   TForm_Tarnel& w = Window();
   w.show();
   w.CheckBox_CloseMinimize->setChecked(true);
   EXPECT_FALSE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
-  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
   EXPECT_TRUE(w.TrayIcon->isVisible());
 
   w.show();

@@ -18,7 +18,9 @@
 
 namespace {
 
+using nv::test::MainWindowShown;
 using nv::test::Shell;
+using nv::test::VisibleWindows;
 using nv::test::WaitFor;
 
 void Quiet(const QString& command) { Shell(command + " >/dev/null 2>&1"); }
@@ -40,19 +42,6 @@ std::vector<Geometry> EmbeddedIcons() {
   return icons;
 }
 
-// Visible windows of the program with the given window type, as "WIDTHxHEIGHT" each.
-QStringList VisibleWindows(const QString& type) {
-  QStringList sizes;
-  for (const QString& id : Shell("xdotool search --onlyvisible --class norvane").split('\n', Qt::SkipEmptyParts)) {
-    if (!Shell("xprop -id " + id + " _NET_WM_WINDOW_TYPE").contains(type)) continue;
-    const QString info = Shell("xwininfo -id " + id);
-    const auto w = QRegularExpression(R"(Width: (\d+))").match(info).captured(1);
-    const auto h = QRegularExpression(R"(Height: (\d+))").match(info).captured(1);
-    sizes << w + "x" + h;
-  }
-  return sizes;
-}
-
 // The popup menu: seven items, smaller than the window and larger than the icon.
 bool MenuShown() {
   for (const QString& size : VisibleWindows("_NET_WM_WINDOW_TYPE_NORMAL")) {
@@ -60,10 +49,6 @@ bool MenuShown() {
     if (w >= 80 && w < 400 && h >= 60 && h < 400) return true;
   }
   return false;
-}
-
-bool MainWindowShown() {
-  return VisibleWindows("_NET_WM_WINDOW_TYPE_NORMAL").contains("710x546");
 }
 
 // The width of the tip shown while the pointer rests on the icon; nullopt when none shows.

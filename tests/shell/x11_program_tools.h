@@ -1,7 +1,9 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 #include <functional>
 
@@ -25,5 +27,21 @@ inline QString Shell(const QString& command) {
   p.waitForFinished(10000);
   return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
+
+// Visible windows of the program with the given window type, as "WIDTHxHEIGHT" each.
+inline QStringList VisibleWindows(const QString& type) {
+  QStringList sizes;
+  for (const QString& id : Shell("xdotool search --onlyvisible --class norvane").split('\n', Qt::SkipEmptyParts)) {
+    if (!Shell("xprop -id " + id + " _NET_WM_WINDOW_TYPE").contains(type)) continue;
+    const QString info = Shell("xwininfo -id " + id);
+    const auto w = QRegularExpression(R"(Width: (\d+))").match(info).captured(1);
+    const auto h = QRegularExpression(R"(Height: (\d+))").match(info).captured(1);
+    sizes << w + "x" + h;
+  }
+  return sizes;
+}
+
+// The main window, mapped on the screen (a window minimized without a window manager stays so).
+inline bool MainWindowShown() { return VisibleWindows("_NET_WM_WINDOW_TYPE_NORMAL").contains("710x546"); }
 
 }  // namespace nv::test
