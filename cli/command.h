@@ -17,9 +17,11 @@ constexpr int kUsageExit = 2;
 // Prints "usage: norvane-cli <synopsis>" as one line to `err` and returns kUsageExit.
 int Usage(std::ostream& err, std::string_view synopsis);
 
-// A field of tab-separated output with its control characters (tabs and line breaks that a
-// process may put in its own name) replaced by '?', so that it cannot forge fields or lines.
-std::string PlainField(std::string text);
+// A field of tab-separated output with each control character (tabs and line breaks that a
+// process may put in its own name, C1 controls, bidirectional overrides) and each byte that is
+// not well-formed UTF-8 replaced by '?', so that it cannot forge fields or lines or reorder
+// what a terminal shows.
+std::string PlainField(std::string_view text);
 
 // Writes a message box text (lines joined by "\r\n") as terminal lines.
 void WriteReportLines(const std::string& text, std::ostream& out);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/linux/proc_file.h"
+#include "platform/linux/process_name.h"
 #include "platform/linux/proc_stat_parser.h"
 
 namespace nv {
@@ -67,16 +68,15 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   char link[PATH_MAX];
   const ssize_t linkLength = ::readlinkat(procFd, EntryPath(pidName, "exe").text, link, sizeof link);
   if (linkLength > 0) {
-    out.exePath.assign(link, static_cast<size_t>(linkLength));
-    entry.ExeName = FileNameOf(out.exePath);
+    out.exePath = WithoutDeletedMark(std::string_view(link, static_cast<size_t>(linkLength)));
+    entry.ExeName = ProcessNameOf(parsed.comm, out.exePath, {});
     return true;
   }
-  // No readable exe link (a kernel thread, or a process of another user): argv[0], then comm.
+  // No readable exe link (a process of another user): argv[0] may complete the kernel's name.
   char cmdline[PATH_MAX];
   const ssize_t cmdLength = ReadFileAt(procFd, EntryPath(pidName, "cmdline").text, cmdline, sizeof cmdline);
   const std::string_view argv0 = cmdLength > 0 ? std::string_view(cmdline) : std::string_view{};
-  const std::string_view argv0Name = FileNameOf(argv0);
-  entry.ExeName = argv0Name.empty() ? parsed.comm : argv0Name;
+  entry.ExeName = ProcessNameOf(parsed.comm, {}, argv0);
   return true;
 }
 
@@ -110,7 +110,8 @@ bool ReadProcessCounters(int procFd, uint32_t pid, ProcessCounters& out) {
 std::string ReadExePath(int procFd, uint32_t pid) {
   char link[PATH_MAX];
   const ssize_t length = ::readlinkat(procFd, EntryPath(pid, "exe").text, link, sizeof link);
-  return length > 0 ? std::string(link, static_cast<size_t>(length)) : std::string();
+  return length > 0 ? std::string(WithoutDeletedMark(std::string_view(link, static_cast<size_t>(length))))
+                    : std::string();
 }
 
 bool CanReadProcess(int procFd, uint32_t pid) {

@@ -4,6 +4,7 @@ norvane_library(norvane_linux_system
   SOURCES
     proc_file.cpp
     proc_stat_parser.cpp
+    process_name.cpp
     proc_process_reader.cpp
     meminfo.cpp
     page_out.cpp

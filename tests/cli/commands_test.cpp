@@ -61,6 +61,28 @@ TEST(ProcessesCommand, CaptionsThenOneTabSeparatedRowPerProcessAndEveryHandleClo
   EXPECT_TRUE(processes.trimmed.empty()) << "listing trims nothing";
 }
 
+TEST(PlainField, EachCharacterThatReordersOrControlsTheTerminalIsShownAsAQuestionMark) {
+  struct Row {
+    const char* what;
+    std::string text, shown;
+  };
+  const Row rows[] = {
+      {"printable ASCII and UTF-8 kept", "caf\u00e9 \u65e5\u672c (x) \U0001F600", "caf\u00e9 \u65e5\u672c (x) \U0001F600"},
+      {"C0 controls and DEL", "a\tb\nc\x1b[2Jd\x7f", "a?b?c?[2Jd?"},
+      {"C1 controls: CSI, NEL, OSC", "a\u009b2Jb\u0085c\u009d", "a?2Jb?c?"},
+      {"bidirectional override that reverses a file name", "evil\u202Etxt.exe", "evil?txt.exe"},
+      {"embeddings, isolates and marks", "\u202A\u202B\u202C\u202D\u2066\u2067\u2068\u2069\u200E\u200F\u061C",
+       "???????????"},
+      {"a bare C1 byte outside UTF-8", "a\x9b" "2Jb", "a?2Jb"},
+      {"an overlong form of a control", "a\xc0\x8a\xe0\x82\x9b" "b", "a???b"},
+      {"a sequence cut at the end", "ab\xe6\x97", "ab??"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(PlainField(row.text), row.shown);
+  }
+}
+
 TEST(TrimCommand, TrimsEveryProcessBetweenTwoSnapshots) {
   struct CountingMemory : FakeMemory {
     MemoryStatusEx GlobalMemoryStatusEx() override {

@@ -41,7 +41,7 @@ TEST(ProcessWalk, ListsReadableProcessesAndPassesOverEverythingElse) {
   // 4700 is cut short; 12ab, net, self and meminfo are not process entries.
   std::vector<uint32_t> pids;
   for (const auto& [pid, entry] : WalkFixture()) pids.push_back(pid);
-  EXPECT_EQ(pids, (std::vector<uint32_t>{1, 2, 4100, 4200, 4201, 4300, 4800}));
+  EXPECT_EQ(pids, (std::vector<uint32_t>{1, 2, 4100, 4200, 4201, 4300, 4800, 4901, 4902, 4903}));
 }
 
 TEST(ProcessWalk, FillsParentPriorityAndNameOfEachProcess) {
@@ -60,6 +60,9 @@ TEST(ProcessWalk, FillsParentPriorityAndNameOfEachProcess) {
       {4201, "exe link refused: file name of argv[0], spaces kept", 1, 8, "my tool"},
       {4300, "file name of the longest length a file system allows", 1, 8, kLongName},
       {4800, "SCHED_FIFO counts as real time", 1, 24, "rtkit"},
+      {4901, "file replaced by an upgrade: the exe link's mark is no part of the name", 1, 8, "cron"},
+      {4902, "exe link refused, argv[0] rewritten to another name: the kernel's name", 1, 8, "sleep"},
+      {4903, "exe link refused, argv[0] completes the kernel's 15 bytes", 1, 8, "gsd-screensaver-proxy"},
   };
   const auto walk = WalkFixture();
   for (const auto& row : rows) {
@@ -110,6 +113,7 @@ TEST(ProcessExePath, IsTheExeLinkOrEmpty) {
   FixtureRoot root;
   EXPECT_EQ(ReadExePath(root.fd(), 4100), "/usr/bin/sleep");
   EXPECT_EQ(ReadExePath(root.fd(), 4300), "/opt/" + kLongName);
+  EXPECT_EQ(ReadExePath(root.fd(), 4901), "/usr/sbin/cron");  // replaced since it started
   EXPECT_EQ(ReadExePath(root.fd(), 2), "");     // kernel thread
   EXPECT_EQ(ReadExePath(root.fd(), 4400), "");  // gone
 }
