@@ -18,6 +18,9 @@ HttpRequest UpdateFileRequest(const std::string& address) {
   request.userAgent = "Mozilla/3.0 (compatible; Indy Library)";
   request.accept = "text/html, */*";
   request.readTimeoutMs = 5000;
+  // The check runs before the window and the tray icon exist: a server that trickles its
+  // answer must not hold the program longer than this.
+  request.deadlineMs = 15000;
   request.maxBodyBytes = 64 * 1024;
   request.allowCookies = true;
   return request;

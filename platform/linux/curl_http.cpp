@@ -15,9 +15,11 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
   const HttpRequest& request;
   std::string& body;
-  Clock::time_point lastData = Clock::now();
+  Clock::time_point started = Clock::now();
+  Clock::time_point lastData = started;
   bool tooLarge = false;
   bool timedOut = false;
+  bool pastDeadline = false;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -38,11 +40,14 @@ size_t OnHeader(char*, size_t size, size_t count, void* user) {
 }
 
 // libcurl calls this at least once a second while the transfer waits, which bounds the
-// silence a transfer may keep: a non-zero answer aborts it.
+// silence a transfer may keep and, since a server can keep every silence short and still send
+// a byte at a time for hours, the whole transfer: a non-zero answer aborts it.
 int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   auto& t = *static_cast<Transfer*>(user);
-  t.timedOut = Clock::now() - t.lastData > std::chrono::milliseconds(t.request.readTimeoutMs);
-  return t.timedOut ? 1 : 0;
+  const auto now = Clock::now();
+  t.timedOut = now - t.lastData > std::chrono::milliseconds(t.request.readTimeoutMs);
+  t.pastDeadline = now - t.started > std::chrono::milliseconds(t.request.deadlineMs);
+  return t.timedOut || t.pastDeadline ? 1 : 0;
 }
 
 struct EasyDeleter {
@@ -103,6 +108,8 @@ bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& e
     error = "HTTP status " + std::to_string(status);
   else if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
     error = "response larger than " + std::to_string(request.maxBodyBytes) + " bytes";
+  else if (transfer.pastDeadline)
+    error = "no complete answer within " + std::to_string(request.deadlineMs) + " ms";
   else if (transfer.timedOut)
     error = "no data for " + std::to_string(request.readTimeoutMs) + " ms";
   else

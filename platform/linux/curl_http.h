@@ -4,8 +4,8 @@
 namespace nv {
 
 // One blocking GET per call through libcurl's easy interface. A transfer that receives
-// nothing for the request's read time-out is abandoned, as is one whose body passes
-// maxBodyBytes; proxies from the environment are never used.
+// nothing for the request's read time-out is abandoned, as is one still running at its
+// deadline or whose body passes maxBodyBytes; proxies from the environment are never used.
 class CurlHttp : public Http {
  public:
   CurlHttp();

@@ -17,15 +17,16 @@ namespace nv::test {
 
 // An HTTP server on 127.0.0.1 that answers every request with the reply it is given, and
 // can misbehave on purpose: hold a connection without answering, stream a body that never
-// ends, or send its body in four pieces with a pause before each. It serves one connection at a time on its own thread.
+// ends, send its body in four pieces with a pause before each, or trickle it a byte at a time
+// with a pause before each byte. It serves one connection at a time on its own thread.
 class LocalHttpServer {
  public:
-  enum class Behaviour { Answer, NeverAnswer, EndlessBody, SlowBody };
+  enum class Behaviour { Answer, NeverAnswer, EndlessBody, SlowBody, Trickle };
   struct Reply {
     int status = 200;
     std::string body;
     Behaviour behaviour = Behaviour::Answer;
-    int pauseMs = 0;  // SlowBody: the pause before each quarter of the body
+    int pauseMs = 0;  // SlowBody: the pause before each quarter of the body; Trickle: each byte
   };
 
   LocalHttpServer() {
@@ -75,6 +76,12 @@ class LocalHttpServer {
     return !(fds[1].revents & POLLIN);
   }
 
+  // Waits `ms` unless the server is stopping; false when it is.
+  bool Pause(int ms) {
+    pollfd stop = {stop_[0], POLLIN, 0};
+    return ::poll(&stop, 1, ms) == 0;
+  }
+
   void Serve() {
     while (WaitReadable(listener_)) {
       const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -102,15 +109,13 @@ class LocalHttpServer {
         while (SendAll(client, filler)) {
         }
       } else {
-        const bool slow = reply.behaviour == Behaviour::SlowBody;
+        const bool slow = reply.behaviour == Behaviour::SlowBody || reply.behaviour == Behaviour::Trickle;
         SendAll(client, "HTTP/1.1 " + std::to_string(reply.status) + " Status\r\nContent-Type: text/plain\r\n" +
                             "Content-Length: " + std::to_string(reply.body.size()) +
                             "\r\nConnection: close\r\n\r\n" + (slow ? std::string() : reply.body));
-        const size_t piece = (reply.body.size() + 3) / 4;
-        for (size_t at = 0; slow && at < reply.body.size(); at += piece) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(reply.pauseMs));
-          SendAll(client, reply.body.substr(at, piece));
-        }
+        const size_t piece = reply.behaviour == Behaviour::Trickle ? 1 : (reply.body.size() + 3) / 4;
+        for (size_t at = 0; slow && at < reply.body.size(); at += piece)
+          if (!Pause(reply.pauseMs) || !SendAll(client, reply.body.substr(at, piece))) break;
       }
       ::close(client);
     }

@@ -85,6 +85,21 @@ TEST_F(CurlHttpGet, ATransferThatKeepsSendingIsNotCutOff) {
   EXPECT_EQ(body, "[Version]\r\nVer=2010.1.3\r\n");
 }
 
+TEST_F(CurlHttpGet, AServerThatTricklesItsAnswerIsAbandonedAtTheDeadline) {
+  // A byte every 200 ms keeps every silence short, but the 40 bytes would take 8 s.
+  server.SetReply({200, std::string(40, 'x'), Behaviour::Trickle, 200});
+  auto request = Request();
+  request.readTimeoutMs = 1000;
+  request.deadlineMs = 2000;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(Get(request));
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(error, "no complete answer within 2000 ms");
+  EXPECT_EQ(body, "");
+  EXPECT_GE(waited, std::chrono::milliseconds(2000));
+  EXPECT_LT(waited, std::chrono::milliseconds(6000)) << "the deadline was not kept";
+}
+
 TEST_F(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
   ::setenv("http_proxy", "http://127.0.0.1:9", 1);
   ::setenv("HTTP_PROXY", "http://127.0.0.1:9", 1);

@@ -210,6 +210,17 @@ TEST_F(LiveUpdateCheck, AServerThatNeverAnswersIsAbandonedAfterTheReadTimeout) {
   EXPECT_LT(waited, std::chrono::seconds(60)) << "the check hung";
 }
 
+TEST_F(LiveUpdateCheck, AServerThatTricklesTheFileIsAFailedCheckAfterFifteenSeconds) {
+  // A newer version, one byte a second: never 5 s silent, but 25 s in all.
+  server.SetReply({200, UpdateFile("2010.1.3"), Behaviour::Trickle, 1000});
+  const auto start = std::chrono::steady_clock::now();
+  Check().Run(true);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
+  EXPECT_GE(waited, std::chrono::seconds(15));
+  EXPECT_LT(waited, std::chrono::seconds(20)) << "the check outlived its deadline";
+}
+
 TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
   Serve(UpdateFile("2010.1.3"));
   dialogs.answers = {false};
