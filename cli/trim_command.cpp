@@ -1,24 +1,99 @@
 #include "cli/trim_command.h"
 
+#include <chrono>
+#include <string>
+#include <thread>
+
 #include "engine/optimization_report.h"
-#include "engine/process_list.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaim_meter.h"
+#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/x11_focused_window.h"
 
 namespace nv::cli {
 
-void TrimAndReport(Memory& memory, Processes& processes, std::ostream& out) {
+namespace {
+
+// Long enough for a process at work to use some CPU time, so that the idle rule can tell it.
+constexpr auto kIdleSample = std::chrono::seconds(1);
+
+// The processes of both advice calls that were passed over, by reason.
+struct Skipped {
+  uint32_t gone, denied, other;
+};
+
+Skipped SkippedOf(const TrimPassFigures& f) {
+  return {f.pageOut.skippedGone + f.cold.skippedGone, f.pageOut.skippedDenied + f.cold.skippedDenied,
+          f.pageOut.skippedOther + f.cold.skippedOther};
+}
+
+std::string ProcessCounts(const TrimPassFigures& f) {
+  const Skipped skipped = SkippedOf(f);
+  return "Processes: " + std::to_string(f.pageOut.advised) + " paged out, " + std::to_string(f.cold.advised) +
+         " advised cold, " + std::to_string(skipped.gone) + " ended, " + std::to_string(skipped.denied) +
+         " not permitted, " + std::to_string(skipped.other) + " passed over";
+}
+
+bool ParseRequest(const Arguments& args, TrimRequest& request) {
+  for (const auto& arg : args) {
+    if (arg == "--all")
+      request.scope = TrimScope::Everything;
+    else if (arg == "--json")
+      request.json = true;
+    else
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TrimFiguresJson(const TrimPassFigures& f) {
+  const auto field = [](const char* name, auto value) { return "\"" + std::string(name) + "\":" + std::to_string(value); };
+  const Skipped skipped = SkippedOf(f);
+  const auto watchedMs = std::chrono::duration_cast<std::chrono::milliseconds>(f.watched).count();
+  return "{" + field("pagedOutBytes", f.PagedOut()) + "," + field("stillCachedBytes", f.StillCached()) + "," +
+         "\"measured\":" + (f.measured ? "true" : "false") + "," + field("availableChangeBytes", f.availableChange) +
+         "," + field("cameBackBytes", f.cameBack) + "," + field("watchedMilliseconds", watchedMs) + "," +
+         field("pagedOutProcesses", f.pageOut.advised) + "," + field("coldProcesses", f.cold.advised) + "," +
+         field("skippedGone", skipped.gone) + "," + field("skippedDenied", skipped.denied) + "," +
+         field("skippedOther", skipped.other) +
+         ",\"privilegeMissing\":" + (f.pageOut.privilegeMissing || f.cold.privilegeMissing ? "true" : "false") + "}";
+}
+
+void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
+                   std::ostream& out) {
+  if (request.scope == TrimScope::Idle) {
+    pass.Observe();
+    wait(kIdleSample);
+  }
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  TrimAllProcesses(processes);
+  pass.Run(request.scope);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
+  pass.Watch(wait(kCameBackWindow));
+  const TrimPassFigures& figures = *pass.Last();
+  if (request.json) {
+    out << TrimFiguresJson(figures) << '\n';
+    return;
+  }
   WriteReportLines(OptimizationReport(before, after), out);
+  out << TrimResultLine(figures) << '\n' << ProcessCounts(figures) << '\n';
 }
 
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty()) return Usage(err, "trim");
+  TrimRequest request;
+  if (!ParseRequest(args, request)) return Usage(err, "trim [--all] [--json]");
   LinuxMemory memory;
   LinuxProcesses processes;
-  TrimAndReport(memory, processes, out);
+  LinuxReclaimer reclaimer;
+  LinuxReclaimMeter meter;
+  const auto focus = MakeSessionFocusedWindow();
+  TrimPass pass(processes, reclaimer, meter, *focus);
+  TrimAndReport(memory, pass, request, [](TrimClock::duration span) {
+    std::this_thread::sleep_for(span);
+    return TrimClock::now();
+  }, out);
   return 0;
 }
 

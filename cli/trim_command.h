@@ -1,16 +1,31 @@
 #pragma once
+#include <functional>
 #include <ostream>
 
 #include "cli/command.h"
+#include "engine/trim_pass.h"
 #include "platform/memory.h"
-#include "platform/processes.h"
 
 namespace nv::cli {
 
-// `trim`: trims every process once and prints the available physical memory before and
-// after and what was released, as the overall optimization reports it.
+// `trim [--all] [--json]`: one trim pass. Idle processes are paged out and the rest advised
+// cold (with --all every process is paged out); then the available memory before and after,
+// what was paged out and what came back in the following 10 s are printed, or given as one
+// JSON object with --json.
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
-void TrimAndReport(Memory& memory, Processes& processes, std::ostream& out);
+struct TrimRequest {
+  TrimScope scope = TrimScope::Idle;
+  bool json = false;
+};
+
+// Waits for `how long` and gives the time after it.
+using TrimWait = std::function<TrimClock::time_point(TrimClock::duration)>;
+
+void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
+                   std::ostream& out);
+
+// The figures of a pass as one JSON object on one line.
+std::string TrimFiguresJson(const TrimPassFigures& figures);
 
 }  // namespace nv::cli

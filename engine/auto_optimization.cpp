@@ -3,7 +3,6 @@
 #include <climits>
 
 #include "engine/memory_units.h"
-#include "engine/process_list.h"
 
 namespace nv {
 
@@ -19,14 +18,20 @@ bool EnoughMemoryAvailable(const MemoryStatusEx& status, int thresholdPercent) {
   return !(threshold > AvailPhysRatio(status));
 }
 
-bool RunAutoOptimizationPass(Memory& memory, Processes& processes, Clipboard& clipboard,
-                             const AutoPassOptions& options) {
+AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBackoff& backoff, Clipboard& clipboard,
+                                       const AutoPassOptions& options) {
+  AutoPassResult result;
   if (options.stopThresholdPercent &&
       EnoughMemoryAvailable(memory.GlobalMemoryStatusEx(), *options.stopThresholdPercent))
-    return false;
+    return result;
   if (options.emptyClipboard) clipboard.Clean();
-  TrimAllProcesses(processes);
-  return true;
+  // The last pass is judged on what came back up to now.
+  pass.Watch(TrimClock::now());
+  result.waiting = backoff.Wait(pass);
+  if (result.waiting) return result;
+  pass.Run(TrimScope::Idle);
+  result.trimmed = true;
+  return result;
 }
 
 }  // namespace nv

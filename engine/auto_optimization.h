@@ -2,9 +2,10 @@
 #include <optional>
 #include <string>
 
+#include "engine/trim_backoff.h"
+#include "engine/trim_pass.h"
 #include "platform/clipboard.h"
 #include "platform/memory.h"
-#include "platform/processes.h"
 
 namespace nv {
 
@@ -38,9 +39,15 @@ struct AutoPassOptions {
   bool emptyClipboard = false;
 };
 
-// One pass after its texts are set: the stop test, then the clipboard when asked and a trim
-// of every process. True when the pass trimmed.
-bool RunAutoOptimizationPass(Memory& memory, Processes& processes, Clipboard& clipboard,
-                             const AutoPassOptions& options);
+// What a tick of auto-optimization did.
+struct AutoPassResult {
+  bool trimmed = false;
+  std::optional<std::string> waiting;  // why the tick trimmed nothing, when the back-off held it
+};
+
+// One pass after its texts are set: the stop test, then the clipboard when asked and, unless
+// the back-off holds it, a trim pass under the idle rule.
+AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBackoff& backoff, Clipboard& clipboard,
+                                       const AutoPassOptions& options);
 
 }  // namespace nv

@@ -11,6 +11,9 @@ struct ProcessWalkEntry {
   uint32_t ParentProcessID = 0;
   int32_t BasePriority = 0;  // 0..31 scale
   std::string ExeName;
+  uint64_t CpuTime = 0;    // user + system time so far, in clock ticks
+  uint64_t StartTime = 0;  // when the process started, in clock ticks since boot: with the
+                           // pid, it tells a process from a later one that reuses its pid
 };
 
 struct ProcessCounters {

@@ -29,4 +29,18 @@ class Reclaimer {
   virtual ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) = 0;
 };
 
+// The system-wide figures that tell what a trim really achieved.
+struct ReclaimCounters {
+  uint64_t availableBytes = 0;   // memory that can be had without swapping
+  uint64_t swapCachedBytes = 0;  // written to swap, yet still held in memory too
+  uint64_t cameBackBytes = 0;    // running total of reclaimed pages read back (refaults, swap-ins)
+};
+
+class ReclaimMeter {
+ public:
+  virtual ~ReclaimMeter() = default;
+  // False when the figures cannot be read.
+  virtual bool Read(ReclaimCounters& out) = 0;
+};
+
 }  // namespace nv

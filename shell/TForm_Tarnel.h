@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "engine/memory_tweak.h"
+#include "engine/trim_backoff.h"
+#include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
 #include "monitor/cpu_usage.h"
 #include "shell/services.h"
@@ -129,6 +131,7 @@ class TForm_Tarnel : public QWidget {
   TImageEx* SpeedButton_StartFull = nullptr;
   TImageEx* SpeedButton_RunAuto2 = nullptr;
   QTreeWidget* ListView_ProcessReport = nullptr;
+  QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 
   void UpdateProcessReport();
   nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
@@ -139,6 +142,9 @@ class TForm_Tarnel : public QWidget {
   bool AutoDotsPhase = false;
   nv::MemoryTweak Tweak{svc.memory, [this](const std::string& text) { svc.dialogs.ShowMessage(text); }};
   bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
+  nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
+  nv::TrimBackoff AutoTrimBackoff;
+  QTimer* Timer_TrimWatch = nullptr;  // counts what comes back after a pass, once a second
 
   void Timer_selfTimer();
   void SpeedButton_StartFullClick();
@@ -150,6 +156,7 @@ class TForm_Tarnel : public QWidget {
   void SpeedButton_SetVMClick();
   void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
   void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
+  void Timer_TrimWatchTimer();
 
   // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;

@@ -92,6 +92,7 @@ QWidget* BuildProcessesPage(TForm_Tarnel& w) {
 
   Heading(page, QStringLiteral("Process Report"), 16, 104, 651);
   w.ListView_ProcessReport = ProcessReport(page);
+  w.Label_TrimResult = Named(Label(page, QString(), 18, 346, 649, kHintStyle), "Label_TrimResult");
   Label(page, QStringLiteral("The list follows every refresh of the system status."), 18, 374, 360, kHintStyle);
   w.SpeedButton_RunAuto2 = PictureButton(page, "SpeedButton_RunAuto2", QStringLiteral("SpeedButton_RunAuto1"), 405, 362);
   return page;

@@ -48,6 +48,9 @@ void TForm_Tarnel::setupOptimize() {
   connect(pm_StartautoOptimize, &QAction::triggered, this, runAuto);
   connect(Timer_Auto, &QTimer::timeout, this, &TForm_Tarnel::Timer_AutoTimer);
   connect(Timer_self, &QTimer::timeout, this, &TForm_Tarnel::Timer_selfTimer);
+  Timer_TrimWatch = new QTimer(this);
+  Timer_TrimWatch->setInterval(1000);
+  connect(Timer_TrimWatch, &QTimer::timeout, this, &TForm_Tarnel::Timer_TrimWatchTimer);
   connect(TrackBar_OverallOption, &QSlider::valueChanged, this, [this] { TrackBar_OverallOptionChange(); });
   connect(CheckBox_bstopauto, &QCheckBox::toggled, this, [this] { CheckBox_bstopautoClick(); });
   connect(Button_EmptyClipboard, &TImageEx::OnClick, this, [this] { Button_EmptyClipboardClick(); });
@@ -145,7 +148,23 @@ void TForm_Tarnel::Timer_AutoTimer() {
     }
   }
   options.emptyClipboard = CheckBox_EmptyClipboard->isChecked();
-  if (nv::RunAutoOptimizationPass(svc.memory, svc.processes, svc.clipboard, options)) repaint();
+  const nv::AutoPassResult result =
+      nv::RunAutoOptimizationPass(svc.memory, AutoTrim, AutoTrimBackoff, svc.clipboard, options);
+  if (result.waiting) {
+    // The line now tells why the tick waits, no longer what the last pass did.
+    Timer_TrimWatch->stop();
+    Label_TrimResult->setText(QString::fromStdString(*result.waiting));
+  } else if (result.trimmed) {
+    Label_TrimResult->setText(QString::fromStdString(nv::TrimResultLine(*AutoTrim.Last())));
+    Timer_TrimWatch->start();
+    repaint();
+  }
+}
+
+void TForm_Tarnel::Timer_TrimWatchTimer() {
+  AutoTrim.Watch(nv::TrimClock::now());
+  if (!AutoTrim.Watching()) Timer_TrimWatch->stop();
+  Label_TrimResult->setText(QString::fromStdString(nv::TrimResultLine(*AutoTrim.Last())));
 }
 
 void TForm_Tarnel::CheckBox_bstopautoClick() { SpinEdit_bstopauto->setEnabled(CheckBox_bstopauto->isChecked()); }

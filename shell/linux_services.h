@@ -6,11 +6,14 @@
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_privileges.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaim_meter.h"
+#include "platform/linux/linux_reclaimer.h"
 #include "platform/linux/curl_http.h"
 #include "platform/linux/hive_environment.h"
 #include "platform/linux/qt_clipboard.h"
 #include "platform/linux/qt_shell_exec.h"
 #include "platform/linux/swap_file_configuration.h"
+#include "platform/linux/x11_focused_window.h"
 #include "platform/linux/x11_hotkeys.h"
 #include "shell/QtDialogs.h"
 #include "shell/services.h"
@@ -45,6 +48,12 @@ class LinuxServices {
   LinuxPrivileges privileges_;
   CurlHttp http_;
   SwapFileConfiguration paging_{SystemRootFromEnvironment()};
+  LinuxReclaimer reclaimer_;
+  LinuxReclaimMeter reclaimMeter_;
+  std::unique_ptr<FocusedWindow> focus_ = MakeFocusedWindow();
+
+  // X11's focused window when Qt runs on X; none known offscreen or on Wayland.
+  static std::unique_ptr<FocusedWindow> MakeFocusedWindow();
 };
 
 }  // namespace nv

@@ -2,11 +2,13 @@
 #include "platform/clipboard.h"
 #include "platform/cpu.h"
 #include "platform/dialogs.h"
+#include "platform/focus.h"
 #include "platform/hotkeys.h"
 #include "platform/http.h"
 #include "platform/memory.h"
 #include "platform/paging.h"
 #include "platform/processes.h"
+#include "platform/reclaim.h"
 #include "platform/registry.h"
 #include "platform/security.h"
 #include "platform/shellexec.h"
@@ -28,6 +30,9 @@ struct Services {
   Privileges& privileges;
   Http& http;
   PagingConfiguration& paging;
+  Reclaimer& reclaimer;
+  ReclaimMeter& reclaimMeter;
+  FocusedWindow& focus;
 };
 
 }  // namespace nv

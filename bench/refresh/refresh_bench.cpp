@@ -101,7 +101,8 @@ int main(int argc, char** argv) {
   nv::Services services = platform.services();
   TForm_Tarnel window(nv::Services{services.memory, services.processes, services.cpu, *registry, dialogs,
                                    services.clipboard, services.hotKeys, services.shell, services.instance,
-                                   services.privileges, services.http, services.paging});
+                                   services.privileges, services.http, services.paging,
+                                   services.reclaimer, services.reclaimMeter, services.focus});
   window.show();
   QCoreApplication::processEvents();
   // Only the benchmark refreshes; the program's own timers would add their work to it.

@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
   nv::Services services = platform.services();
   TForm_Tarnel window(nv::Services{services.memory, services.processes, services.cpu, *registry,
                                    services.dialogs, services.clipboard, services.hotKeys, services.shell,
-                                   services.instance, services.privileges, services.http, services.paging});
+                                   services.instance, services.privileges, services.http, services.paging,
+                                   services.reclaimer, services.reclaimMeter, services.focus});
   window.show();
 
   std::printf("seconds rss_kb hwm_kb fds rows proc_entries chart_points tray_icons refresh_ms\n");

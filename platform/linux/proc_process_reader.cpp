@@ -56,6 +56,8 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   entry.ProcessID = parsed.pid;
   entry.ParentProcessID = parsed.ppid;
   entry.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
+  entry.CpuTime = parsed.userTicks + parsed.systemTicks;
+  entry.StartTime = parsed.startTicks;
   out.pageFaults = parsed.minorFaults + parsed.majorFaults;
 
   out.exePath.clear();

@@ -48,22 +48,27 @@ bool ParseProcessStat(std::string_view text, ProcessStat& out) {
   std::string_view rest = text.substr(close + 1);
   int field = 3;
   int parsed = 0;
+  bool pastStartTime = false;  // a cut text could end inside the start time
   for (std::string_view value = NextField(rest); !value.empty(); value = NextField(rest), ++field) {
+    pastStartTime = field > 22;
     bool ok = true;
     switch (field) {
       case 4: ok = ToNumber(value, stat.ppid); break;
       case 9: ok = ToNumber(value, stat.flags); break;
       case 10: ok = ToNumber(value, stat.minorFaults); break;
       case 12: ok = ToNumber(value, stat.majorFaults); break;
+      case 14: ok = ToNumber(value, stat.userTicks); break;
+      case 15: ok = ToNumber(value, stat.systemTicks); break;
       case 19: ok = ToNumber(value, stat.nice); break;
+      case 22: ok = ToNumber(value, stat.startTicks); break;
       case 41: ok = ToNumber(value, stat.policy); break;
       default: continue;
     }
     if (!ok) return false;
-    if (++parsed == 6) break;
+    if (++parsed == 9) break;
   }
   // Kernels before 2.5.19 stop before the policy; every other field must be there.
-  if (parsed < 5) return false;
+  if (parsed < 8 || !pastStartTime) return false;
   out = stat;
   return true;
 }

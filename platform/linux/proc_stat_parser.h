@@ -12,6 +12,9 @@ struct ProcessStat {
   uint64_t flags = 0;  // PF_* flags of the task
   uint64_t minorFaults = 0;
   uint64_t majorFaults = 0;
+  uint64_t userTicks = 0;
+  uint64_t systemTicks = 0;
+  uint64_t startTicks = 0;  // since boot
   int nice = 0;
   uint32_t policy = 0;
 };

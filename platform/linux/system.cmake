@@ -10,6 +10,7 @@ norvane_library(norvane_linux_system
     page_out.cpp
     process_advice.cpp
     linux_reclaimer.cpp
+    linux_reclaim_meter.cpp
     linux_memory.cpp
     linux_processes.cpp
     linux_cpu.cpp

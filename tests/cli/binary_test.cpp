@@ -142,11 +142,21 @@ TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {
   EXPECT_TRUE(foundInit);
 }
 
-TEST(NorvaneCli, TrimPrintsTheThreeReportLines) {
+TEST(NorvaneCli, TrimPrintsTheThreeReportLinesAndWhatThePassDid) {
   const Outcome o = RunCli({"trim"});
   ASSERT_EQ(o.exitCode, 0) << o.err;
   const auto lines = o.Lines();
-  ASSERT_EQ(lines.size(), 3u) << o.out;
+  ASSERT_EQ(lines.size(), 5u) << o.out;
+  EXPECT_TRUE(std::regex_match(lines[3], std::regex("Last pass: \\d+ MB paged out( \\(\\d+ MB to swap, still cached\\))?, "
+                                                    "\\d+ MB (more|less) available, \\d+ MB came back")))
+      << lines[3];
+  std::smatch counts;
+  ASSERT_TRUE(std::regex_match(lines[4], counts, std::regex("Processes: (\\d+) paged out, (\\d+) advised cold, (\\d+) ended, "
+                                                            "(\\d+) not permitted, (\\d+) passed over")))
+      << lines[4];
+  long long listed = 0;
+  for (size_t i = 1; i < counts.size(); ++i) listed += std::stoll(counts[i]);
+  EXPECT_GE(listed, 2) << "every process of the walk is counted, this test and the command among them";
   std::smatch before, after, released;
   ASSERT_TRUE(std::regex_match(lines[0], before, std::regex("Available physical memory before optimizing:(\\d+) MB")));
   ASSERT_TRUE(std::regex_match(lines[1], after, std::regex("Available physical memory after optimizing:(\\d+) MB")));

@@ -10,13 +10,17 @@
 #include "fakes/fake_cpu.h"
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 
 namespace nv::cli {
 namespace {
 
 using test::FakeCpu;
 using test::FakeMemory;
+using test::FakeFocusedWindow;
 using test::FakeProcesses;
+using test::FakeReclaimer;
+using test::FakeReclaimMeter;
 using testing::ElementsAre;
 
 TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
@@ -83,25 +87,64 @@ TEST(PlainField, EachCharacterThatReordersOrControlsTheTerminalIsShownAsAQuestio
   }
 }
 
-TEST(TrimCommand, TrimsEveryProcessBetweenTwoSnapshots) {
+// A trim over fakes: process 10 stays idle and gives up 228 MB, 11 works; 9 MB come back
+// while the command waits.
+class TrimCommandTest : public ::testing::Test {
+ protected:
+  TrimCommandTest() {
+    processes.Add(10, "a");
+    processes.Add(11, "b");
+    reclaimer.pageOutBytes = {{10, 228 * kMB}, {11, 50 * kMB}};
+    reclaimer.availableBytes = &meter.counters.availableBytes;
+  }
+
   struct CountingMemory : FakeMemory {
     MemoryStatusEx GlobalMemoryStatusEx() override {
-      status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * uint64_t{1048576};
+      status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * kMB;
       return FakeMemory::GlobalMemoryStatusEx();
     }
   } memory;
   FakeProcesses processes;
-  processes.Add(10, "a");
-  processes.Add(11, "b", ProcessAccess::QueryOnly);
-  std::ostringstream out;
-  TrimAndReport(memory, processes, out);
-  EXPECT_EQ(out.str(),
+  FakeReclaimer reclaimer;
+  FakeReclaimMeter meter;
+  FakeFocusedWindow focus;
+  TrimPass pass{processes, reclaimer, meter, focus};
+  std::vector<TrimClock::duration> waits;
+
+  std::string Run(TrimRequest request) {
+    std::ostringstream out;
+    TrimAndReport(memory, pass, request, [this, request](TrimClock::duration span) {
+      waits.push_back(span);
+      // The working process uses CPU time meanwhile, and pages come back after the pass.
+      ++processes.table[1].cpuTime;
+      if (waits.size() > 1 || request.scope == TrimScope::Everything) meter.counters.cameBackBytes += 9 * kMB;
+      return TrimClock::now() + span;
+    }, out);
+    return out.str();
+  }
+  static constexpr uint64_t kMB = uint64_t{1} << 20;
+};
+
+TEST_F(TrimCommandTest, PagesOutTheIdleAndReportsWhatCameBackInTheNextTenSeconds) {
+  EXPECT_EQ(Run({}),
             "Available physical memory before optimizing:120 MB\n"
             "Available physical memory after optimizing:348 MB\n"
-            "Released physical memory after optimizing:228 MB\n");
-  EXPECT_THAT(processes.trimmed, ElementsAre(10u));
+            "Released physical memory after optimizing:228 MB\n"
+            "Last pass: 228 MB paged out, 228 MB more available, 9 MB came back\n"
+            "Processes: 1 paged out, 1 advised cold, 0 ended, 0 not permitted, 0 passed over\n");
+  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), ElementsAre(10u));
+  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::Cold), ElementsAre(11u));
+  EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1), std::chrono::seconds(10)));
   EXPECT_EQ(processes.OpenHandles(), 0u);
-  EXPECT_EQ(memory.statusCalls, 2);
+}
+
+TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
+  EXPECT_EQ(Run({TrimScope::Everything, true}),
+            "{\"pagedOutBytes\":291504128,\"stillCachedBytes\":0,\"measured\":true,"
+            "\"availableChangeBytes\":291504128,\"cameBackBytes\":9437184,\"watchedMilliseconds\":10000,"
+            "\"pagedOutProcesses\":2,\"coldProcesses\":0,\"skippedGone\":0,\"skippedDenied\":0,"
+            "\"skippedOther\":0,\"privilegeMissing\":false}\n");
+  EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(10))) << "no idle sample is needed";
 }
 
 TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
@@ -110,7 +153,7 @@ TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
     const char* usage;
   } cases[] = {{StatusCommand, "usage: norvane-cli status\n"},
                {ProcessesCommand, "usage: norvane-cli processes\n"},
-               {TrimCommand, "usage: norvane-cli trim\n"}};
+               {TrimCommand, "usage: norvane-cli trim [--all] [--json]\n"}};
   for (const auto& c : cases) {
     std::ostringstream out, err;
     EXPECT_EQ(c.run({"extra"}, out, err), kUsageExit);

@@ -8,6 +8,7 @@
 #include "fakes/fake_clipboard.h"
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 
 namespace nv {
 namespace {
@@ -17,6 +18,16 @@ TEST(AutoTimerIntervalMs, SecondsOrTheLongestIntervalWhenThereIsNoUsableOne) {
                                        {-1, INT_MAX},   {2147483, 2147483000}, {2147484, INT_MAX}};
   for (auto [seconds, ms] : cases) EXPECT_EQ(AutoTimerIntervalMs(seconds), ms) << seconds;
 }
+
+// The services of a trim pass, all fakes.
+struct TrimServices {
+  test::FakeProcesses processes;
+  test::FakeReclaimer reclaimer;
+  test::FakeReclaimMeter meter;
+  test::FakeFocusedWindow focus;
+  TrimPass pass{processes, reclaimer, meter, focus};
+  TrimBackoff backoff;
+};
 
 TEST(AutoOptimizationPass, StopTestAndClipboardFollowTheThreshold) {
   struct Case {
@@ -41,34 +52,59 @@ TEST(AutoOptimizationPass, StopTestAndClipboardFollowTheThreshold) {
     test::FakeMemory memory;
     memory.status.ullTotalPhys = c.total;
     memory.status.ullAvailPhys = c.avail;
-    test::FakeProcesses processes;
-    processes.Add(1, "init");
-    processes.Add(2, "editor");
+    TrimServices trim;
+    trim.processes.Add(1, "init");
+    trim.processes.Add(2, "editor");
     test::FakeClipboard clipboard;
 
-    const bool trimmed = RunAutoOptimizationPass(memory, processes, clipboard, {c.threshold, true});
+    const AutoPassResult result =
+        RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {c.threshold, true});
 
-    EXPECT_EQ(trimmed, c.trims);
-    EXPECT_EQ(processes.trimmed.size(), c.trims ? 2u : 0u);
+    EXPECT_EQ(result.trimmed, c.trims);
+    EXPECT_FALSE(result.waiting);
+    // The first pass knows no process to be idle yet: every one is advised cold.
+    EXPECT_EQ(trim.reclaimer.Advised(ReclaimAdvice::Cold).size(), c.trims ? 2u : 0u);
     EXPECT_EQ(clipboard.cleans, c.trims ? 1 : 0);
-    EXPECT_EQ(processes.OpenHandles(), 0u);
+    EXPECT_EQ(trim.processes.OpenHandles(), 0u);
   }
+}
+
+TEST(AutoOptimizationPass, PagesOutIdleProcessesAndWaitsAfterAPassThatDidNotHelp) {
+  test::FakeMemory memory;
+  TrimServices trim;
+  trim.processes.Add(1, "idle");
+  trim.processes.Add(2, "busy");
+  test::FakeClipboard clipboard;
+  const auto tick = [&] { return RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {std::nullopt, true}); };
+
+  EXPECT_TRUE(tick().trimmed) << "paged out nothing: nothing was known to be idle";
+  const AutoPassResult waited = tick();
+  EXPECT_FALSE(waited.trimmed);
+  EXPECT_EQ(waited.waiting, "Auto-optimization waits 1 interval: the last pass paged out less than 1 MB");
+  EXPECT_EQ(clipboard.cleans, 2) << "the clipboard is still emptied on a waiting tick";
+  EXPECT_EQ(trim.reclaimer.calls.size(), 1u);
+
+  trim.reclaimer.pageOutBytes[1] = 64 << 20;
+  trim.processes.table[1].cpuTime = 40;
+  EXPECT_TRUE(tick().trimmed);
+  EXPECT_EQ(trim.reclaimer.Advised(ReclaimAdvice::PageOut), std::vector<uint32_t>{1});
+  EXPECT_TRUE(tick().trimmed) << "a pass that helped is followed by the next";
 }
 
 TEST(AutoOptimizationPass, ClipboardKeptUnlessAsked) {
   test::FakeMemory memory;
   memory.status = test::FakeMemory::StatusMB(1000, 100, 2000, 1000);
-  test::FakeProcesses processes;
+  TrimServices trim;
   test::FakeClipboard clipboard;
-  EXPECT_TRUE(RunAutoOptimizationPass(memory, processes, clipboard, {70, false}));
+  EXPECT_TRUE(RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {70, false}).trimmed);
   EXPECT_EQ(clipboard.cleans, 0);
 }
 
 TEST(AutoOptimizationPass, WithoutTheStopTestNoSnapshotIsTaken) {
   test::FakeMemory memory;
-  test::FakeProcesses processes;
+  TrimServices trim;
   test::FakeClipboard clipboard;
-  RunAutoOptimizationPass(memory, processes, clipboard, {std::nullopt, false});
+  RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {std::nullopt, false});
   EXPECT_EQ(memory.statusCalls, 0);
 }
 

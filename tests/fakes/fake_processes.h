@@ -24,6 +24,8 @@ class FakeProcesses : public Processes {
     std::string path;  // empty: the path cannot be read
     ProcessCounters counters;
     bool countersFail = false;
+    uint64_t cpuTime = 0;
+    uint64_t startTime = 0;
   };
 
   std::deque<Process> table;  // in walk order; a deque, so that Add's references stay valid
@@ -51,7 +53,7 @@ class FakeProcesses : public Processes {
 
   bool Walk(std::vector<ProcessWalkEntry>& out) override {
     if (walkFails) return false;
-    for (const auto& p : table) out.push_back({p.pid, p.parent, p.basePriority, p.exeName});
+    for (const auto& p : table) out.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime});
     return true;
   }
 

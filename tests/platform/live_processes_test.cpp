@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "status_kilobytes.h"
 #include "engine/process_list.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_reclaimer.h"
@@ -39,15 +40,7 @@ bool MayTrimOthers() {
   return value == CAP_SET;
 }
 
-// One kilobyte figure of /proc/PID/status, such as RssFile.
-uint64_t StatusKilobytes(pid_t pid, const std::string& key) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  uint64_t kilobytes = 0;
-  while (std::getline(status, line))
-    if (KilobytesField(line, key, kilobytes)) return kilobytes;
-  return 0;
-}
+using test::StatusKilobytes;
 
 TEST(LiveProcesses, OpensItselfFullyAndDescribesItself) {
   LinuxProcesses processes;

@@ -135,7 +135,7 @@ TEST(BasePriority, MapsPolicyAndNiceToTheWindowsClasses) {
 
 TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
   const std::string line =
-      "4200 (x) R 1 (y z) S 4100 15077 4923 0 -1 4194304 7 0 3 0 0 0 0 0 20 -3 1 0 442272 2990080 410 "
+      "4200 (x) R 1 (y z) S 4100 15077 4923 0 -1 4194304 7 0 3 0 5 2 0 0 20 -3 1 0 442272 2990080 410 "
       "18446744073709551615 1 1 0 0 0 0 0 6 0 1 0 0 17 0 0 0 0 0 0";
   ProcessStat full;
   ASSERT_TRUE(ParseProcessStat(line, full));
@@ -144,6 +144,8 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
   EXPECT_EQ(full.ppid, 4100u);
   EXPECT_EQ(full.nice, -3);
   EXPECT_EQ(full.policy, 0u);
+  EXPECT_EQ(full.userTicks + full.systemTicks, 7u);
+  EXPECT_EQ(full.startTicks, 442272u);
 
   // Every cut of the line either fails or gives the very same fields.
   for (size_t length = 0; length < line.size(); ++length) {
@@ -152,6 +154,8 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
     EXPECT_EQ(cut.ppid, full.ppid) << length;
     EXPECT_EQ(cut.minorFaults + cut.majorFaults, 10u) << length;
     EXPECT_EQ(cut.nice, full.nice) << length;
+    EXPECT_EQ(cut.userTicks + cut.systemTicks, 7u) << length;
+    EXPECT_EQ(cut.startTicks, full.startTicks) << length;
   }
   const char* malformed[] = {"", ")", "(", "12 )x( S 1", "abc (name) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17",
                              "5 (n) S x 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1"};

@@ -4,6 +4,8 @@
 //   system_test_helper map FILE BYTES [N]  maps FILE, touches every page, then makes N small
 //                                          mappings that come before it in its maps file;
 //                                          prints "ready", holds until stdin closes
+//   system_test_helper anon BYTES          writes BYTES of anonymous memory (compressible, but
+//                                          no page filled with one byte), prints "ready", holds
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -55,12 +57,28 @@ int Map(const char* path, size_t bytes, long smallMappings) {
   return 0;
 }
 
+int Anonymous(size_t bytes) {
+  auto* memory = static_cast<unsigned char*>(
+      ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  if (memory == MAP_FAILED) return 3;
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  for (size_t offset = 0; offset < bytes; offset += page) {
+    std::memset(memory + offset, static_cast<int>(offset / page % 251), page);
+    std::memcpy(memory + offset, &offset, sizeof offset);
+  }
+  std::printf("ready\n");
+  std::fflush(stdout);
+  HoldUntilInputCloses();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "instance") == 0) return Instance(argv[2]);
   if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "map") == 0)
     return Map(argv[2], std::strtoull(argv[3], nullptr, 10), argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
-  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N]\n", argv[0]);
+  if (argc == 3 && std::strcmp(argv[1], "anon") == 0) return Anonymous(std::strtoull(argv[2], nullptr, 10));
+  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | anon BYTES\n", argv[0]);
   return 1;
 }

@@ -107,7 +107,7 @@ class HookedDialogs : public ScriptedDialogs {
 TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
   HookedDialogs hooked;
   TForm_Tarnel w(Services{memory, processes, cpu, registry, hooked, clipboard, hotKeys, shell, instance, privileges,
-                          http, paging});
+                          http, paging, reclaimer, reclaimMeter, focus});
   for (bool runningBefore : {false, true}) {
     if (w.Timer_Auto->isActive() != runningBefore) w.SpeedButton_RunAutoClick();
     hooked.onMessage = [&w] { w.pm_StartautoOptimize->trigger(); };
@@ -239,7 +239,7 @@ TEST_F(AutoOptimizeTest, SwitchingOnWithTheTweakRunsItAtTheSliderLevelFirst) {
   EXPECT_EQ(Status(), "Auto optimizing(Tweak memory)");
   EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing(Tweak memory)");
   EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_TRUE(reclaimer.calls.empty());
 }
 
 TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
@@ -252,13 +252,13 @@ TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
   w.Timer_AutoTimer();
   EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing...");
   EXPECT_EQ(Status(), "Auto optimizing...");
-  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_TRUE(reclaimer.calls.empty());
   EXPECT_EQ(clipboard.cleans, 0);
 
   memory.status = FakeMemory::StatusMB(1000, 600, 2000, 1000);  // 60 %
   w.Timer_AutoTimer();
   EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing......");
-  EXPECT_EQ(processes.trimmed.size(), 2u);
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::Cold), (std::vector<uint32_t>{1, 40}));
   EXPECT_EQ(clipboard.cleans, 1);
 
   // With the stop test off the threshold is not read at all.
@@ -266,8 +266,30 @@ TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
   w.SpinEdit_bstopauto->setText("");
   memory.status = FakeMemory::StatusMB(1000, 1000, 2000, 1000);
   w.Timer_AutoTimer();
-  EXPECT_EQ(processes.trimmed.size(), 4u);
+  EXPECT_EQ(reclaimer.calls.size(), 1u) << "the pass before paged out nothing, so this tick waits";
+  EXPECT_EQ(clipboard.cleans, 2);
+  w.Timer_AutoTimer();
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 40}));
   EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
+  auto& w = Window();
+  reclaimer.availableBytes = &reclaimMeter.counters.availableBytes;
+  reclaimer.pageOutBytes[40] = 412 * MiB;
+  EXPECT_EQ(w.Label_TrimResult->text(), "");
+
+  w.Timer_AutoTimer();
+  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
+  w.Timer_AutoTimer();
+  EXPECT_EQ(w.Label_TrimResult->text(), "Auto-optimization waits 1 interval: the last pass paged out less than 1 MB");
+  w.Timer_AutoTimer();
+  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 0 MB came back");
+  EXPECT_TRUE(w.Timer_TrimWatch->isActive());
+  reclaimMeter.counters.cameBackBytes += 9 * MiB;
+  w.Timer_TrimWatchTimer();
+  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
+  EXPECT_TRUE(dialogs.Texts("message").empty()) << "a pass shows no box";
 }
 
 TEST_F(AutoOptimizeTest, TickWithABadThresholdShowsTheErrorAndSkipsThePass) {
@@ -278,7 +300,7 @@ TEST_F(AutoOptimizeTest, TickWithABadThresholdShowsTheErrorAndSkipsThePass) {
   w.Timer_AutoTimer();
 
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'+' is not a valid integer value"});
-  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_TRUE(reclaimer.calls.empty());
   EXPECT_EQ(Status(), "Auto optimizing...");
 }
 
@@ -335,7 +357,7 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   SwapFileConfiguration swap((dir / "root").string());
   {
     TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges,
-                            http, swap});
+                            http, swap, reclaimer, reclaimMeter, focus});
     w.SpeedButton_SetVMClick();
   }
 
@@ -354,7 +376,7 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   dialogs.shown.clear();
   {
     TForm_Tarnel w(Services{memory, processes, cpu, refusing, dialogs, clipboard, hotKeys, shell, instance, privileges,
-                            http, swap});
+                            http, swap, reclaimer, reclaimMeter, focus});
     w.SpeedButton_SetVMClick();
   }
   EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles"));

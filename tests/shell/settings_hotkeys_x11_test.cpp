@@ -20,7 +20,7 @@ class HotKeysUnderX11Test : public WindowFixture {
     WindowFixture::SetUp();
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "needs an X display";
     window_ = std::make_unique<TForm_Tarnel>(Services{memory, processes, cpu, registry, dialogs, clipboard, x11HotKeys_,
-                                                      shell, instance, privileges, http, paging});
+                                                      shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
     window_->show();
   }
   void TearDown() override {

@@ -214,7 +214,7 @@ TEST_F(SettingsPageTest, StartupWithSystemStartWritesAndRemovesTheLoginEntry) {
   TempFolder dir;
   HiveRegistry hives({dir / "HKEY_LOCAL_MACHINE.reg", dir / "HKEY_CURRENT_USER.reg", dir / "VirtualStore/HKEY_LOCAL_MACHINE.reg",
                       dir / "etc-autostart", dir / "home-autostart", false});
-  TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging});
+  TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   w.show();
   const std::string entry = dir / "home-autostart/velqor-norvane.desktop";
   ASSERT_FALSE(std::filesystem::exists(entry));
@@ -335,7 +335,7 @@ TEST_F(SettingsPageTest, AHotKeyThatCouldNotBeRegisteredStillActsWhenDelivered) 
 TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
   ASSERT_NE(QGuiApplication::platformName(), "xcb");
   X11HotKeys noDisplay;
-  TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging});
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   w.show();
   for (QLabel* label : w.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
   EXPECT_EQ(w.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
@@ -378,7 +378,7 @@ TEST_F(SettingsPageTest, ProcessExitDuringAStartUpMessageStillEndsTheProgram) {
   } startUpDialogs;
   startUpDialogs.keys = &hotKeys;
   registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
-  TForm_Tarnel w(Services{memory, processes, cpu, registry, startUpDialogs, clipboard, hotKeys, shell, instance, privileges, http, paging});
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, startUpDialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   w.show();
   ASSERT_EQ(startUpDialogs.Texts("message").size(), 1u);
   QTimer watchdog;

@@ -21,6 +21,7 @@
 #include "fakes/fake_memory.h"
 #include "fakes/fake_paging.h"
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_security.h"
 #include "fakes/recording_shell_exec.h"
@@ -71,6 +72,9 @@ class WindowFixture : public ::testing::Test {
   FakePrivileges privileges;
   ScriptedHttp http;
   FakePagingConfiguration paging;
+  FakeReclaimer reclaimer;
+  FakeReclaimMeter reclaimMeter;
+  FakeFocusedWindow focus;
 
   void SetUp() override {
     TestApplication(dialogs);
@@ -80,7 +84,7 @@ class WindowFixture : public ::testing::Test {
   void TearDown() override { window_.reset(); }
 
   Services services() {
-    return Services{memory, processes, cpu, registry, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging};
+    return Services{memory, processes, cpu, registry, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus};
   }
 
   // The window, made on first use so that a test can set up its doubles before creation.

@@ -1,0 +1,71 @@
+#include "engine/trim_pass.h"
+
+#include <algorithm>
+
+#include "engine/memory_units.h"
+
+namespace nv {
+
+namespace {
+
+int64_t Change(uint64_t before, uint64_t after) { return static_cast<int64_t>(after) - static_cast<int64_t>(before); }
+
+std::string Megabytes(uint64_t bytes) { return std::to_string(MegabytesDown(bytes)) + " MB"; }
+
+std::string AvailableText(int64_t change) {
+  const uint64_t size = change < 0 ? uint64_t(-change) : uint64_t(change);
+  return Megabytes(size) + (change < 0 ? " less available" : " more available");
+}
+
+}  // namespace
+
+uint64_t TrimPassFigures::StillCached() const {
+  return swapCachedChange > 0 ? std::min<uint64_t>(uint64_t(swapCachedChange), PagedOut()) : 0;
+}
+
+std::string TrimResultLine(const TrimPassFigures& f) {
+  std::string line = "Last pass: " + Megabytes(f.PagedOut()) + " paged out";
+  if (MegabytesDown(f.StillCached()) > 0) line += " (" + Megabytes(f.StillCached()) + " to swap, still cached)";
+  if (!f.measured) return line;
+  return line + ", " + AvailableText(f.availableChange) + ", " + Megabytes(f.cameBack) + " came back";
+}
+
+TrimPass::TrimPass(Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, FocusedWindow& focus)
+    : processes_(processes), reclaimer_(reclaimer), meter_(meter), focus_(focus) {}
+
+void TrimPass::Observe() {
+  std::vector<ProcessWalkEntry> walk;
+  if (processes_.Walk(walk)) idle_.Remember(walk);
+}
+
+const TrimPassFigures& TrimPass::Run(TrimScope scope) {
+  std::vector<ProcessWalkEntry> walk;
+  if (!processes_.Walk(walk)) walk.clear();
+  const std::optional<uint32_t> focused = scope == TrimScope::Idle ? focus_.FocusedProcess() : std::nullopt;
+  const TrimTargets targets = idle_.Split(walk, focused, scope);
+
+  TrimPassFigures figures;
+  ReclaimCounters before;
+  const bool readBefore = meter_.Read(before);
+  if (!targets.pageOut.empty()) figures.pageOut = reclaimer_.Advise(targets.pageOut, ReclaimAdvice::PageOut);
+  if (!targets.cold.empty()) figures.cold = reclaimer_.Advise(targets.cold, ReclaimAdvice::Cold);
+  figures.measured = readBefore && meter_.Read(afterPass_);
+  if (figures.measured) {
+    figures.availableChange = Change(before.availableBytes, afterPass_.availableBytes);
+    figures.swapCachedChange = Change(before.swapCachedBytes, afterPass_.swapCachedBytes);
+  }
+  passEnd_ = TrimClock::now();
+  ++passes_;
+  last_ = figures;
+  return *last_;
+}
+
+void TrimPass::Watch(TrimClock::time_point now) {
+  if (!Watching()) return;
+  ReclaimCounters counters;
+  if (last_->measured && meter_.Read(counters) && counters.cameBackBytes > afterPass_.cameBackBytes)
+    last_->cameBack = counters.cameBackBytes - afterPass_.cameBackBytes;
+  last_->watched = std::min(now - passEnd_, kCameBackWindow);
+}
+
+}  // namespace nv

@@ -1,0 +1,70 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/idle_rule.h"
+#include "platform/focus.h"
+#include "platform/processes.h"
+#include "platform/reclaim.h"
+
+namespace nv {
+
+using TrimClock = std::chrono::steady_clock;
+
+// How long after a pass the pages that come back are counted: long enough for a program that
+// needs its pages to ask for them again, short enough to judge the pass before long.
+inline constexpr TrimClock::duration kCameBackWindow = std::chrono::seconds(10);
+
+// What one pass achieved, told honestly: pages leaving a process are not memory gained.
+struct TrimPassFigures {
+  ReclaimOutcome pageOut;        // what became of the page-out advice
+  ReclaimOutcome cold;           // and of the cold advice
+  bool measured = false;         // the system figures could be read before and after
+  int64_t availableChange = 0;   // available memory after the pass less before, in bytes
+  int64_t swapCachedChange = 0;  // the same for pages both in swap and still in memory
+  uint64_t cameBack = 0;         // bytes read back since the pass
+  TrimClock::duration watched{}; // how long the pages that came back have been counted
+
+  uint64_t PagedOut() const { return pageOut.bytesPagedOut + cold.bytesPagedOut; }
+  // Of the bytes paged out, those that went to swap but are still held in memory as well: the
+  // kernel may drop them at no cost when it needs room, but they are not available yet.
+  uint64_t StillCached() const;
+};
+
+// "Last pass: 412 MB paged out, 380 MB more available, 9 MB came back".
+std::string TrimResultLine(const TrimPassFigures& figures);
+
+// Trim passes over the running processes, each followed by a count of what came back.
+class TrimPass {
+ public:
+  TrimPass(Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, FocusedWindow& focus);
+
+  // Takes a snapshot to tell idle processes by at the next pass, without trimming.
+  void Observe();
+  // One pass: a snapshot, the idle rule (unless `scope` is Everything), at most one advice
+  // call per kind; starts counting what comes back.
+  const TrimPassFigures& Run(TrimScope scope);
+  // Brings the count of what came back up to date, until the window after the pass closes.
+  void Watch(TrimClock::time_point now);
+  // True while the pages that come back after the last pass are still counted.
+  bool Watching() const { return last_ && last_->watched < kCameBackWindow; }
+
+  const std::optional<TrimPassFigures>& Last() const { return last_; }
+  // Counts the passes run, so that each can be judged once.
+  uint64_t Passes() const { return passes_; }
+
+ private:
+  Processes& processes_;
+  Reclaimer& reclaimer_;
+  ReclaimMeter& meter_;
+  FocusedWindow& focus_;
+  IdleRule idle_;
+  std::optional<TrimPassFigures> last_;
+  ReclaimCounters afterPass_;
+  TrimClock::time_point passEnd_{};
+  uint64_t passes_ = 0;
+};
+
+}  // namespace nv

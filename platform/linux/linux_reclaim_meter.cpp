@@ -1,0 +1,57 @@
+#include "platform/linux/linux_reclaim_meter.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/linux/meminfo.h"
+
+namespace nv {
+
+void TakeVmstatLine(std::string_view line, VmstatRefaults& out) {
+  struct Field {
+    std::string_view key;
+    uint64_t VmstatRefaults::*counter;
+  };
+  static constexpr Field kFields[] = {
+      {"workingset_refault_anon ", &VmstatRefaults::refaultAnon},
+      {"workingset_refault_file ", &VmstatRefaults::refaultFile},
+      {"pswpin ", &VmstatRefaults::swapIns},
+  };
+  for (const auto& field : kFields) {
+    if (!line.starts_with(field.key)) continue;
+    const std::string_view digits = line.substr(field.key.size());
+    uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc() && end == digits.data() + digits.size()) out.*field.counter = value;
+    return;
+  }
+}
+
+uint64_t PagesCameBack(const VmstatRefaults& refaults) {
+  return refaults.refaultFile + std::max(refaults.refaultAnon, refaults.swapIns);
+}
+
+LinuxReclaimMeter::LinuxReclaimMeter(const std::string& procRoot)
+    : meminfo_(procRoot + "/meminfo"), vmstat_(procRoot + "/vmstat") {}
+
+bool LinuxReclaimMeter::Read(ReclaimCounters& out) {
+  MeminfoFigures figures;
+  if (!ReadMeminfo(meminfo_, figures)) return false;
+  VmstatRefaults refaults;
+  char buffer[8192];
+  if (!ForEachLine(vmstat_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
+        TakeVmstatLine(line, refaults);
+        return true;
+      })) {
+    vmstat_.Drop();
+    return false;
+  }
+  out.availableBytes = figures.memAvailable;
+  out.swapCachedBytes = figures.swapCached;
+  out.cameBackBytes = PagesCameBack(refaults) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  return true;
+}
+
+}  // namespace nv

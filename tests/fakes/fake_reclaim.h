@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/focus.h"
+#include "platform/reclaim.h"
+
+namespace nv::test {
+
+// Records every Advise call; each advised pid drops by the bytes set for it, and the meter
+// shared with it (when given) gains them as available memory.
+class FakeReclaimer : public Reclaimer {
+ public:
+  struct Call {
+    std::vector<uint32_t> pids;
+    ReclaimAdvice advice;
+  };
+  std::vector<Call> calls;
+  std::map<uint32_t, uint64_t> pageOutBytes;  // by pid, for page-out advice
+  uint64_t* availableBytes = nullptr;         // raised by what is paged out
+
+  ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override {
+    calls.push_back({pids, advice});
+    ReclaimOutcome outcome;
+    for (uint32_t pid : pids) {
+      ++outcome.advised;
+      if (advice != ReclaimAdvice::PageOut || !pageOutBytes.count(pid)) continue;
+      outcome.bytesPagedOut += pageOutBytes[pid];
+      if (availableBytes) *availableBytes += pageOutBytes[pid];
+    }
+    return outcome;
+  }
+
+  // The pids given `advice`, over every call.
+  std::vector<uint32_t> Advised(ReclaimAdvice advice) const {
+    std::vector<uint32_t> pids;
+    for (const auto& call : calls)
+      if (call.advice == advice) pids.insert(pids.end(), call.pids.begin(), call.pids.end());
+    return pids;
+  }
+};
+
+// Settable system figures; reads can be made to fail.
+class FakeReclaimMeter : public ReclaimMeter {
+ public:
+  ReclaimCounters counters;
+  bool fails = false;
+  int reads = 0;
+
+  bool Read(ReclaimCounters& out) override {
+    ++reads;
+    if (fails) return false;
+    out = counters;
+    return true;
+  }
+};
+
+class FakeFocusedWindow : public FocusedWindow {
+ public:
+  std::optional<uint32_t> pid;
+  std::optional<uint32_t> FocusedProcess() override { return pid; }
+};
+
+}  // namespace nv::test
