@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
 
   if (platform.instance().IsInstanceRunning()) return 0;
   platform.instance().SignalInstanceEvent();
+  // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QStringLiteral("Velqor Norvane"));
-  app.setApplicationDisplayName(QStringLiteral("Velqor Norvane"));
   app.setWindowIcon(QIcon(QStringLiteral(":/ICON/NORVANE")));
 
   // ---- product values and the data module TDM (update area) ----

@@ -1,7 +1,8 @@
 // The real program on an X display: its rounded outline, its close button, which ends the
 // program or puts the window away while "Minimize to tray when close window " is checked, and
-// "Minimize when start". The window goes into the tray only while a tray host runs; without one
-// it is minimized, which on a display without a window manager leaves it on the screen.
+// "Minimize when start", and the captions of its boxes. The window goes into the tray only while
+// a tray host runs; without one it is minimized, which on a display without a window manager
+// leaves it on the screen.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -132,6 +133,21 @@ class ProgramX11Test : public ::testing::Test {
 // The close button sits at (667, 0), 25 x 14, in the window opened at (279, 233).
 void ClickCloseButton() { ASSERT_EQ(system("xdotool mousemove 958 240 click 1"), 0); }
 
+// A click at a point of the window opened at (279, 233).
+void ClickAt(int x, int y) {
+  ASSERT_EQ(system(QString("xdotool mousemove %1 %2 click 1").arg(279 + x).arg(233 + y).toLatin1().constData()), 0);
+  QThread::msleep(300);
+}
+
+// The whole caption (_NET_WM_NAME) of the box whose caption begins with `start`, once it is
+// shown; empty when none shows.
+std::string BoxCaption(const QString& start) {
+  const QString id = Shell("timeout 10 xdotool search --sync --onlyvisible --name '^" + start + "' | head -1").trimmed();
+  if (id.isEmpty()) return {};
+  const QString property = Shell("xprop -id " + id + " _NET_WM_NAME").trimmed();  // _NET_WM_NAME(UTF8_STRING) = "..."
+  return property.section(" = ", 1).chopped(1).mid(1).toStdString();
+}
+
 TEST_F(ProgramX11Test, OutlineIsRoundedAndTheCloseButtonEndsTheProgram) {
   StoreOptions(false, false);
   StartProgram();
@@ -148,6 +164,38 @@ TEST_F(ProgramX11Test, OutlineIsRoundedAndTheCloseButtonEndsTheProgram) {
   ASSERT_TRUE(program.waitForFinished(10000)) << "closing did not end the program";
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
+}
+
+// Boxes are captioned with their own captions alone, nothing appended.
+TEST_F(ProgramX11Test, BoxesCarryExactlyTheirCaptions) {
+  StoreOptions(false, false);
+  StartProgram();
+  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+
+  ClickAt(466, 72);   // the Optimization tab
+  ClickAt(619, 140);  // Overall Optimize
+  EXPECT_EQ(BoxCaption("Confirm"), "Confirm");
+  ASSERT_EQ(system("xdotool key Escape"), 0);
+
+  // An interval field left empty, then auto-optimization started: the error box.
+  ClickAt(614, 72);  // the Settings tab
+  ClickAt(230, 421);
+  ASSERT_EQ(system("xdotool key ctrl+a BackSpace"), 0);
+  ClickAt(466, 72);
+  ClickAt(548, 473);  // Start Auto Optimize
+  EXPECT_EQ(BoxCaption("Error"), "Error");
+  ASSERT_EQ(system("xdotool key Return"), 0);
+
+  ClickAt(614, 72);
+  ClickAt(470, 448);  // Clean Clipboard: a message titled with the program's title
+  QThread::msleep(500);
+  const QStringList titled = Shell("xdotool search --onlyvisible --name '^Velqor Norvane'").split('\n', Qt::SkipEmptyParts);
+  QStringList captions;
+  for (const QString& id : titled) captions << Shell("xprop -id " + id + " _NET_WM_NAME").trimmed();
+  EXPECT_EQ(captions.size(), 2) << "no message box";
+  for (const QString& caption : captions) EXPECT_TRUE(caption.endsWith("= \"Velqor Norvane\"")) << caption.toStdString();
+  ASSERT_EQ(system("xdotool key Return"), 0);
+  QuitByRequest();
 }
 
 TEST_F(ProgramX11Test, CloseButtonHidesTheWindowIntoARunningTray) {

@@ -13,8 +13,10 @@
 #include <QThread>
 #include <functional>
 
-#include "x11_program_tools.h"
 #include <optional>
+
+#include "fakes/local_http_server.h"
+#include "x11_program_tools.h"
 
 namespace {
 
@@ -190,6 +192,39 @@ TEST_F(TrayX11Test, ANewTrayHostGetsTheIconOnceWithTheTitleAsTip) {
   ASSERT_TRUE(tip) << "no tip";
   EXPECT_LT(*tip, kNarrowTip);
   EXPECT_EQ(EmbeddedIcons().size(), 1u);
+  ExitFromTheMenu(*icon);
+}
+
+// The check from the menu shows its notice while it runs, captioned "Live Update" and nothing
+// more, then says that the version is the latest.
+TEST_F(TrayX11Test, LiveUpdateFromTheMenuShowsItsNoticeUnderItsOwnCaption) {
+  nv::test::LocalHttpServer server;
+  server.SetReply({404, std::string(400, 'x'), nv::test::LocalHttpServer::Behaviour::SlowBody, 1000});
+  qputenv("NORVANE_UPDATE_HOST", QByteArray::fromStdString(server.Host()));
+  StoreOptions(20);
+  StartProgram();
+  const auto icon = WaitForIcon();
+  ASSERT_TRUE(icon) << "the icon was not embedded";
+  Quiet(QString("xdotool mousemove %1 %2 click 3").arg(icon->x + icon->width / 2).arg(icon->y + icon->height / 2));
+  ASSERT_TRUE(WaitFor(MenuShown, 5000)) << "no menu";
+  Quiet("xdotool key Up Up Return");  // "Live update", above "Exit"
+
+  const QString notice = Shell("timeout 10 xdotool search --sync --onlyvisible --name '^Live Update' | head -1").trimmed();
+  ASSERT_FALSE(notice.isEmpty()) << "no notice";
+  EXPECT_EQ(Shell("xprop -id " + notice + " _NET_WM_NAME").trimmed().toStdString(),
+            "_NET_WM_NAME(UTF8_STRING) = \"Live Update\"");
+  ASSERT_TRUE(WaitFor([] { return Shell("xdotool search --onlyvisible --name '^Live Update'").isEmpty(); }, 15000))
+      << "the notice outlived the check";
+  QString answer;
+  WaitFor([&answer] {
+    for (const QString& id : Shell("xdotool search --onlyvisible --class norvane").split('\n', Qt::SkipEmptyParts))
+      if (Shell("xprop -id " + id + " _NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DIALOG")) answer = id;
+    return !answer.isEmpty();
+  }, 15000);
+  ASSERT_FALSE(answer.isEmpty()) << "no answer after the check";
+  EXPECT_EQ(Shell("xprop -id " + answer + " _NET_WM_NAME").trimmed().toStdString(),
+            "_NET_WM_NAME(UTF8_STRING) = \"Velqor Norvane\"");
+  Quiet("xdotool windowfocus --sync " + answer + " key Return");
   ExitFromTheMenu(*icon);
 }
 
