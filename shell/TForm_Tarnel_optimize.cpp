@@ -12,6 +12,7 @@
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/gauge_progress.h"
+#include "shell/paint_through.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
@@ -67,7 +68,9 @@ void TForm_Tarnel::SpeedButton_StartFullClick() {
   const bool autoWasActive = Timer_Auto->isActive();
   const bool refreshWasActive = Timer_GetProcessInfo->isActive();
   StatusBar_State->setPanelText(1, QString::fromLatin1(kMemoryTweaking));
-  repaint();
+  // The label, and the part of the window the confirmation covered, are painted before the
+  // work starts and at each step of the gauge.
+  nv::LetWindowsPaint();
 
   nv::GaugeProgress gauge(Gauge_OvarallOptimize);
   svc.dialogs.ShowMessage(

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "shell/paint_through.h"
 #include "shell/widgets/TGauge.h"
 
 namespace nv {
@@ -27,7 +28,7 @@ void GaugeProgress::Publish() {
   const uint64_t shown = count_ / unit_;
   const uint64_t range = maximum_ / unit_;
   gauge_->setProgress(static_cast<int>(std::min<uint64_t>(shown, INT_MAX)));
-  gauge_->repaint();
+  LetWindowsPaint();
   if (range == 0 || shown >= range) {
     next_ = UINT64_MAX;
     return;

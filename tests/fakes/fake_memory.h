@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -24,6 +25,7 @@ class FakeMemory : public Memory {
   uint64_t commitLimit = UINT64_MAX;  // a larger block is refused
   int refuseFromCall = -1;            // 0-based commit call from which on every commit fails
   int statusCalls = 0;
+  std::function<void(int call)> onCommit;  // runs at every commit request, before it is answered
 
   std::vector<uint64_t> commitRequests;  // every request, granted or not
   std::vector<Block> commits;            // the granted ones
@@ -44,6 +46,7 @@ class FakeMemory : public Memory {
 
   void* Commit(uint64_t bytes) override {
     const int call = static_cast<int>(commitRequests.size());
+    if (onCommit) onCommit(call);
     commitRequests.push_back(bytes);
     if (refuseCommits || bytes > commitLimit || (refuseFromCall >= 0 && call >= refuseFromCall)) return nullptr;
     void* block = std::calloc(1, bytes == 0 ? 1 : static_cast<size_t>(bytes));
