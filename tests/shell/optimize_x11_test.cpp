@@ -23,7 +23,7 @@ class OverallOptimizeOnScreenTest : public WindowFixture {
     processes.Add(1, "init");
     memory.status = FakeMemory::StatusMB(256, 100, 512, 256);  // level 1: 257 blocks of 1 MB
     window_ = std::make_unique<TForm_Tarnel>(Services{memory, processes, cpu, registry, boxes_, clipboard, hotKeys,
-                                                      shell, instance, privileges, http, paging});
+                                                      shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
     window_->show();
     window_->SpeedButton_fullClick();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));

@@ -100,6 +100,13 @@ class ProgramX11Test : public ::testing::Test {
     ASSERT_TRUE(program.waitForStarted(5000));
   }
 
+  // What the program shows, for a failure's message.
+  std::string ShownWindows() {
+    return (QString("program %1; windows: ").arg(program.state() == QProcess::Running ? "running" : "ended") +
+            Shell("xdotool search --onlyvisible --class norvane getwindowname %@ | tr '\\n' '|'"))
+        .toStdString();
+  }
+
   // The window stays on the screen for a while, and the program runs on.
   void ExpectStillShownAndRunning() {
     QThread::msleep(1500);
@@ -151,7 +158,7 @@ std::string BoxCaption(const QString& start) {
 TEST_F(ProgramX11Test, OutlineIsRoundedAndTheCloseButtonEndsTheProgram) {
   StoreOptions(false, false);
   StartProgram();
-  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();
 
   // The rounded outline is the window's shape on the X server: it reaches two pixels beyond
   // the window, and the desktop shows through at the corners.
@@ -170,7 +177,7 @@ TEST_F(ProgramX11Test, OutlineIsRoundedAndTheCloseButtonEndsTheProgram) {
 TEST_F(ProgramX11Test, BoxesCarryExactlyTheirCaptions) {
   StoreOptions(false, false);
   StartProgram();
-  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();
 
   ClickAt(466, 72);   // the Optimization tab
   ClickAt(619, 140);  // Overall Optimize
@@ -202,7 +209,7 @@ TEST_F(ProgramX11Test, CloseButtonHidesTheWindowIntoARunningTray) {
   StartTrayHost();
   StoreOptions(true, false);
   StartProgram();
-  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();
   ClickCloseButton();
   EXPECT_TRUE(WaitFor([] { return !MainWindowShown(); }, 5000)) << "the window stayed on screen";
   EXPECT_FALSE(program.waitForFinished(1000)) << "hiding to the tray ended the program";
@@ -212,7 +219,7 @@ TEST_F(ProgramX11Test, CloseButtonHidesTheWindowIntoARunningTray) {
 TEST_F(ProgramX11Test, CloseButtonMinimizesWhenNoTrayRuns) {
   StoreOptions(true, false);
   StartProgram();
-  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();
   IconifyRequestWatch iconify;
   ClickCloseButton();
   EXPECT_TRUE(iconify.Seen(5000)) << "the window was not minimized";
@@ -224,7 +231,7 @@ TEST_F(ProgramX11Test, MinimizeWhenStartMinimizesWhenNoTrayRuns) {
   StoreOptions(true, true);
   IconifyRequestWatch iconify;
   StartProgram();
-  ASSERT_TRUE(WaitFor(MainWindowShown, 15000)) << "no window";
+  ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();
   EXPECT_TRUE(iconify.Seen(5000)) << "the window was not minimized";
   ExpectStillShownAndRunning();
   QuitByRequest();
