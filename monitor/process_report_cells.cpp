@@ -8,8 +8,6 @@ namespace {
 
 // The idle process has no counters of its own; the report has always shown it at 16 K.
 constexpr uint32_t kIdleProcessId = 0;
-// The kernel's "System" process has no file of its own.
-constexpr uint32_t kSystemProcessId = 4;
 
 std::string Kilobytes(uint64_t bytes) { return std::to_string(KilobytesDown(bytes)) + " K"; }
 
@@ -31,7 +29,7 @@ ProcessReportRow ProcessReportCells(const TProcess& process) {
           std::to_string(process.PageFaultCount),
           priority,
           std::to_string(process.ParentProcessID),
-          process.ProcessID == kSystemProcessId ? "-" : process.ExePath};
+          process.ExePath};
 }
 
 }  // namespace nv

@@ -50,10 +50,10 @@ using namespace nv::layout;
 
 namespace {
 
-// One 25 x 14 corner button: a sign on a rounded field, with a thin light rim.
-QImage CornerButton(QColor field, bool cross) {
-  QImage image(25, 14, QImage::Format_RGB32);
-  image.fill(QColor(10, 31, 61));
+// One 25 x 14 corner button: a sign on a rounded field, with a thin light rim, drawn over the
+// part of the title picture it covers so that its rounded corners show the title around them.
+QImage CornerButton(const QImage& title, QPoint at, QColor field, bool cross) {
+  QImage image = title.copy(QRect(at, QSize(25, 14))).convertToFormat(QImage::Format_RGB32);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient fill(0, 0, 0, 14);
@@ -84,8 +84,6 @@ void TForm_Tarnel::buildLayout() {
   base.setPixelSize(11);
   setFont(base);
 
-  MinImgList = {CornerButton(QColor(36, 96, 170), false), CornerButton(QColor(80, 150, 225), false),
-                CornerButton(QColor(222, 110, 30), true), CornerButton(QColor(240, 40, 30), true)};
   Image_IconBak = QImage(16, 16, QImage::Format_RGB888);
   Image_IconBak.fill(QColor(0, 0, 255));
   Image_Icon = Image_IconBak.copy();
@@ -95,16 +93,22 @@ void TForm_Tarnel::buildLayout() {
   title->setGeometry(0, 0, 710, 92);
   Image1 = Named(new TImageEx(title), "Image1");
   LoadButtonPicture(Image1, QStringLiteral("Title"));
+  const QImage& titlePicture = Image1->picture();
+  const QPoint minimizeAt(643, 0), closeAt(667, 0);
+  MinImgList = {CornerButton(titlePicture, minimizeAt, QColor(36, 96, 170), false),
+                CornerButton(titlePicture, minimizeAt, QColor(80, 150, 225), false),
+                CornerButton(titlePicture, closeAt, QColor(222, 110, 30), true),
+                CornerButton(titlePicture, closeAt, QColor(240, 40, 30), true)};
   SpeedButton_UsageGraph = PictureButton(title, "SpeedButton_UsageGraph", QStringLiteral("SpeedButton_UsageGraph"), 247, 52);
   SpeedButton_full = PictureButton(title, "SpeedButton_full", QStringLiteral("SpeedButton_full1"), 396, 52);
   SpeedButton_Set = PictureButton(title, "SpeedButton_Set", QStringLiteral("SpeedButton_Set1"), 544, 52);
   MinimizeBtn = Named(new TImageEx(title), "MinimizeBtn");
   MinimizeBtn->AutoSize = false;
-  MinimizeBtn->setGeometry(643, 0, 24, 14);
+  MinimizeBtn->setGeometry(QRect(minimizeAt, QSize(24, 14)));
   MinimizeBtn->setPicture(MinImgList[0]);
   CloseBtn = Named(new TImageEx(title), "CloseBtn");
   CloseBtn->AutoSize = false;
-  CloseBtn->setGeometry(667, 0, 25, 14);
+  CloseBtn->setGeometry(QRect(closeAt, QSize(25, 14)));
   CloseBtn->setPicture(MinImgList[2]);
   Label_AutoOptimize = Named(Label(title, QString(), 80, 72, 150), "Label_AutoOptimize");
   Label_AutoOptimize->hide();

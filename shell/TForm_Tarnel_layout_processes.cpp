@@ -25,11 +25,21 @@ constexpr Column kReportColumns[] = {
     {"ParentPID", 60, kLeft},     {"Exe file name", 200, kLeft},
 };
 
-// The column widths were set for a narrow system font; a condensed face keeps the captions whole.
 constexpr const char* kHeaderStyle =
-    "QHeaderView::section { font-family:'DejaVu Sans Condensed','Nimbus Sans Narrow','Liberation Sans Narrow';"
-    " font-size:10px; background:#eaf5f7; color:#0b2545; border:none; border-right:1px solid #c9e0e5;"
+    "QHeaderView::section { background:#eaf5f7; color:#0b2545; border:none; border-right:1px solid #c9e0e5;"
     " border-bottom:1px solid #26c4b6; padding:1px 1px; }";
+
+// The column widths were set for a narrow system font. A condensed face, a pixel smaller than
+// the page's text and set a little tighter, keeps every caption whole: "Peak mem usage" is the
+// widest for its column.
+QFont HeaderFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Nimbus Sans Narrow"),
+                    QStringLiteral("Liberation Sans Narrow")});
+  font.setPixelSize(9);
+  font.setLetterSpacing(QFont::PercentageSpacing, 96);
+  return font;
+}
 
 QTreeWidget* ProcessReport(QWidget* page) {
   auto* list = Named(new QTreeWidget(page), "ListView_ProcessReport");
@@ -48,6 +58,7 @@ QTreeWidget* ProcessReport(QWidget* page) {
   QTreeWidgetItem* header = list->headerItem();
   for (int i = 0; i < int(std::size(kReportColumns)); ++i) {
     header->setText(i, QString::fromLatin1(kReportColumns[i].caption));
+    header->setFont(i, HeaderFont());
     header->setTextAlignment(i, kReportColumns[i].alignment);
     list->setColumnWidth(i, kReportColumns[i].width);
   }

@@ -96,8 +96,9 @@ QWidget* BuildSettingsPage(TForm_Tarnel& w) {
   scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* content = new QWidget;
   auto* column = new QVBoxLayout(content);
-  column->setContentsMargins(12, 8, 12, 8);
-  column->setSpacing(10);
+  // Spaced so that the page, opened at its top, ends below the clipboard button, not across it.
+  column->setContentsMargins(12, 6, 12, 8);
+  column->setSpacing(9);
 
   const struct {
     const char* caption;

@@ -31,8 +31,9 @@ TShowLiveUpdateForm::TShowLiveUpdateForm(QWidget* parent)
   QFont georgia(QStringLiteral("Georgia"));
   georgia.setBold(true);
   georgia.setPixelSize(16);
-  // Where Georgia is missing a wider serif stands in; the sentence must still fit the window.
-  const int room = width() - 12 - 4;
+  // Where Georgia is missing a wider serif stands in; the sentence must still fit the window,
+  // with the margin of its left side on its right side too.
+  const int room = width() - 2 * 12;
   while (georgia.pixelSize() > 9 && QFontMetrics(georgia).horizontalAdvance(Label1->text()) > room)
     georgia.setPixelSize(georgia.pixelSize() - 1);
   Label1->setFont(georgia);

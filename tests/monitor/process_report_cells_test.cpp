@@ -38,8 +38,11 @@ TEST(ProcessReportCells, IdleProcessShowsSixteenKilobytesWhateverItsCounters) {
   EXPECT_THAT(ProcessReportCells(idle), ElementsAre("name0", "0", "16 K", "0 K", "0", "Vacant", "1", ""));
 }
 
-TEST(ProcessReportCells, SystemProcessShowsADashForItsFile) {
-  EXPECT_EQ(ProcessReportCells(Process(4, 8, 0, "/some/path"))[7], "-");
+// On Linux process 4 is an ordinary process (often a kernel worker, sometimes a program): no
+// identifier other than the idle one is treated apart.
+TEST(ProcessReportCells, ProcessFourShowsItsOwnFileLikeAnyOther) {
+  EXPECT_EQ(ProcessReportCells(Process(4, 8, 0, "/usr/bin/sleep"))[7], "/usr/bin/sleep");
+  EXPECT_EQ(ProcessReportCells(Process(4, 8, 0, ""))[7], "");
 }
 
 TEST(ProcessReportCells, PriorityCellStartsEmptyForEveryRow) {
