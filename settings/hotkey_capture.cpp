@@ -16,6 +16,8 @@ bool IsModifierKey(uint32_t virtualKey) {
 }  // namespace
 
 std::string CaptureKeyDown(THotKeyInfo& pending, size_t slot, uint32_t virtualKey, uint32_t held) {
+  // A key without a code could be neither shown nor registered: the box keeps what it had.
+  if ((virtualKey & 0xFFFF) == 0) return HotKeyText(pending);
   THotKeyInfo pressed;
   pressed.Id = HotKeySlotId(slot);
   pressed.Modifiers = held & kCapturedModifiers;

@@ -12,7 +12,8 @@ namespace nv {
 // MOD_ALT and MOD_CONTROL held at the key event (the Windows key is never captured).
 
 // A key went down: returns the text the box shows. The slot's pending record takes the
-// combination only when the key is not a modifier itself and a modifier is held.
+// combination only when the key is not a modifier itself and a modifier is held. A key without
+// a code (0) is refused: the box shows the pending combination again.
 std::string CaptureKeyDown(THotKeyInfo& pending, size_t slot, uint32_t virtualKey, uint32_t held);
 
 // A key went up: the pending combination to show again once the user lets go, or nullopt

@@ -1,6 +1,7 @@
 #include "shell/VirtualKeys.h"
 
 #include "platform/hotkeys.h"
+#include "platform/linux/x11_keysyms.h"
 
 namespace {
 
@@ -35,17 +36,6 @@ uint32_t MainKey(int key) {
       {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},          {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
       {Qt::Key_Down, 0x28},      {Qt::Key_Print, 0x2C},         {Qt::Key_Insert, 0x2D},   {Qt::Key_Delete, 0x2E},
       {Qt::Key_NumLock, 0x90},   {Qt::Key_ScrollLock, 0x91},
-      // Shifted digits of a US keyboard.
-      {Qt::Key_Exclam, '1'}, {Qt::Key_At, '2'}, {Qt::Key_NumberSign, '3'}, {Qt::Key_Dollar, '4'},
-      {Qt::Key_Percent, '5'}, {Qt::Key_AsciiCircum, '6'}, {Qt::Key_Ampersand, '7'}, {Qt::Key_Asterisk, '8'},
-      {Qt::Key_ParenLeft, '9'}, {Qt::Key_ParenRight, '0'},
-      // The punctuation keys, unshifted and shifted.
-      {Qt::Key_Semicolon, 0xBA}, {Qt::Key_Colon, 0xBA}, {Qt::Key_Equal, 0xBB}, {Qt::Key_Plus, 0xBB},
-      {Qt::Key_Comma, 0xBC}, {Qt::Key_Less, 0xBC}, {Qt::Key_Minus, 0xBD}, {Qt::Key_Underscore, 0xBD},
-      {Qt::Key_Period, 0xBE}, {Qt::Key_Greater, 0xBE}, {Qt::Key_Slash, 0xBF}, {Qt::Key_Question, 0xBF},
-      {Qt::Key_QuoteLeft, 0xC0}, {Qt::Key_AsciiTilde, 0xC0}, {Qt::Key_BracketLeft, 0xDB}, {Qt::Key_BraceLeft, 0xDB},
-      {Qt::Key_Backslash, 0xDC}, {Qt::Key_Bar, 0xDC}, {Qt::Key_BracketRight, 0xDD}, {Qt::Key_BraceRight, 0xDD},
-      {Qt::Key_Apostrophe, 0xDE}, {Qt::Key_QuoteDbl, 0xDE},
   };
   for (const auto& k : kKeys)
     if (k.qtKey == key) return k.virtualKey;
@@ -57,7 +47,12 @@ uint32_t MainKey(int key) {
 uint32_t VirtualKeyOf(const QKeyEvent& event) {
   if (event.modifiers() & Qt::KeypadModifier)
     if (uint32_t code = KeypadKey(event.key())) return code;
-  return MainKey(event.key());
+  if (uint32_t code = MainKey(event.key())) return code;
+  // Punctuation, and whatever a layout prints on those keys or on the digit row (a shifted
+  // digit, an accented letter), is known by the key's place.
+  const uint32_t keycode = event.nativeScanCode();
+  if (uint32_t code = nv::VirtualKeyOfPunctuationKeycode(keycode)) return code;
+  return nv::VirtualKeyOfDigitRowKeycode(keycode);
 }
 
 uint32_t HeldModifiersOf(const QKeyEvent& event) {

@@ -70,11 +70,14 @@ void X11HotKeys::SetHandler(Handler handler) {
 bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
   Attach();
   if (!connection_) return false;
+  // A punctuation key is the key at its place, whatever the layout prints on it, as it was
+  // when the combination was captured; other keys are found by their keysym.
+  const uint32_t placed = PunctuationKeycodeOfVirtualKey(virtualKey);
   const uint32_t keysym = KeysymForVirtualKey(virtualKey);
-  if (!keysym || (modifiers & ~uint32_t(MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN))) return false;
+  if ((!placed && !keysym) || (modifiers & ~uint32_t(MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN))) return false;
 
   masks_ = QueryModifierMasks();
-  Grab grab{id, modifiers, virtualKey, 0, KeycodesFor(keysym)};
+  Grab grab{id, modifiers, virtualKey, 0, placed ? std::vector<uint8_t>{uint8_t(placed)} : KeycodesFor(keysym)};
   if (grab.keycodes.empty()) return false;
   if (modifiers & MOD_SHIFT) grab.mask |= XCB_MOD_MASK_SHIFT;
   if (modifiers & MOD_CONTROL) grab.mask |= XCB_MOD_MASK_CONTROL;

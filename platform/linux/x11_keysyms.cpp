@@ -41,4 +41,45 @@ uint32_t KeysymForVirtualKey(uint32_t virtualKey) {
   return 0;
 }
 
+namespace {
+
+struct PlacedKey {
+  uint32_t keycode, virtualKey;
+};
+constexpr PlacedKey kPunctuationKeys[] = {
+    {47, 0xBA},  // VK_OEM_1, ";:"
+    {21, 0xBB},  // VK_OEM_PLUS, "=+"
+    {59, 0xBC},  // VK_OEM_COMMA
+    {20, 0xBD},  // VK_OEM_MINUS
+    {60, 0xBE},  // VK_OEM_PERIOD
+    {61, 0xBF},  // VK_OEM_2, "/?"
+    {49, 0xC0},  // VK_OEM_3, "`~"
+    {34, 0xDB},  // VK_OEM_4, "[{"
+    {51, 0xDC},  // VK_OEM_5, "\\|"
+    {35, 0xDD},  // VK_OEM_6, "]}"
+    {48, 0xDE},  // VK_OEM_7, "'\""
+    {97, 0xDF},  // VK_OEM_8
+    {94, 0xE2},  // VK_OEM_102
+};
+
+}  // namespace
+
+uint32_t VirtualKeyOfPunctuationKeycode(uint32_t keycode) {
+  for (const auto& key : kPunctuationKeys)
+    if (key.keycode == keycode) return key.virtualKey;
+  return 0;
+}
+
+uint32_t VirtualKeyOfDigitRowKeycode(uint32_t keycode) {
+  // Keycodes 10 to 18 are the keys 1 to 9, and 19 the key 0.
+  if (keycode >= 10 && keycode <= 18) return '1' + (keycode - 10);
+  return keycode == 19 ? '0' : 0;
+}
+
+uint32_t PunctuationKeycodeOfVirtualKey(uint32_t virtualKey) {
+  for (const auto& key : kPunctuationKeys)
+    if (key.virtualKey == virtualKey) return key.keycode;
+  return 0;
+}
+
 }  // namespace nv

@@ -38,6 +38,15 @@ class KeyboardMap {
     Sync();
     xcb_disconnect(connection_);
   }
+  // Puts `keysym` (and nothing else) on `keycode`, as another layout would.
+  void Put(xcb_keycode_t keycode, xcb_keysym_t keysym) {
+    auto keys = original_;
+    const auto row = keys.begin() + (keycode - first_) * perKeycode_;
+    std::fill_n(row, perKeycode_, 0);
+    *row = keysym;
+    xcb_change_keyboard_mapping(connection_, count_, first_, perKeycode_, keys.data());
+    Sync();
+  }
   // Moves `keysym` from its keycode to one that carried nothing.
   bool Move(xcb_keysym_t keysym) {
     auto keys = original_;
@@ -148,6 +157,18 @@ TEST_F(X11HotKeysTest, AKeyMovedToAnotherKeycodeIsGrabbedThere) {
   while (settle.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
   EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(MOD_ALT | MOD_SHIFT), uint32_t('A')));
+}
+
+// A punctuation key is grabbed where it lies, whatever the layout prints on it: here the
+// semicolon key of a US keyboard carries a German o-umlaut.
+TEST_F(X11HotKeysTest, APunctuationKeyIsGrabbedAtItsPlace) {
+  KeyboardMap keyboard;
+  keyboard.Put(47, 0xF6);  // odiaeresis
+  nv::X11HotKeys hotKeys;
+  hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered = {m, k}; });
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1332, MOD_CONTROL, 0xBA));  // VK_OEM_1
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1333, MOD_CONTROL, 0xE2));  // VK_OEM_102, a code without a keysym
+  EXPECT_EQ(Press("ctrl+odiaeresis"), std::make_pair(uint32_t(MOD_CONTROL), uint32_t(0xBA)));
 }
 
 }  // namespace

@@ -61,6 +61,13 @@ TEST(HotKeyCapture, RefusesLoneKeysAndLoneModifiers) {
   }
 }
 
+TEST(HotKeyCapture, AKeyWithoutACodeIsRefusedAndTheBoxShowsThePendingCombination) {
+  THotKeyInfo pending{true, 1332, MOD_CONTROL | MOD_ALT, 'K'};
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 0, MOD_CONTROL), "CTRL+ALT+'K'");
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 0x10000, MOD_CONTROL), "CTRL+ALT+'K'") << "no code in the low 16 bits";
+  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+}
+
 TEST(HotKeyCapture, ReleaseRestoresTheTextOnlyOnceTheUserLetsGo) {
   const THotKeyInfo pending = TSetInfo::DefaultHotKeys()[0];
   EXPECT_EQ(CaptureKeyUp(pending, 'K', 0), "ALT+SHIFT+'A'") << "K released, nothing held";

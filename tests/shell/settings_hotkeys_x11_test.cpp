@@ -91,6 +91,30 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
   EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'") << "nothing registered before the save";
 }
 
+// Punctuation is taken by the key's place; a key without a code (xdotool types an accented
+// letter on a spare keycode, as a non-US layout might have it) is refused and the box keeps
+// the combination it had.
+TEST_F(HotKeysUnderX11Test, PunctuationIsCapturedByItsKeyAndAKeyWithoutACodeIsRefused) {
+  TForm_Tarnel& w = *window_;
+  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  w.SpeedButton_SetClick();
+  w.activateWindow();
+  tweak->setFocus();
+  ASSERT_TRUE(Until([&] { return tweak->hasFocus(); }));
+
+  Press("ctrl+semicolon");
+  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Key == 0xBAu; })) << w.PendingHotKeys[1].Key;
+  Press("ctrl+shift+colon");  // the same key, shifted
+  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Modifiers == uint32_t(MOD_CONTROL | MOD_SHIFT); }));
+  EXPECT_EQ(w.PendingHotKeys[1].Key, 0xBAu);
+  Press("ctrl+alt+k");
+  ASSERT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; }));
+  Press("ctrl+eacute");
+  QTest::qWait(300);
+  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
+}
+
 TEST_F(HotKeysUnderX11Test, CtrlQCapturedAndSavedOnTheExitSlotEndsTheProgram) {
   TForm_Tarnel& w = *window_;
   QTest::keyPress(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);

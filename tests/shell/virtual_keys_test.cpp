@@ -6,36 +6,55 @@
 
 namespace {
 
-TEST(VirtualKeys, QtKeysBecomeTheCodesOfTheirKeys) {
+// Keycodes as X and Wayland give them (the evdev code plus 8); 0 where an event carries none.
+TEST(VirtualKeys, KeysBecomeTheCodesOfTheirKeysPunctuationByItsPlace) {
   struct Case {
+    const char* what;
     int qtKey;
     Qt::KeyboardModifiers modifiers;
+    quint32 keycode;
     uint32_t virtualKey;
   };
   const Case cases[] = {
-      {Qt::Key_A, {}, 'A'},
-      {Qt::Key_Z, Qt::ShiftModifier, 'Z'},
-      {Qt::Key_7, {}, '7'},
-      {Qt::Key_Ampersand, Qt::ShiftModifier, '7'},  // Shift+7 is still the 7 key
-      {Qt::Key_Exclam, Qt::ShiftModifier, '1'},     // not Page Up, whose code is the same as '!'
-      {Qt::Key_F1, {}, 0x70},
-      {Qt::Key_F12, {}, 0x7B},
-      {Qt::Key_7, Qt::KeypadModifier, 0x67},
-      {Qt::Key_Asterisk, Qt::KeypadModifier, 0x6A},
-      {Qt::Key_Asterisk, Qt::ShiftModifier, '8'},
-      {Qt::Key_Shift, Qt::ShiftModifier, 0x10},
-      {Qt::Key_Control, {}, 0x11},
-      {Qt::Key_Alt, {}, 0x12},
-      {Qt::Key_PageUp, {}, 0x21},
-      {Qt::Key_Delete, {}, 0x2E},
-      {Qt::Key_Semicolon, {}, 0xBA},
-      {Qt::Key_Colon, Qt::ShiftModifier, 0xBA},
-      {Qt::Key_Slash, {}, 0xBF},
-      {Qt::Key_unknown, {}, 0},
+      {"A", Qt::Key_A, {}, 38, 'A'},
+      {"Shift+Z", Qt::Key_Z, Qt::ShiftModifier, 52, 'Z'},
+      {"7", Qt::Key_7, {}, 16, '7'},
+      {"Shift+7 is still the 7 key", Qt::Key_Ampersand, Qt::ShiftModifier, 16, '7'},
+      {"Shift+1, not Page Up whose code is the same as '!'", Qt::Key_Exclam, Qt::ShiftModifier, 10, '1'},
+      {"French e-acute on the 2 key", Qt::Key_Eacute, {}, 11, '2'},
+      {"F1", Qt::Key_F1, {}, 67, 0x70},
+      {"F12", Qt::Key_F12, {}, 96, 0x7B},
+      {"keypad 7", Qt::Key_7, Qt::KeypadModifier, 79, 0x67},
+      {"keypad *", Qt::Key_Asterisk, Qt::KeypadModifier, 63, 0x6A},
+      {"Shift+8", Qt::Key_Asterisk, Qt::ShiftModifier, 17, '8'},
+      {"Shift", Qt::Key_Shift, Qt::ShiftModifier, 50, 0x10},
+      {"Ctrl", Qt::Key_Control, {}, 37, 0x11},
+      {"Alt", Qt::Key_Alt, {}, 64, 0x12},
+      {"Page Up", Qt::Key_PageUp, {}, 112, 0x21},
+      {"Delete", Qt::Key_Delete, {}, 119, 0x2E},
+      {"semicolon", Qt::Key_Semicolon, {}, 47, 0xBA},
+      {"colon, the same key shifted", Qt::Key_Colon, Qt::ShiftModifier, 47, 0xBA},
+      {"German o-umlaut on that key", Qt::Key_Odiaeresis, {}, 47, 0xBA},
+      {"equals", Qt::Key_Equal, {}, 21, 0xBB},
+      {"comma", Qt::Key_Comma, {}, 59, 0xBC},
+      {"minus", Qt::Key_Minus, {}, 20, 0xBD},
+      {"German sharp s on the minus key", Qt::Key_ssharp, {}, 20, 0xBD},
+      {"period", Qt::Key_Period, {}, 60, 0xBE},
+      {"Canadian e-acute on the slash key", Qt::Key_Eacute, {}, 61, 0xBF},
+      {"grave", Qt::Key_QuoteLeft, {}, 49, 0xC0},
+      {"bracket", Qt::Key_BracketLeft, {}, 34, 0xDB},
+      {"backslash", Qt::Key_Backslash, {}, 51, 0xDC},
+      {"closing bracket", Qt::Key_BracketRight, {}, 35, 0xDD},
+      {"apostrophe", Qt::Key_Apostrophe, {}, 48, 0xDE},
+      {"key left of the right Shift (JIS, ABNT)", Qt::Key_Slash, {}, 97, 0xDF},
+      {"ISO key beside the left Shift", Qt::Key_Less, {}, 94, 0xE2},
+      {"French comma on the M key of a US keyboard", Qt::Key_Comma, {}, 58, 0},
+      {"a letter with no key known", Qt::Key_Eacute, {}, 0, 0},
+      {"unknown", Qt::Key_unknown, {}, 0, 0},
   };
   for (const auto& c : cases) {
-    const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.modifiers);
-    EXPECT_EQ(VirtualKeyOf(event), c.virtualKey) << std::hex << c.qtKey;
+    const QKeyEvent event(QEvent::KeyPress, c.qtKey, c.modifiers, c.keycode, 0, 0);
+    EXPECT_EQ(VirtualKeyOf(event), c.virtualKey) << c.what;
   }
 }
 
