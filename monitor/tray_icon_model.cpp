@@ -22,18 +22,12 @@ int BarWidth(long double pixels) {
 
 }  // namespace
 
-TrayIconText MakeTrayIconText(uint64_t freeMegabytes, int previousHeight) {
-  TrayIconText t;
-  t.text = std::to_string(freeMegabytes);
-  switch (t.text.size()) {
-    case 1: t.text.insert(0, "  "); t.fontHeight = 10; break;
-    case 2: t.text.insert(0, " "); t.fontHeight = 10; break;
-    case 3: t.fontHeight = 10; break;
-    case 4: t.fontHeight = 8; break;
-    default: t.fontHeight = previousHeight; break;
-  }
-  t.y = t.text.size() == 4 ? 0 : -1;
-  return t;
+std::string TrayIconFigure(uint64_t freeMegabytes) {
+  constexpr uint64_t kFirstInGigabytes = 10000;
+  std::string figure = freeMegabytes < kFirstInGigabytes ? std::to_string(freeMegabytes)
+                                                          : std::to_string((freeMegabytes + 512) / 1024) + "G";
+  if (figure.size() < 3) figure.insert(0, 3 - figure.size(), ' ');
+  return figure;
 }
 
 TrayIconBars MakeTrayIconBars(long double usedPhysRatio, long double usedPageFileRatio, double cpuUsage) {

@@ -9,15 +9,9 @@ struct Rgb {
   friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-// The number printed on the tray icon: free megabytes, padded and sized by digit count.
-struct TrayIconText {
-  std::string text;
-  int fontHeight = 10;  // pixels
-  int y = -1;           // top of the text cell; x is always 0
-};
-
-// `previousHeight` is kept for five digits and more, which set no height of their own.
-TrayIconText MakeTrayIconText(uint64_t freeMegabytes, int previousHeight);
+// The figure printed on the tray icon: free megabytes right-aligned in three places, and from
+// 10,000 MB on the nearest whole gigabytes followed by "G" (23,300 MB: "23G").
+std::string TrayIconFigure(uint64_t freeMegabytes);
 
 // One of the three bars: two pixel rows from `topRow`, the value part from x = 0 to width - 1
 // over a full-width background.

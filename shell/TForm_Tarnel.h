@@ -202,7 +202,6 @@ class TForm_Tarnel : public QWidget {
   QAction* Liveupdate1 = nullptr;
   QAction* Exit1 = nullptr;
   QSystemTrayIcon* TrayIcon = nullptr;
-  int TrayIconFontHeight = 10;  // kept between drawings, as a canvas keeps its font
   nv::TrayRedockWatch* TrayHostWatch = nullptr;
 
   void AddTrayIcon();

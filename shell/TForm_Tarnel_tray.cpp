@@ -3,7 +3,6 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
-#include <QPainter>
 #include <QSystemTrayIcon>
 
 #include "engine/memory_units.h"
@@ -16,37 +15,6 @@
 namespace {
 
 constexpr char kProductTitle[] = "Velqor Norvane";
-// The height of the icon's font is the height of its text cell, ascent and descent together,
-// so that a fallback font with tall ascenders keeps to the same rows.
-QFont TrayIconFont(int cellHeight) {
-  QFont font(QStringLiteral("MS UI Gothic"));
-  font.setStyleStrategy(QFont::NoAntialias);
-  int pixels = cellHeight;
-  do {
-    font.setPixelSize(pixels);
-  } while (QFontMetrics(font).height() > cellHeight && --pixels > 1);
-  return font;
-}
-
-QColor ToQColor(nv::Rgb c) { return QColor(c.r, c.g, c.b); }
-
-// Each bar is two rows: the sky-blue background in full width, then the value part.
-void DrawBar(QPainter& p, const nv::TrayIconBar& bar) {
-  p.fillRect(0, bar.topRow, nv::kTrayIconSize, 2, ToQColor(nv::kTrayBarBackground));
-  if (bar.width > 0) p.fillRect(0, bar.topRow, bar.width, 2, ToQColor(bar.colour));
-}
-
-// Every pixel of the bottom-left pixel's colour (the template's blue) becomes transparent.
-QIcon IconWithTransparentBackground(const QImage& drawn) {
-  QImage argb = drawn.convertToFormat(QImage::Format_ARGB32);
-  const QRgb key = argb.pixel(0, argb.height() - 1);
-  for (int y = 0; y < argb.height(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(argb.scanLine(y));
-    for (int x = 0; x < argb.width(); ++x)
-      if (line[x] == key) line[x] = qRgba(0, 0, 0, 0);
-  }
-  return QIcon(new nv::TrayIconEngine(std::move(argb)));
-}
 
 }  // namespace
 
@@ -63,27 +31,10 @@ void TForm_Tarnel::setupTray() {
 
 QIcon TForm_Tarnel::DrawTrayIcon() {
   const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
-  const nv::TrayIconText text = nv::MakeTrayIconText(nv::MegabytesDown(status.ullAvailPhys), TrayIconFontHeight);
-  TrayIconFontHeight = text.fontHeight;
-
-  Image_Icon = Image_IconBak.copy();
-  {
-    QPainter p(&Image_Icon);
-    p.setFont(TrayIconFont(text.fontHeight));
-    // The text cells stand on a white box, as text drawn over an opaque brush does.
-    const QString label = QString::fromStdString(text.text);
-    const QRect cell(0, text.y, p.fontMetrics().horizontalAdvance(label), text.fontHeight);
-    p.fillRect(cell, Qt::white);
-    p.setPen(Qt::black);
-    p.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, label);
-
-    const nv::TrayIconBars bars =
-        nv::MakeTrayIconBars(nv::UsedPhysRatio(status), nv::UsedPageFileRatio(status), CpuUsage);
-    DrawBar(p, bars.physical);
-    DrawBar(p, bars.pageFile);
-    DrawBar(p, bars.cpu);
-  }
-  return IconWithTransparentBackground(Image_Icon);
+  nv::TrayIconFigures figures{nv::TrayIconFigure(nv::MegabytesDown(status.ullAvailPhys)),
+                              nv::MakeTrayIconBars(nv::UsedPhysRatio(status), nv::UsedPageFileRatio(status), CpuUsage)};
+  Image_Icon = nv::DrawTrayIconPicture(Image_IconBak, figures, nv::kTrayIconSize);
+  return QIcon(new nv::TrayIconEngine(Image_IconBak, std::move(figures)));
 }
 
 void TForm_Tarnel::AddTrayIcon() {

@@ -1,25 +1,45 @@
 #include "shell/tray_icon_engine.h"
 
 #include <QPainter>
+#include <QPaintDevice>
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 namespace nv {
 
-void TrayIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) {
-  painter->drawImage(rect, picture_);
+QImage TrayIconEngine::Picture(int pixels) const {
+  return WithTransparentTemplate(DrawTrayIconPicture(background_, figures_, std::max(pixels, 1)));
 }
 
-// Never larger than the picture, as icons are not scaled up.
+void TrayIconEngine::paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) {
+  const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+  const int side = std::min(rect.width(), rect.height());
+  QImage picture = Picture(int(std::lround(side * ratio)));
+  picture.setDevicePixelRatio(ratio);
+  painter->drawImage(QRect(rect.topLeft(), QSize(side, side)), picture);
+}
+
+// Square, as large as asked: the picture is drawn for the size, not scaled.
 QSize TrayIconEngine::actualSize(const QSize& size, QIcon::Mode, QIcon::State) {
-  return picture_.size().scaled(size.boundedTo(picture_.size()), Qt::KeepAspectRatio);
+  const int side = std::min(size.width(), size.height());
+  return QSize(side, side);
 }
 
 QPixmap TrayIconEngine::pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) {
-  const QSize actual = actualSize(size, mode, state);
-  const QImage image = actual == picture_.size() ? picture_ : picture_.scaled(actual, Qt::KeepAspectRatio);
-  return QPixmap::fromImage(image);
+  return scaledPixmap(size, mode, state, 1.0);
 }
 
-QList<QSize> TrayIconEngine::availableSizes(QIcon::Mode, QIcon::State) { return {picture_.size()}; }
+// QIcon hands over the size in device pixels, with the density it was asked for as `scale`.
+QPixmap TrayIconEngine::scaledPixmap(const QSize& size, QIcon::Mode, QIcon::State, qreal scale) {
+  QPixmap pixmap = QPixmap::fromImage(Picture(std::min(size.width(), size.height())));
+  pixmap.setDevicePixelRatio(scale);
+  return pixmap;
+}
+
+// The sizes trays commonly ask for, for those that take a list of pictures.
+QList<QSize> TrayIconEngine::availableSizes(QIcon::Mode, QIcon::State) {
+  return {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+}
 
 }  // namespace nv

@@ -12,30 +12,18 @@ constexpr Rgb kOrange{255, 128, 64};
 constexpr Rgb kPurple{128, 0, 128};
 constexpr Rgb kGreen{0, 128, 0};
 
-TEST(TrayIconText, PaddingHeightAndPlacementFollowTheDigitCount) {
-  struct Case {
+// Up to 9,999 MB the megabytes, right-aligned in three places; from 10,000 MB on the nearest
+// whole gigabytes with a G, so that the figure never needs more room than four digits.
+TEST(TrayIconFigure, MegabytesThenGigabytes) {
+  const struct {
     uint64_t free;
-    const char* text;
-    int height, y;
+    const char* figure;
   } cases[] = {
-      {7, "  7", 10, -1},      {42, " 42", 10, -1},   {512, "512", 10, -1},
-      {2048, "2048", 8, 0},    {0, "  0", 10, -1},    {9999, "9999", 8, 0},
+      {0, "  0"},      {7, "  7"},       {42, " 42"},       {512, "512"},        {2048, "2048"},
+      {9999, "9999"},  {10000, "10G"},   {23300, "23G"},    {23039, "22G"},      {102400, "100G"},
+      {1048575, "1024G"},
   };
-  for (const auto& c : cases) {
-    const TrayIconText t = MakeTrayIconText(c.free, 99);
-    EXPECT_EQ(t.text, c.text) << c.free;
-    EXPECT_EQ(t.fontHeight, c.height) << c.free;
-    EXPECT_EQ(t.y, c.y) << c.free;
-  }
-}
-
-TEST(TrayIconText, FiveDigitsKeepThePreviousHeight) {
-  for (int previous : {8, 10}) {
-    const TrayIconText t = MakeTrayIconText(10240, previous);
-    EXPECT_EQ(t.text, "10240");
-    EXPECT_EQ(t.fontHeight, previous);
-    EXPECT_EQ(t.y, -1);
-  }
+  for (const auto& c : cases) EXPECT_EQ(TrayIconFigure(c.free), c.figure) << c.free;
 }
 
 TEST(TrayIconBars, MemoryBarsTurnRedOnlyAboveEightTenths) {

@@ -65,26 +65,75 @@ TEST_F(TrayTest, BarsByRatioAndCpuPixelByPixel) {
   }
 }
 
-TEST_F(TrayTest, TextBoxFollowsTheDigitCount) {
-  // One and two digits are padded with blanks, so the left edge of the box is plain white.
-  DrawWithFree(7);
+// The figure stands on a white box over the rows above the bars, from the left edge.
+TEST_F(TrayTest, FigureStandsOnAWhiteBoxAboveTheBars) {
+  DrawWithFree(7);  // padded with blanks: the left edge of the box is plain white
   EXPECT_EQ(Pixel(0, 0), QColor(Qt::white));
-  EXPECT_EQ(Pixel(0, 8), QColor(Qt::white));  // height 10 from y = -1 reaches row 8
+  EXPECT_EQ(Pixel(0, 8), QColor(Qt::white));
   DrawWithFree(42);
   EXPECT_EQ(Pixel(0, 4), QColor(Qt::white));
-  EXPECT_EQ(Pixel(15, 4), kTemplateBlue) << "a short text ends before the right edge";
-  DrawWithFree(512);
-  EXPECT_NE(Pixel(1, 8), kTemplateBlue);
-  DrawWithFree(2048);  // height 8 from y = 0: rows 0 to 7
-  EXPECT_NE(Pixel(1, 7), kTemplateBlue);
-  EXPECT_EQ(Pixel(1, 8), kTemplateBlue);
-  // Five digits keep the height of the drawing before and run off the right edge.
-  DrawWithFree(10240);
-  EXPECT_EQ(Pixel(1, 7), kTemplateBlue) << "height 8 from y = -1 ends at row 6";
-  EXPECT_NE(Pixel(15, 3), kTemplateBlue);
-  DrawWithFree(512);
-  DrawWithFree(10240);
-  EXPECT_NE(Pixel(1, 7), kTemplateBlue);
+  EXPECT_EQ(Pixel(15, 4), kTemplateBlue) << "a short figure ends before the right edge";
+  for (uint64_t free : {512, 2048, 23300})
+    for (int x = 0; x < 16; ++x) EXPECT_NE(Pixel(x, 9), QColor(Qt::white)) << free << ": the box reaches into the bars";
+}
+
+// Runs of columns holding black pixels in the rows above the bars: one per character drawn
+// whole and apart from its neighbours.
+int InkRuns(const QImage& icon) {
+  const int band = (9 * icon.height() + 8) / 16;
+  int runs = 0;
+  bool inRun = false;
+  for (int x = 0; x < icon.width(); ++x) {
+    bool ink = false;
+    for (int y = 0; y < band && !ink; ++y) ink = qAlpha(icon.pixel(x, y)) == 255 && qGray(icon.pixel(x, y)) < 100;
+    if (ink && !inRun) ++runs;
+    inRun = ink;
+  }
+  return runs;
+}
+
+// Rows of the rows above the bars that hold black pixels.
+int InkHeight(const QImage& icon) {
+  const int band = (9 * icon.height() + 8) / 16;
+  int top = -1, bottom = -1;
+  for (int y = 0; y < band; ++y)
+    for (int x = 0; x < icon.width(); ++x)
+      if (qAlpha(icon.pixel(x, y)) == 255 && qGray(icon.pixel(x, y)) < 100) {
+        if (top < 0) top = y;
+        bottom = y;
+      }
+  return top < 0 ? 0 : bottom - top + 1;
+}
+
+// The icon is drawn for the size the tray asks for, at the density of the screen: every digit
+// shows whole and apart, larger in larger cells, and the bars keep their design rows.
+TEST_F(TrayTest, DrawnForEachSizeTheTrayAsksForWithTheFigureWhole) {
+  memory.status = FakeMemory::StatusMB(32768, 2048, 65536, 32768);
+  const QIcon megabytes = Window().DrawTrayIcon();
+  memory.status = FakeMemory::StatusMB(32768, 23300, 65536, 32768);
+  const QIcon gigabytes = Window().DrawTrayIcon();
+  for (qreal ratio : {1.0, 2.0}) {
+    int previousHeight = 0;
+    for (int size : {16, 22, 24, 32, 48}) {
+      SCOPED_TRACE(testing::Message() << size << " px at ratio " << ratio);
+      const QPixmap pixmap = megabytes.pixmap(QSize(size, size), ratio);
+      const QImage icon = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+      const int pixels = int(size * ratio);
+      ASSERT_EQ(icon.size(), QSize(pixels, pixels));
+      EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
+      EXPECT_EQ(InkRuns(icon), 4) << "\"2048\"";
+      EXPECT_EQ(InkRuns(gigabytes.pixmap(QSize(size, size), ratio).toImage()), 3) << "\"23G\"";
+      const int height = InkHeight(icon);
+      EXPECT_GE(height, 5);
+      EXPECT_GE(height, previousHeight);
+      previousHeight = height;
+      // The physical memory bar (rows 13 and 14 of 16): 16 - 16 * 2048 / 32768 sixteenths used.
+      const int barRow = (27 * pixels) / 32;
+      EXPECT_EQ(QColor(icon.pixel(0, barRow)), kRed);
+      EXPECT_EQ(qAlpha(icon.pixel(pixels - 1, pixels - 1)), 0) << "the template shows through below the bars";
+    }
+    EXPECT_GE(previousHeight, int(12 * ratio)) << "large cells get large digits";
+  }
 }
 
 TEST_F(TrayTest, TemplateBlueIsTransparentEverythingDrawnIsOpaque) {
