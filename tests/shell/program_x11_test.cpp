@@ -88,12 +88,6 @@ class ProgramX11Test : public ::testing::Test {
     hive.write("00\r\n");
   }
 
-  void StartTrayHost() {
-    trayHost.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                              "--height", "24", "--SetDockType", "true"});
-    ASSERT_TRUE(trayHost.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([] { return Shell("xwininfo -root -tree").contains("(\"panel\" \"trayer\")"); }, 10000));
-  }
 
   void StartProgram() {
     program.start(QStringLiteral(NORVANE_BINARY), {});
@@ -206,7 +200,7 @@ TEST_F(ProgramX11Test, BoxesCarryExactlyTheirCaptions) {
 }
 
 TEST_F(ProgramX11Test, CloseButtonHidesTheWindowIntoARunningTray) {
-  StartTrayHost();
+  ASSERT_TRUE(nv::test::StartTrayHost(trayHost)) << "the tray host did not come up";
   StoreOptions(true, false);
   StartProgram();
   ASSERT_TRUE(WaitFor(MainWindowShown, 30000)) << "no window; " << ShownWindows();

@@ -92,7 +92,7 @@ class TrayX11Test : public ::testing::Test {
     };
     for (const auto& [name, value] : environment) qputenv(name, value.toLocal8Bit());
     qunsetenv("QT_QPA_PLATFORM");
-    StartTrayHost();
+    ASSERT_TRUE(nv::test::StartTrayHost(trayHost)) << "the tray host did not come up";
   }
 
   void TearDown() override {
@@ -125,12 +125,6 @@ class TrayX11Test : public ::testing::Test {
     EXPECT_TRUE(WaitFor([] { return EmbeddedIcons().empty(); }, 5000)) << "the icon outlived the program";
   }
 
-  void StartTrayHost() {
-    trayHost.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                              "--height", "24", "--SetDockType", "true"});
-    ASSERT_TRUE(trayHost.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([] { return Shell("xwininfo -root -tree").contains("(\"panel\" \"trayer\")"); }, 10000));
-  }
 
   void StartProgram() {
     program.start(QStringLiteral(NORVANE_BINARY), {});
@@ -185,7 +179,7 @@ TEST_F(TrayX11Test, ANewTrayHostGetsTheIconOnceWithTheTitleAsTip) {
   ASSERT_TRUE(WaitFor([] { return EmbeddedIcons().empty(); }, 5000));
   QThread::msleep(2000);  // a shell restart: some time without any tray
 
-  StartTrayHost();
+  ASSERT_TRUE(nv::test::StartTrayHost(trayHost)) << "the tray host did not come up";
   const auto icon = WaitForIcon();
   ASSERT_TRUE(icon) << "the icon did not come back to the new tray host";
   const auto tip = TipWidth(*icon);

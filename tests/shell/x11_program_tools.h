@@ -28,6 +28,15 @@ inline QString Shell(const QString& command) {
   return QString::fromLocal8Bit(p.readAllStandardOutput());
 }
 
+// Starts trayer as the tray host, docked at the top right, and waits for its panel (which can
+// take a while on a loaded machine); false when it does not come up.
+inline bool StartTrayHost(QProcess& trayHost) {
+  trayHost.start("trayer", {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width", "120", "--height",
+                            "24", "--SetDockType", "true"});
+  return trayHost.waitForStarted(5000) &&
+         WaitFor([] { return Shell("xwininfo -root -tree").contains("(\"panel\" \"trayer\")"); }, 20000);
+}
+
 // Visible windows of the program with the given window type, as "WIDTHxHEIGHT" each.
 inline QStringList VisibleWindows(const QString& type) {
   QStringList sizes;
