@@ -10,8 +10,9 @@
 
 namespace nv::cli {
 
-void WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out) {
+bool WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out) {
   const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
+  if (status.ullTotalPhys == 0) return false;
   out << StatusLineMemoryText(status) << '\n'
       << TrayTooltipText(status) << '\n'
       << "TotalPhys " << status.ullTotalPhys << '\n'
@@ -24,13 +25,17 @@ void WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, st
   sampler.SampleNtCpuUsage();
   wait();
   out << "CpuUsage " << sampler.SampleNtCpuUsage() << '\n';
+  return true;
 }
 
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   if (!args.empty()) return Usage(err, "status");
   LinuxMemory memory;
   LinuxCpu cpu;
-  WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out);
+  if (!WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out)) {
+    err << "norvane-cli status: the memory status cannot be read from /proc/meminfo\n";
+    return 1;
+  }
   return 0;
 }
 

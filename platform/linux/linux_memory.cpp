@@ -4,7 +4,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+
+#include "platform/linux/cgroup_memory.h"
 
 namespace nv {
 
@@ -45,7 +48,7 @@ uint64_t UserAddressSpaceSize() {
 }
 
 LinuxMemory::LinuxMemory(const std::string& procRoot)
-    : meminfo_(procRoot + "/meminfo"), ownStatm_(procRoot + "/self/statm") {}
+    : procRoot_(procRoot), meminfo_(procRoot + "/meminfo"), ownStatm_(procRoot + "/self/statm") {}
 
 bool LinuxMemory::ReadMeminfo(MeminfoFigures& figures) { return nv::ReadMeminfo(meminfo_, figures); }
 
@@ -73,9 +76,15 @@ uint64_t LinuxMemory::PageSize() { return static_cast<uint64_t>(::sysconf(_SC_PA
 
 void* LinuxMemory::Commit(uint64_t bytes) {
   MeminfoFigures figures;
-  if (bytes == 0 || !ReadMeminfo(figures) || bytes > CommitHeadroom(figures)) return nullptr;
+  if (bytes == 0 || !ReadMeminfo(figures) || bytes > CommitHeadroomNow(figures)) return nullptr;
   void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   return block == MAP_FAILED ? nullptr : block;
+}
+
+uint64_t LinuxMemory::CommitHeadroomNow(const MeminfoFigures& figures) const {
+  const uint64_t machine = CommitHeadroom(figures);
+  const auto cgroup = TightestCgroupMemory(procRoot_);
+  return cgroup ? std::min(machine, CommitHeadroomWithin(*cgroup)) : machine;
 }
 
 void LinuxMemory::Release(void* block, uint64_t bytes) {

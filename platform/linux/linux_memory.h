@@ -23,14 +23,17 @@ class LinuxMemory : public Memory {
   // All figures 0 when /proc/meminfo cannot be read.
   MemoryStatusEx GlobalMemoryStatusEx() override;
   uint64_t PageSize() override;
-  // Refuses a block beyond the commit headroom instead of letting the OOM killer answer later.
+  // Refuses a block beyond the commit headroom instead of letting the OOM killer answer later:
+  // the machine's, or the memory cgroup's when that is smaller.
   void* Commit(uint64_t bytes) override;
   void Release(void* block, uint64_t bytes) override;
 
  private:
   bool ReadMeminfo(MeminfoFigures& figures);
+  uint64_t CommitHeadroomNow(const MeminfoFigures& figures) const;
   uint64_t OwnVirtualSize();
 
+  std::string procRoot_;
   KeptOpenFile meminfo_;
   KeptOpenFile ownStatm_;
 };

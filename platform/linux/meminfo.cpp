@@ -36,15 +36,15 @@ bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures) {
   return read && figures.memTotal > 0;
 }
 
-uint64_t CommitSafetyMargin(const MeminfoFigures& figures) {
-  // Reclaim needs more slack on a larger machine: 1/64 of memory, never under 64 MiB.
+uint64_t CommitSafetyMargin(uint64_t totalBytes) {
+  // Reclaim needs more slack in more memory: 1/64 of it, never under 64 MiB.
   constexpr uint64_t kMinimumMargin = uint64_t{64} << 20;
-  return std::max(kMinimumMargin, figures.memTotal / 64);
+  return std::max(kMinimumMargin, totalBytes / 64);
 }
 
 uint64_t CommitHeadroom(const MeminfoFigures& figures) {
   const uint64_t backed = figures.memAvailable + figures.swapFree;
-  const uint64_t margin = CommitSafetyMargin(figures);
+  const uint64_t margin = CommitSafetyMargin(figures.memTotal);
   return backed > margin ? backed - margin : 0;
 }
 

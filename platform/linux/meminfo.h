@@ -24,8 +24,9 @@ void TakeMeminfoLine(std::string_view line, MeminfoFigures& out);
 bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures);
 
 // Linux overcommits, so a block is granted only within what can really be backed: available
-// memory plus free swap, less a margin that keeps the kernel out of its OOM killer.
-uint64_t CommitSafetyMargin(const MeminfoFigures& figures);
+// memory plus free swap, less a margin that keeps the kernel out of its OOM killer. The
+// margin grows with the memory it guards (`totalBytes`).
+uint64_t CommitSafetyMargin(uint64_t totalBytes);
 uint64_t CommitHeadroom(const MeminfoFigures& figures);
 
 // Swap that can still take pages: only then does paging anonymous memory out free anything.

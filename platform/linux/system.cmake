@@ -7,6 +7,7 @@ norvane_library(norvane_linux_system
     process_name.cpp
     proc_process_reader.cpp
     meminfo.cpp
+    cgroup_memory.cpp
     page_out.cpp
     process_advice.cpp
     linux_reclaimer.cpp

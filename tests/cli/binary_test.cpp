@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/memory_units.h"
+#include "scratch_memory_cgroup.h"
 
 extern char** environ;
 
@@ -19,6 +20,7 @@ namespace {
 
 struct Outcome {
   int exitCode = -1;
+  int signal = 0;  // the signal that ended the process, if one did
   pid_t pid = 0;
   std::string out, err;
   std::vector<std::string> Lines() const {
@@ -37,9 +39,12 @@ std::string ReadAll(int fd) {
   return text;
 }
 
-// `stdoutFile`, when given, receives the standard output instead of the pipe.
-Outcome RunCli(std::vector<std::string> args, const char* stdoutFile = nullptr) {
+// `stdoutFile`, when given, receives the standard output instead of the pipe; `launcher`, when
+// given, is a command that runs the CLI (its words come first, the CLI's after them).
+Outcome RunCli(std::vector<std::string> args, const char* stdoutFile = nullptr,
+               const std::vector<std::string>& launcher = {}) {
   args.insert(args.begin(), NORVANE_CLI);
+  args.insert(args.begin(), launcher.begin(), launcher.end());
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -65,6 +70,7 @@ Outcome RunCli(std::vector<std::string> args, const char* stdoutFile = nullptr) 
   int status = 0;
   EXPECT_EQ(waitpid(o.pid, &status, 0), o.pid);
   o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  o.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return o;
 }
 
@@ -111,6 +117,17 @@ TEST(NorvaneCli, StatusPrintsTextsFiguresAndCpuUsage) {
   ASSERT_TRUE(std::regex_match(lines[8], cpu, std::regex("CpuUsage (-?\\d+)"))) << lines[8];
   EXPECT_GE(std::stoi(cpu[1]), -1);
   EXPECT_LE(std::stoi(cpu[1]), 100);
+}
+
+TEST(NorvaneCli, StatusFailsWithAMessageWhenMeminfoCannotBeRead) {
+  if (geteuid() != 0) GTEST_SKIP() << "hiding /proc/meminfo in a mount namespace of its own needs root";
+  // An empty file over /proc/meminfo, seen by the CLI alone.
+  const Outcome o = RunCli({"status"}, nullptr,
+                           {"/usr/bin/unshare", "--mount", "--propagation", "private", "/bin/sh", "-c",
+                            "mount --bind /dev/null /proc/meminfo && exec \"$@\"", "sh"});
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, "norvane-cli status: the memory status cannot be read from /proc/meminfo\n");
 }
 
 TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {
@@ -182,6 +199,18 @@ TEST(NorvaneCli, OutputThatCannotBeWrittenIsAFailure) {
   const Outcome o = RunCli({"processes"}, "/dev/full");
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(o.err, "norvane-cli processes: the output could not be written\n");
+}
+
+TEST(NorvaneCli, OptimizeInsideA512MiBMemoryCgroupStaysWithinItsLimit) {
+  nv::test::ScratchMemoryCgroup cgroup(uint64_t{512} << 20);
+  if (!cgroup.unavailable.empty()) GTEST_SKIP() << cgroup.unavailable;
+  // The shell joins the cgroup, then becomes the CLI.
+  const Outcome o = RunCli({"optimize", "1"}, nullptr,
+                           {"/bin/sh", "-c", "echo $$ > \"$0\" && exec \"$@\"", cgroup.ProcsFile()});
+  EXPECT_EQ(o.signal, 0) << "killed in a v" << cgroup.Version() << " memory cgroup";
+  EXPECT_EQ(o.exitCode, 0) << o.err;
+  EXPECT_EQ(cgroup.OomKills(), std::optional<uint64_t>(0));
+  EXPECT_EQ(o.Lines().size(), 3u) << o.out;
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
   cpu.Push(4, 1'010'000'000, 430'000'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
   int waits = 0;
   std::ostringstream out;
-  WriteStatus(memory, cpu, [&] { ++waits; }, out);
+  EXPECT_TRUE(WriteStatus(memory, cpu, [&] { ++waits; }, out));
   EXPECT_EQ(out.str(),
             "PM:204800K/524288K PF:921600K/1228800K \n"
             "200 MB free of 512 MB physical memory\n"
@@ -44,6 +44,15 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
             "CpuUsage 26\n");
   EXPECT_EQ(waits, 1);
   EXPECT_EQ(memory.statusCalls, 1);
+}
+
+TEST(StatusCommand, AnUnreadableMemoryStatusIsAFailureNotZeros) {
+  FakeMemory memory;
+  memory.status = {};  // what the memory service gives when it cannot read its source
+  FakeCpu cpu;
+  std::ostringstream out;
+  EXPECT_FALSE(WriteStatus(memory, cpu, [] {}, out));
+  EXPECT_EQ(out.str(), "");
 }
 
 TEST(ProcessesCommand, CaptionsThenOneTabSeparatedRowPerProcessAndEveryHandleClosed) {

@@ -8,6 +8,7 @@ norvane_test(linux_system_test
     proc_file_test.cpp
     proc_walk_test.cpp
     process_name_test.cpp
+    cgroup_memory_test.cpp
     memory_test.cpp
     cpu_counters_test.cpp
     page_out_test.cpp
