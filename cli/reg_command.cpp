@@ -176,8 +176,9 @@ int NotFound(std::ostream& err) {
   return kFailedExit;
 }
 
-int Refused(std::ostream& err) {
-  err << "ERROR: Access is denied.\n";
+int Refused(const HiveRegistry& registry, std::ostream& err) {
+  const std::string& reason = registry.LastRefusal();
+  err << "ERROR: " << (reason.empty() ? "Access is denied." : reason) << '\n';
   return kFailedExit;
 }
 
@@ -208,7 +209,7 @@ int Query(HiveRegistry& registry, const KeyName& key, const std::optional<std::s
 int Add(HiveRegistry& registry, const KeyName& key, const Arguments& args, std::ostream& out, std::ostream& err) {
   const RegValue value = ParseData(ParseType(args[3]), args[4]);
   auto handle = registry.Open(key.root, key.path, true);
-  if (!handle || !handle->Write(args[2], value)) return Refused(err);
+  if (!handle || !handle->Write(args[2], value)) return Refused(registry, err);
   return Done(out);
 }
 
@@ -217,7 +218,7 @@ int Delete(HiveRegistry& registry, const KeyName& key, const std::optional<std::
   if (name) {
     if (!registry.ReadValue(key.root, key.path, *name)) return NotFound(err);
     auto handle = registry.Open(key.root, key.path, false);
-    if (!handle || !handle->Delete(*name)) return Refused(err);
+    if (!handle || !handle->Delete(*name)) return Refused(registry, err);
     return Done(out);
   }
   if (key.path.empty()) throw BadInput{"A root key cannot be deleted."};
@@ -229,7 +230,7 @@ int Delete(HiveRegistry& registry, const KeyName& key, const std::optional<std::
     case HiveRegistry::KeyDeletion::Refused:
       break;
   }
-  return Refused(err);
+  return Refused(registry, err);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -56,6 +58,11 @@ void WriteAll(int fd, std::string_view content, const std::string& what) {
   }
 }
 
+std::string SizeText(size_t bytes) {
+  constexpr size_t kMiB = size_t{1} << 20;
+  return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB" : std::to_string(bytes) + " bytes";
+}
+
 }  // namespace
 
 void SyncDirectory(const std::string& dir) {
@@ -69,19 +76,25 @@ std::string ParentDirectory(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::optional<std::string> ReadFileIfExists(const std::string& path) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::optional<std::string> ReadFileIfExists(const std::string& path, size_t maxBytes) {
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (fd.Get() < 0) {
     if (errno == ENOENT) return std::nullopt;
     ThrowErrno(path);
   }
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0) ThrowErrno(path);
-  std::string content;
-  content.resize(static_cast<size_t>(st.st_size) + 1);
+  if (!S_ISREG(st.st_mode)) throw UnfitFileError("it is not a regular file");
+  const auto tooLarge = [&] { return UnfitFileError("it is larger than " + SizeText(maxBytes)); };
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) throw tooLarge();
+  // One byte past the cap tells a file that grew while it was read.
+  std::string content(static_cast<size_t>(st.st_size) + 1, '\0');
   size_t used = 0;
   for (;;) {
-    if (used == content.size()) content.resize(content.size() * 2);
+    if (used == content.size()) {
+      if (used > maxBytes) throw tooLarge();
+      content.resize(std::min(content.size() * 2, maxBytes + 1));
+    }
     const ssize_t n = ::read(fd.Get(), content.data() + used, content.size() - used);
     if (n < 0) {
       if (errno == EINTR) continue;

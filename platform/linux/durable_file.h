@@ -2,6 +2,7 @@
 #include <sys/types.h>
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -9,8 +10,16 @@ namespace nv {
 
 // File steps that survive a crash or a kill at any moment. They throw std::system_error.
 
-// The whole file, or nullopt when it does not exist.
-std::optional<std::string> ReadFileIfExists(const std::string& path);
+// A path that names something a reader must not take as its file: not a regular file (a
+// FIFO would block the reader, a device such as /dev/zero never ends), or one over its cap.
+class UnfitFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The whole regular file, or nullopt when it does not exist. Throws UnfitFileError for
+// anything else at the path and for a file of more than `maxBytes`; opening never blocks.
+std::optional<std::string> ReadFileIfExists(const std::string& path, size_t maxBytes);
 
 // Creates the folder and its missing parents.
 void MakeDirectories(const std::string& path, mode_t mode);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <system_error>
 
 #include "platform/error.h"
@@ -15,10 +16,21 @@ namespace {
 // A new hive is readable by everyone: the machine hive is read by every user's instance.
 constexpr mode_t kNewHiveMode = 0644;
 constexpr mode_t kFolderMode = 0755;
+// The program's own hives hold a few kilobytes; a file far beyond that is not one of them,
+// and reading it whole would only exhaust memory.
+constexpr size_t kMaxHiveBytes = 64u << 20;
 
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : kNewHiveMode;
+}
+
+std::string WriteFailureText(const std::error_code& error, const std::string& path) {
+  if (error == std::errc::no_space_on_device || error.value() == EDQUOT)
+    return "There is not enough space on the disk to write the registry file \"" + path + "\".";
+  if (error == std::errc::read_only_file_system)
+    return "The registry file \"" + path + "\" is on a read-only file system.";
+  return {};
 }
 
 }  // namespace
@@ -39,7 +51,9 @@ std::shared_ptr<const Hive> HiveFile::Parse(std::string text) const {
 std::shared_ptr<const Hive> HiveFile::Load() const {
   std::optional<std::string> text;
   try {
-    text = ReadFileIfExists(path_);
+    text = ReadFileIfExists(path_, kMaxHiveBytes);
+  } catch (const UnfitFileError& e) {
+    throw Error("The registry file \"" + path_ + "\" is damaged: " + e.what());
   } catch (const std::system_error& e) {
     throw Error("Cannot read the registry file \"" + path_ + "\": " + e.code().message());
   }
@@ -50,6 +64,7 @@ bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
   // A change that the file as it stands makes no difference to needs no folder, lock or
   // write; deleting what is not there succeeds also where nothing may be written.
   if (Hive probe = *Load(); !change(probe)) return true;
+  lastWriteFailure_.clear();
   try {
     MakeDirectories(ParentDirectory(path_), kFolderMode);
     FileLock lock(path_ + ".lock");
@@ -61,7 +76,8 @@ bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
     cachedText_ = std::move(text);
     cachedHive_ = std::make_shared<const Hive>(std::move(hive));
     return true;
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& e) {
+    lastWriteFailure_ = WriteFailureText(e.code(), path_);
     return false;
   }
 }

@@ -24,6 +24,10 @@ class HiveFile {
   // then leaves the file untouched.
   bool Update(const std::function<bool(Hive&)>& change);
 
+  // Why the last Update that returned false failed, in words for the user: a full disk or a
+  // read-only file system. Empty when the file or its folder was refused for want of rights.
+  const std::string& LastWriteFailure() const { return lastWriteFailure_; }
+
  private:
   std::shared_ptr<const Hive> Parse(std::string text) const;
 
@@ -32,6 +36,7 @@ class HiveFile {
   // The last text read and its hive: a file read again unchanged is not parsed again.
   mutable std::string cachedText_;
   mutable std::shared_ptr<const Hive> cachedHive_;
+  std::string lastWriteFailure_;
 };
 
 }  // namespace nv

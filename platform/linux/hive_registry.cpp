@@ -80,6 +80,12 @@ std::optional<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, c
   }
 }
 
+bool HiveRegistry::UpdateTarget(const WriteTarget& target, const std::function<bool(Hive&)>& change) {
+  if (target.file->Update(change)) return true;
+  lastRefusal_ = target.file->LastWriteFailure();
+  return false;
+}
+
 bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
   if (path.empty()) return true;  // a root key always exists
   for (const HiveFile* file : ReadOrder(root, path))
@@ -88,11 +94,12 @@ bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
 }
 
 std::unique_ptr<RegistryKey> HiveRegistry::Open(RootKey root, const std::string& path, bool create) {
+  lastRefusal_.clear();
   if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return nullptr;
   if (!KeyExists(root, path)) {
     const auto target = TargetFor(root, path);
     if (!create || !target) return nullptr;
-    if (!target->file->Update([&](Hive& hive) {
+    if (!UpdateTarget(*target, [&](Hive& hive) {
           bool created = false;
           if (!hive.KeyExists(path)) hive.CreateKey(path, &created);
           return created;
@@ -111,19 +118,32 @@ std::optional<RegValue> HiveRegistry::ReadValue(RootKey root, const std::string&
 }
 
 bool HiveRegistry::WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value) {
+  lastRefusal_.clear();
   const auto target = TargetFor(root, path);
-  if (!target || !IsValidName(name)) return false;
-  if (!target->file->Update([&](Hive& hive) { return hive.SetValue(path, name, value); })) return false;
-  if (!IsAutostartValue(root, path, name) || !target->autostartDir) return true;
-  const AutostartFolder folder(*target->autostartDir);
+  if (!target) return false;
+  if (!IsValidName(name)) {
+    lastRefusal_ = "The value name is not valid: a registry name holds no line break and no NUL character.";
+    return false;
+  }
+  const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;
   const bool startable = (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !value.AsString().empty();
+  // Refused before the hive changes: a Run value that no entry mirrors would say the program
+  // starts at login when it does not.
+  if (mirrored && startable && !AutostartDesktopEntry(value.AsString())) {
+    lastRefusal_ = "The Run value cannot start a program at login: its text is not UTF-8 or holds control characters.";
+    return false;
+  }
+  if (!UpdateTarget(*target, [&](Hive& hive) { return hive.SetValue(path, name, value); })) return false;
+  if (!mirrored) return true;
+  const AutostartFolder folder(*target->autostartDir);
   return startable ? folder.Set(value.AsString()) : folder.Remove();
 }
 
 bool HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
+  lastRefusal_.clear();
   const auto target = TargetFor(root, path);
   if (target) {
-    if (!target->file->Update([&](Hive& hive) { return hive.DeleteValue(path, name); })) return false;
+    if (!UpdateTarget(*target, [&](Hive& hive) { return hive.DeleteValue(path, name); })) return false;
     if (IsAutostartValue(root, path, name) && target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
       return false;
   }
@@ -152,11 +172,12 @@ std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const s
 }
 
 HiveRegistry::KeyDeletion HiveRegistry::DeleteKey(RootKey root, const std::string& path) {
+  lastRefusal_.clear();
   if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return KeyDeletion::NotFound;
   if (!KeyExists(root, path)) return KeyDeletion::NotFound;
   const auto target = TargetFor(root, path);
   if (!target) return KeyDeletion::Refused;
-  if (!target->file->Update([&](Hive& hive) { return hive.DeleteKeyTree(path); })) return KeyDeletion::Refused;
+  if (!UpdateTarget(*target, [&](Hive& hive) { return hive.DeleteKeyTree(path); })) return KeyDeletion::Refused;
   if (root == RootKey::HKEY_LOCAL_MACHINE && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
       target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
     return KeyDeletion::Refused;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,6 +44,11 @@ class HiveRegistry : public Registry {
   bool WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
   bool DeleteValue(RootKey root, const std::string& path, const std::string& name);
 
+  // Why the last refused write was refused, in words for the user (a bad name, a Run value
+  // that no autostart entry can carry, a full disk, a read-only file system); empty when it
+  // was refused for want of rights.
+  const std::string& LastRefusal() const { return lastRefusal_; }
+
  private:
   // The file a write goes to and the autostart folder that mirrors it there.
   struct WriteTarget {
@@ -54,12 +60,13 @@ class HiveRegistry : public Registry {
   std::vector<const HiveFile*> ReadOrder(RootKey root, const std::string& path) const;
   std::optional<WriteTarget> TargetFor(RootKey root, const std::string& path);
   bool KeyExists(RootKey root, const std::string& path) const;
-  bool MirrorAutostart(RootKey root, const std::string& path, const std::string& name, const WriteTarget& target);
+  bool UpdateTarget(const WriteTarget& target, const std::function<bool(Hive&)>& change);
 
   HiveLocations locations_;
   HiveFile machine_;
   HiveFile user_;
   HiveFile virtualStore_;
+  std::string lastRefusal_;
 };
 
 }  // namespace nv

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "platform/linux/hive_encoding.h"
+
 namespace nv {
 
 namespace {
@@ -290,7 +292,10 @@ void AppendData(std::string& out, const RegValue& value) {
 
 }  // namespace
 
-Hive ParseHive(std::string_view text, std::string_view rootName) { return HiveParser(text, rootName).Parse(); }
+Hive ParseHive(std::string_view text, std::string_view rootName) {
+  if (IsUtf16LeText(text)) return HiveParser(Utf16LeTextToUtf8(text), rootName).Parse();
+  return HiveParser(text, rootName).Parse();
+}
 
 std::string FormatHive(const Hive& hive, std::string_view rootName) {
   std::string out(kHiveHeader);

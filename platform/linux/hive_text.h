@@ -22,7 +22,8 @@ class HiveSyntaxError : public std::runtime_error {
 };
 
 // Reads a hive in the text format of registry exports whose keys all lie under the root
-// named `rootName` (such as "HKEY_LOCAL_MACHINE"). Throws HiveSyntaxError.
+// named `rootName` (such as "HKEY_LOCAL_MACHINE"), in UTF-8 with or without a byte-order mark
+// or in UTF-16LE with one. Throws HiveSyntaxError.
 Hive ParseHive(std::string_view text, std::string_view rootName);
 
 // Writes the hive so that ParseHive gives it back value for value, byte for byte.

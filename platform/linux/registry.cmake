@@ -2,6 +2,7 @@
 norvane_library(norvane_linux_registry
   SOURCES
     hive.cpp
+    hive_encoding.cpp
     hive_text.cpp
     durable_file.cpp
     hive_file.cpp

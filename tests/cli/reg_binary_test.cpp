@@ -87,4 +87,29 @@ TEST(RegBinary, AWriteKilledBeforeAnyOfItsFileCallsLeavesTheOldOrTheNewHive) {
   }
 }
 
+TEST(RegBinary, AFullDiskOrAReadOnlyFileSystemIsNamedInsteadOfAccessDenied) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system in a mount namespace of its own needs root";
+  nv::test::TempFolder dir;
+  const std::string registry = dir / "registry", hive = registry + "/HKEY_CURRENT_USER.reg";
+  fs::create_directories(registry);
+  struct Case {
+    const char* what;
+    std::string mount, message;
+  } cases[] = {
+      {"a full disk", "mount -t tmpfs -o size=64k tmpfs " + registry + " && cat /dev/zero > " + registry + "/filler;",
+       "ERROR: There is not enough space on the disk to write the registry file \"" + hive + "\".\n"},
+      {"a read-only file system", "mount -t tmpfs -o ro tmpfs " + registry + " &&",
+       "ERROR: The registry file \"" + hive + "\" is on a read-only file system.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // The mount lives and dies with the namespace of this one command.
+    const auto run = RunCommand("unshare --mount --propagation private sh -c '" + c.mount + " env -i NORVANE_REGISTRY_DIR=" +
+                          registry + " " NORVANE_CLI " reg add HKCU\\\\Software\\\\Norvane Blob REG_BINARY 0102' 2>&1");
+    EXPECT_EQ(run.exit, 1);
+    EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
+  }
+  EXPECT_FALSE(fs::exists(hive)) << "the mounts were seen outside their namespace";
+}
+
 }  // namespace

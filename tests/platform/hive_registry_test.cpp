@@ -1,6 +1,7 @@
 #include "platform/linux/hive_registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -133,6 +134,63 @@ TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
         << entry.path();
 }
 
+TEST_F(HiveRegistryTest, AHiveThatIsNoRegularFileOrTooLargeIsDamagedWithoutWaitingOrFillingMemory) {
+  const std::string file = dir_ / "HKEY_CURRENT_USER.reg";
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    std::string reason;
+  } cases[] = {
+      {"a FIFO: a blocking open waits for a writer for ever", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0); },
+       "it is not a regular file"},
+      {"a link to /dev/zero: a read never ends", [&] { std::filesystem::create_symlink("/dev/zero", file); },
+       "it is not a regular file"},
+      {"a folder", [&] { std::filesystem::create_directory(file); }, "it is not a regular file"},
+      {"a file past the cap (sparse, so it costs no disk)",
+       [&] {
+         WriteText(file, "");
+         std::filesystem::resize_file(file, (64u << 20) + 1);
+       },
+       "it is larger than 64 MiB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    const auto type = std::filesystem::symlink_status(file).type();
+    const std::string expected = "The registry file \"" + file + "\" is damaged: " + c.reason;
+    for (const auto& operation : std::vector<std::function<void()>>{
+             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false); },
+             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+         }) {
+      try {
+        operation();
+        ADD_FAILURE() << "no error";
+      } catch (const Error& e) {
+        EXPECT_EQ(e.what(), expected);
+      }
+    }
+    EXPECT_EQ(std::filesystem::symlink_status(file).type(), type) << "the damaged hive was replaced";
+    std::filesystem::remove_all(file);
+  }
+}
+
+TEST_F(HiveRegistryTest, ARegistryEditorsUtf16HiveIsReadAndWrittenBackAsUtf8) {
+  const std::u16string exported =
+      u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Norvane]\r\n"
+      u"\"Language\"=\"Fran\u00e7ais\"\r\n\r\n";
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : exported) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  WriteText(dir_ / "HKEY_CURRENT_USER.reg", bytes);
+
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Norvane", false);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->Read("Language")->AsString(), "Fran\u00e7ais");
+  ASSERT_TRUE(key->Write("Version", RegValue::String("2010")));
+  EXPECT_EQ(ReadText(dir_ / "HKEY_CURRENT_USER.reg"),
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Norvane]\n"
+            "\"Language\"=\"Fran\u00e7ais\"\n\"Version\"=\"2010\"\n");
+}
+
 TEST_F(HiveRegistryTest, AnUnwritableFolderRefusesTheWrite) {
   auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", true);
   ASSERT_TRUE(key->Write("Kept", RegValue::Dword(1)));
@@ -203,6 +261,30 @@ TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
   EXPECT_EQ(registry_.DeleteKey(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft"), HiveRegistry::KeyDeletion::Deleted);
   EXPECT_FALSE(std::filesystem::exists(entry)) << "deleting a key above Run removes the entry too";
+}
+
+TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnythingChanges) {
+  const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
+  const std::string hive = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), desktop = ReadText(entry);
+  struct Case {
+    const char* what;
+    std::string name, text, reason;
+  } cases[] = {
+      {"a Run value with a control character", "Velqor Norvane", "/opt/norvane\x01", "cannot start a program at login"},
+      {"a Run value that is not UTF-8", "Velqor Norvane", "/opt/norvane\xff", "cannot start a program at login"},
+      {"a value name with a line break", "Bad\nName", "x", "The value name is not valid"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(run->Write(c.name, RegValue::String(c.text)));
+    EXPECT_NE(registry_.LastRefusal().find(c.reason), std::string::npos) << registry_.LastRefusal();
+    EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), hive) << "the hive changed";
+    EXPECT_EQ(ReadText(entry), desktop) << "the autostart entry changed";
+  }
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane2")));
+  EXPECT_EQ(registry_.LastRefusal(), "") << "a write that succeeds leaves no reason behind";
 }
 
 TEST_F(HiveRegistryTest, AVirtualizedRunValueStartsTheProgramForThisUserOnly) {

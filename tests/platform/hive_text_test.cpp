@@ -11,6 +11,16 @@ RegValue Typed(uint32_t type, std::vector<uint8_t> data) { return RegValue{type,
 
 std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 
+// A file as a registry editor exports it: UTF-16LE behind its byte-order mark.
+std::string Utf16LeFile(std::u16string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
 TEST(HiveText, EveryKindOfValueSurvivesWritingAndReading) {
   std::vector<uint8_t> everyByte;
   for (int b = 0; b < 256; ++b) everyByte.push_back(static_cast<uint8_t>(b));
@@ -66,6 +76,49 @@ TEST(HiveText, ReadsExportsWithTheirLineEndsCommentsAndWrappedLines) {
   EXPECT_EQ(hive.FindValue("Software\\Norvane", "NvSetInfo")->data, (std::vector<uint8_t>{0, 1, 2, 3}));
   EXPECT_EQ(*hive.FindValue("Software\\Norvane", "Names"), Typed(REG_MULTI_SZ, Bytes(std::string("a\0b\0\0", 5))));
   EXPECT_EQ(hive.FindValue("Software\\Norvane", "Count")->AsDword(), 42u);
+}
+
+TEST(HiveText, ReadsARegistryEditorsUtf16Export) {
+  const std::u16string text =
+      u"Windows Registry Editor Version 5.00\r\n"
+      u"\r\n"
+      u"[HKEY_LOCAL_MACHINE\\Software\\Caf\u00e9]\r\n"
+      u"\"Name\"=\"\u65e5\u672c \U0001F600\"\r\n"
+      u"\"NvSetInfo\"=hex:00,01,\\\r\n"
+      u"  02,03\r\n"
+      u"\"Count\"=dword:0000002a\r\n"
+      u"\r\n";
+  const Hive hive = ParseHive(Utf16LeFile(text), kRoot);
+  const std::string key = "Software\\Caf\u00e9";
+  ASSERT_NE(hive.FindKey(key), nullptr);
+  EXPECT_EQ(hive.FindValue(key, "Name")->AsString(), "\u65e5\u672c \U0001F600");
+  EXPECT_EQ(hive.FindValue(key, "NvSetInfo")->data, (std::vector<uint8_t>{0, 1, 2, 3}));
+  EXPECT_EQ(hive.FindValue(key, "Count")->AsDword(), 42u);
+  // What the program writes back is UTF-8, whatever it read.
+  EXPECT_EQ(FormatHive(hive, kRoot).rfind(std::string(kHiveHeader) + "\n", 0), 0u);
+}
+
+TEST(HiveText, MalformedUtf16IsDamageAtItsLine) {
+  const std::u16string good = u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n";
+  struct Case {
+    std::string bytes;
+    int line;
+    std::string reason;
+  } cases[] = {
+      {Utf16LeFile(good) + "\x41", 4, "half a character"},
+      {Utf16LeFile(good + u"\"A\"=\"" + char16_t(0xD83D) + u"\"\r\n"), 4, "without its low surrogate"},
+      {Utf16LeFile(good + u"\"A\"=\"" + char16_t(0xDE00) + u"\"\r\n"), 4, "without its high surrogate"},
+      {Utf16LeFile(u"") , 1, "header"},
+  };
+  for (const auto& c : cases) {
+    try {
+      ParseHive(c.bytes, kRoot);
+      ADD_FAILURE() << "accepted: " << c.reason;
+    } catch (const HiveSyntaxError& e) {
+      EXPECT_EQ(e.Line(), c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+    }
+  }
 }
 
 TEST(HiveText, RepeatedKeysMergeAndTheLastValueWins) {
