@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/account.h"
+
 namespace nv {
 
 VirtualStore::VirtualStore(std::filesystem::path root) : root_(std::move(root)) {}
@@ -13,8 +15,7 @@ std::filesystem::path VirtualStore::DefaultRoot() {
   if (cache && *cache == '/') {
     base = cache;
   } else {
-    const char* home = std::getenv("HOME");
-    base = std::filesystem::path(home && *home ? home : "/tmp") / ".cache";
+    base = std::filesystem::path(UserHomeFolder()) / ".cache";
   }
   return base / "norvane" / "VirtualStore";
 }

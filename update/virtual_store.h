@@ -9,7 +9,7 @@ namespace nv {
 class VirtualStore {
  public:
   explicit VirtualStore(std::filesystem::path root);
-  // $XDG_CACHE_HOME/norvane/VirtualStore, by default under ~/.cache.
+  // $XDG_CACHE_HOME/norvane/VirtualStore, by default under the user's home folder's .cache.
   static std::filesystem::path DefaultRoot();
 
   // Where `file` lives inside the store.

@@ -1,12 +1,12 @@
 #include "platform/linux/hive_environment.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
+#include "platform/account.h"
 #include "platform/linux/durable_file.h"
 
 namespace nv {
@@ -22,12 +22,6 @@ constexpr const char* kUserHiveName = "HKEY_CURRENT_USER.reg";
 std::string BaseDirectory(const EnvironmentLookup& environment, const char* variable, const std::string& fallback) {
   const auto value = environment(variable);
   return value && !value->empty() && value->front() == '/' ? *value : fallback;
-}
-
-std::string HomeDirectory() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  if (const passwd* entry = ::getpwuid(::geteuid()); entry && entry->pw_dir) return entry->pw_dir;
-  return "/";
 }
 
 }  // namespace
@@ -70,7 +64,7 @@ std::unique_ptr<HiveRegistry> MakeHiveRegistry() {
         const char* value = std::getenv(name);
         return value ? std::optional<std::string>(value) : std::nullopt;
       },
-      HomeDirectory());
+      UserHomeFolder());
   at.mayWriteMachine = MayWriteDirectory(ParentDirectory(at.machineHive));
   return std::make_unique<HiveRegistry>(std::move(at));
 }

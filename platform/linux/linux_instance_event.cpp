@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "platform/account.h"
+
 namespace nv {
 
 namespace {
@@ -29,6 +31,15 @@ int OpenOwnLockFile(const std::string& path) {
   return fd;
 }
 
+// A folder no other user can enter or plant anything in: made with mode 0700 when missing;
+// one already there must be a real folder (not a link), this user's, and closed to others.
+bool IsPrivateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat info{};
+  return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+         (info.st_mode & 077) == 0;
+}
+
 }  // namespace
 
 std::string DefaultInstanceLockPath() {
@@ -37,7 +48,14 @@ std::string DefaultInstanceLockPath() {
   std::error_code error;
   std::filesystem::path temp = std::filesystem::temp_directory_path(error);
   if (error) temp = "/tmp";
-  return (temp / (std::string(kEventName) + "-" + std::to_string(::geteuid()))).string();
+  // In the shared temporary folder another user may have taken the folder's name first;
+  // the user's own cache folder is then the place.
+  const std::string uid = std::to_string(::geteuid());
+  const std::string cache = UserHomeFolder() + "/.cache";
+  ::mkdir(cache.c_str(), 0700);
+  for (const std::string& folder : {(temp / ("norvane-" + uid)).string(), cache + "/norvane-" + uid})
+    if (IsPrivateFolder(folder)) return folder + "/" + kEventName;
+  return {};
 }
 
 LinuxInstanceEvent::LinuxInstanceEvent(std::string lockPath) : lockPath_(std::move(lockPath)) {}

@@ -5,8 +5,9 @@
 
 namespace nv {
 
-// "$XDG_RUNTIME_DIR/NorvaneEvent20070409", or "NorvaneEvent20070409-UID" in the temporary folder
-// when the session has no runtime directory.
+// "$XDG_RUNTIME_DIR/NorvaneEvent20070409"; when the session has no runtime directory, the
+// same name in a private folder (mode 0700, this user's, not a link): "norvane-UID" in the
+// temporary folder, else in the user's ~/.cache. Empty when neither can be had.
 std::string DefaultInstanceLockPath();
 
 // The single-instance mark as an advisory lock (flock) on a file: "signalled" means that a

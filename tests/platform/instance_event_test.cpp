@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "child_process.h"
+#include "platform/temp_folder.h"
 #include "platform/linux/linux_instance_event.h"
 
 namespace nv {
@@ -91,16 +93,58 @@ TEST_F(InstanceEventTest, AFileThatIsNotOursIsNeverTrusted) {
   EXPECT_FALSE(planted.IsInstanceRunning());
 }
 
-TEST(InstanceLockPath, RuntimeDirectoryElseTemporaryFolderWithUid) {
-  const char* saved = std::getenv("XDG_RUNTIME_DIR");
-  const std::string savedValue = saved ? saved : "";
-  ::setenv("XDG_RUNTIME_DIR", "/run/user/1234", 1);
-  EXPECT_EQ(DefaultInstanceLockPath(), "/run/user/1234/NorvaneEvent20070409");
-  ::unsetenv("XDG_RUNTIME_DIR");
-  const std::string fallback = DefaultInstanceLockPath();
-  EXPECT_EQ(std::filesystem::path(fallback).filename(), "NorvaneEvent20070409-" + std::to_string(::geteuid()));
-  EXPECT_EQ(std::filesystem::path(fallback).parent_path(), std::filesystem::temp_directory_path());
-  if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+// Sets an environment variable for the scope, or clears it when `value` is null.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* saved = std::getenv(name)) saved_ = saved;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedVariable() { saved_ ? ::setenv(name_, saved_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+TEST(InstanceLockPath, RuntimeDirectoryElseAPrivateFolderThatNoOtherUserCanPlant) {
+  {
+    ScopedVariable runtime("XDG_RUNTIME_DIR", "/run/user/1234");
+    EXPECT_EQ(DefaultInstanceLockPath(), "/run/user/1234/NorvaneEvent20070409");
+  }
+  const test::TempFolder scratch;
+  const std::filesystem::path dir = scratch.Path();
+  ScopedVariable runtime("XDG_RUNTIME_DIR", nullptr);
+  ScopedVariable temp("TMPDIR", dir.c_str());
+  ScopedVariable home("HOME", (dir / "home").c_str());
+  std::filesystem::create_directory(dir / "home");
+  const std::string uid = std::to_string(::geteuid());
+  const auto folder = dir / ("norvane-" + uid), inHome = dir / "home/.cache" / ("norvane-" + uid);
+  const auto isPrivate = [](const std::filesystem::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 0777) == 0700;
+  };
+
+  EXPECT_EQ(DefaultInstanceLockPath(), (folder / "NorvaneEvent20070409").string());
+  EXPECT_TRUE(isPrivate(folder));
+  EXPECT_EQ(DefaultInstanceLockPath(), (folder / "NorvaneEvent20070409").string()) << "found again";
+
+  // A link planted at the name, or a folder others may enter, is passed over for the home's.
+  std::filesystem::remove(folder);
+  std::filesystem::create_directory(dir / "planted");
+  std::filesystem::create_directory_symlink(dir / "planted", folder);
+  EXPECT_EQ(DefaultInstanceLockPath(), (inHome / "NorvaneEvent20070409").string());
+  EXPECT_TRUE(isPrivate(inHome));
+  std::filesystem::remove(folder);
+  std::filesystem::create_directory(folder);
+  std::filesystem::permissions(folder, std::filesystem::perms::all);
+  EXPECT_EQ(DefaultInstanceLockPath(), (inHome / "NorvaneEvent20070409").string());
+  if (::geteuid() == 0) {
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(DefaultInstanceLockPath(), (inHome / "NorvaneEvent20070409").string()) << "another user's folder";
+  }
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace nv {
+
+// The home folder of the user this process runs as: $HOME when it holds an absolute path,
+// else the password database's entry, else "/". Never a shared folder such as /tmp, where
+// another user could plant what the program then reads.
+std::string UserHomeFolder();
+
+}  // namespace nv
