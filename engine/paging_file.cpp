@@ -1,5 +1,7 @@
 #include "engine/paging_file.h"
 
+#include "platform/error.h"
+
 namespace nv {
 
 std::vector<uint8_t> SystemManagedPagingFiles(const std::string& windowsDirectory) {
@@ -14,6 +16,7 @@ std::vector<uint8_t> SystemManagedPagingFiles(const std::string& windowsDirector
 
 bool ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& paging,
                                   const std::string& windowsDirectory) {
+  if (std::string reason; !paging.CanHoldPagingFile(reason)) throw Error(reason);
   // A Windows machine always has this key; the stand-in hive gets it with its first value.
   const auto key = registry.Open(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, true);
   if (!key) return false;

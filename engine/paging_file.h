@@ -19,7 +19,8 @@ std::vector<uint8_t> SystemManagedPagingFiles(const std::string& windowsDirector
 
 // Writes "PagingFiles" into the machine hive, then the system's own paging configuration.
 // True only when both were written; a key that cannot be opened stops before anything is
-// written.
+// written. Throws nv::Error with the reason, before anything is written, when the system
+// drive cannot hold a paging file.
 bool ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& paging,
                                   const std::string& windowsDirectory = kWindowsDirectory);
 

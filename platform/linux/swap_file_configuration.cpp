@@ -1,8 +1,11 @@
 #include "platform/linux/swap_file_configuration.h"
 
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <system_error>
 
@@ -26,7 +29,47 @@ void ReplaceSymlink(const std::string& target, const std::string& link) {
   }
 }
 
+struct FileSystemType {
+  uint64_t magic;
+  const char* name;
+};
+// Types known to take a swap file (btrfs once the file is made without copy-on-write).
+constexpr uint64_t kSwapCapable[] = {0xEF53 /* ext2, ext3, ext4 */, 0x58465342 /* xfs */, 0x9123683E /* btrfs */,
+                                     0xF2F52010 /* f2fs */};
+// Names for the message; any other type is refused by its number.
+constexpr FileSystemType kKnownOthers[] = {
+    {0x01021994, "tmpfs"},     {0x858458F6, "ramfs"},    {0x6969, "NFS"},        {0xFF534D42, "CIFS"},
+    {0xFE534D42, "SMB"},       {0x65735546, "FUSE"},     {0x794C7630, "overlayfs"}, {0x73717368, "squashfs"},
+    {0x01021997, "9p"},        {0x2FC12FC1, "ZFS"},      {0xCA451A4E, "bcachefs"}, {0x4D44, "FAT"},
+};
+
 }  // namespace
+
+std::string SwapFileRefusingFileSystem(uint64_t type) {
+  for (uint64_t capable : kSwapCapable)
+    if (capable == type) return {};
+  for (const auto& known : kKnownOthers)
+    if (known.magic == type) return known.name;
+  char number[32];
+  std::snprintf(number, sizeof number, "type 0x%llx", static_cast<unsigned long long>(type));
+  return number;
+}
+
+bool SwapFileConfiguration::CanHoldPagingFile(std::string& reason) {
+  // A system root still to be made lies on the file system of its nearest existing folder.
+  std::string root = root_.empty() ? "/" : root_;
+  struct statfs info {};
+  while (::statfs(root.c_str(), &info) != 0 && errno == ENOENT && root != "/") root = ParentDirectory(root);
+  if (::statfs(root.c_str(), &info) != 0) {
+    reason = "Cannot examine the file system of " + root + ": " + std::strerror(errno);
+    return false;
+  }
+  const std::string refusing = SwapFileRefusingFileSystem(static_cast<uint64_t>(info.f_type));
+  if (refusing.empty()) return true;
+  reason = "The root file system (" + refusing +
+           ") cannot hold a swap file, so the system cannot manage the paging file. Nothing was changed.";
+  return false;
+}
 
 SwapFileConfiguration::SwapFileConfiguration(std::string systemRoot) : root_(std::move(systemRoot)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
@@ -36,7 +79,9 @@ SwapFileConfiguration::SwapFileConfiguration(std::string systemRoot) : root_(std
 std::string SwapFileConfiguration::UnitText() {
   // The size follows the machine at each boot that finds no swap file: as large as physical
   // memory, but never more than a quarter of the free space of the root file system, and
-  // none at all when that leaves less than 64 MiB. systemd wants '$' written as "$$".
+  // none at all when that leaves less than 64 MiB. btrfs takes a swap file only when it was
+  // made without copy-on-write while still empty; other file systems refuse the attribute,
+  // which is no failure. systemd wants '$' written as "$$".
   return std::string(
              "[Unit]\n"
              "Description=System-managed swap file of Velqor Norvane\n"
@@ -56,7 +101,8 @@ std::string SwapFileConfiguration::UnitText() {
          "    free=$$(df --output=avail -k / | tail -n 1); \\\n"
          "    size=$$mem; if [ $$((free / 4)) -lt \"$$size\" ]; then size=$$((free / 4)); fi; \\\n"
          "    if [ \"$$size\" -lt 65536 ]; then exit 0; fi; \\\n"
-         "    rm -f \"$$f\"; \\\n"
+         "    rm -f \"$$f\"; : > \"$$f\"; \\\n"
+         "    chattr +C \"$$f\" 2>/dev/null || true; \\\n"
          "    fallocate -l \"$${size}K\" \"$$f\" || dd if=/dev/zero of=\"$$f\" bs=1K count=\"$$size\" status=none || { rm -f \"$$f\"; exit 1; }; \\\n"
          "    chmod 600 \"$$f\"; \\\n"
          "    mkswap \"$$f\" || { rm -f \"$$f\"; exit 1; }; \\\n"

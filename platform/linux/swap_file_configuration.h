@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/paging.h"
@@ -14,6 +15,9 @@ class SwapFileConfiguration : public PagingConfiguration {
   static constexpr const char* kSwapFile = "/norvane.swap";
 
   explicit SwapFileConfiguration(std::string systemRoot);
+  // Only a file system that maps a file's blocks for the kernel's swap can hold the file:
+  // tmpfs, NFS and the like refuse swapon however the file is made.
+  bool CanHoldPagingFile(std::string& reason) override;
   bool SetSystemManaged(std::string& error) override;
 
   // The unit file's text.
@@ -22,6 +26,10 @@ class SwapFileConfiguration : public PagingConfiguration {
  private:
   std::string root_;
 };
+
+// The name of a file system type (statfs's f_type) that cannot hold a swap file; empty
+// for the types that can.
+std::string SwapFileRefusingFileSystem(uint64_t type);
 
 // "/" or NORVANE_SYSTEM_ROOT when set.
 std::string SystemRootFromEnvironment();

@@ -6,6 +6,7 @@
 
 #include "fakes/fake_paging.h"
 #include "fakes/fake_registry.h"
+#include "platform/error.h"
 
 namespace nv {
 namespace {
@@ -61,6 +62,18 @@ TEST_F(ConfigurePagingTest, FailsWithoutSuccessWhenEitherWriteIsRefused) {
   EXPECT_FALSE(ConfigureSystemManagedPaging(registry, paging));
   EXPECT_NE(Written(), nullptr);
   EXPECT_EQ(paging.calls, 1);
+}
+
+TEST_F(ConfigurePagingTest, ADriveThatCannotHoldAPagingFileIsRefusedWithItsReasonBeforeAnyWrite) {
+  paging.cannotHold = true;
+  try {
+    ConfigureSystemManagedPaging(registry, paging);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "no paging file here");
+  }
+  EXPECT_EQ(Written(), nullptr);
+  EXPECT_EQ(paging.calls, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/linux/swap_file_configuration.h"
 
 #include <gtest/gtest.h>
+#include <sys/vfs.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,10 +67,12 @@ TEST(SwapFileConfiguration, ReportsWhyItCouldNotWrite) {
 TEST(SwapFileConfiguration, TheUnitSizesCreatesFormatsAndEnablesTheFileOnce) {
   test::TempFolder dir;
   const std::string log = dir / "calls";
-  for (const char* tool : {"fallocate", "mkswap", "swapon"}) {
+  for (const char* tool : {"chattr", "fallocate", "mkswap", "swapon"}) {
     const std::string path = dir / std::string("bin/") + tool;
-    WriteText(path, std::string("#!/bin/sh\necho \"") + tool + " $*\" >> '" + log + "'\n" +
-                        (std::string(tool) == "fallocate" ? "echo swap > \"$3\"\n" : ""));
+    // chattr also records the file's size: the attribute only holds on a file still empty.
+    WriteText(path, std::string("#!/bin/sh\necho \"") + tool + " $*" +
+                        (std::string(tool) == "chattr" ? " ($(stat -c %s \"$2\") bytes)" : "") + "\" >> '" + log +
+                        "'\n" + (std::string(tool) == "fallocate" ? "echo swap > \"$3\"\n" : ""));
     fs::permissions(path, fs::perms::owner_all);
   }
   const std::string swapFile = dir / "norvane.swap";
@@ -79,7 +82,9 @@ TEST(SwapFileConfiguration, TheUnitSizesCreatesFormatsAndEnablesTheFileOnce) {
   ASSERT_EQ(std::system(run.c_str()), 0);
   std::smatch size;
   const std::string calls = ReadText(log);
-  ASSERT_TRUE(std::regex_search(calls, size, std::regex("^fallocate -l ([0-9]+)K " + swapFile + "\n"))) << calls;
+  ASSERT_TRUE(std::regex_search(
+      calls, size, std::regex("^chattr \\+C " + swapFile + " \\(0 bytes\\)\nfallocate -l ([0-9]+)K " + swapFile + "\n")))
+      << "copy-on-write off before the blocks are allocated, as btrfs needs: " << calls;
   EXPECT_GE(std::stoull(size[1]), 65536u);
   EXPECT_LE(std::stoull(size[1]), MemTotalKib());
   EXPECT_NE(calls.find("mkswap " + swapFile + "\nswapon " + swapFile + "\n"), std::string::npos) << calls;
@@ -88,6 +93,34 @@ TEST(SwapFileConfiguration, TheUnitSizesCreatesFormatsAndEnablesTheFileOnce) {
   fs::remove(log);
   ASSERT_EQ(std::system(run.c_str()), 0);
   EXPECT_EQ(ReadText(log), "swapon " + swapFile + "\n") << "an existing file is only enabled";
+}
+
+TEST(SwapFileConfiguration, OnlyFileSystemsThatTakeASwapFileAreAccepted) {
+  struct Row {
+    uint64_t type;
+    std::string refusing;
+  } rows[] = {
+      {0xEF53, ""}, {0x58465342, ""}, {0x9123683E, ""}, {0xF2F52010, ""},
+      {0x01021994, "tmpfs"}, {0x6969, "NFS"}, {0xFF534D42, "CIFS"}, {0x794C7630, "overlayfs"},
+      {0x12345678, "type 0x12345678"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(SwapFileRefusingFileSystem(row.type), row.refusing) << std::hex << row.type;
+}
+
+TEST(SwapFileConfiguration, ARootOnTmpfsIsRefusedWithItsReason) {
+  struct statfs shm {};
+  if (::statfs("/dev/shm", &shm) != 0 || shm.f_type != 0x01021994) GTEST_SKIP() << "/dev/shm is not a tmpfs here";
+  SwapFileConfiguration paging("/dev/shm");
+  std::string reason;
+  EXPECT_FALSE(paging.CanHoldPagingFile(reason));
+  EXPECT_EQ(reason,
+            "The root file system (tmpfs) cannot hold a swap file, so the system cannot manage the paging file. "
+            "Nothing was changed.");
+
+  SwapFileConfiguration thisMachine("/");
+  struct statfs root {};
+  ASSERT_EQ(::statfs("/", &root), 0);
+  EXPECT_EQ(thisMachine.CanHoldPagingFile(reason), SwapFileRefusingFileSystem(root.f_type).empty()) << reason;
 }
 
 }  // namespace

@@ -345,7 +345,8 @@ TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
 // The real hive files and swap-file unit, in a folder of the test's own.
 TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() / ("nv-setvm-" + std::to_string(::getpid()));
+  // In the build tree: the temporary folder may be a tmpfs, which cannot hold a swap file.
+  const fs::path dir = fs::path(QT_TESTCASE_BUILDDIR) / ("nv-setvm-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   HiveLocations locations{(dir / "HKEY_LOCAL_MACHINE.reg").string(),
                           (dir / "HKEY_CURRENT_USER.reg").string(),
