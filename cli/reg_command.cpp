@@ -208,8 +208,8 @@ int Query(HiveRegistry& registry, const KeyName& key, const std::optional<std::s
 
 int Add(HiveRegistry& registry, const KeyName& key, const Arguments& args, std::ostream& out, std::ostream& err) {
   const RegValue value = ParseData(ParseType(args[3]), args[4]);
-  auto handle = registry.Open(key.root, key.path, true);
-  if (!handle || !handle->Write(args[2], value)) return Refused(registry, err);
+  // One write makes the key with its value, so that a refused value leaves no key behind.
+  if (!registry.WriteValue(key.root, key.path, args[2], value)) return Refused(registry, err);
   return Done(out);
 }
 

@@ -121,8 +121,8 @@ bool HiveRegistry::WriteValue(RootKey root, const std::string& path, const std::
   lastRefusal_.clear();
   const auto target = TargetFor(root, path);
   if (!target) return false;
-  if (!IsValidName(name)) {
-    lastRefusal_ = "The value name is not valid: a registry name holds no line break and no NUL character.";
+  if (!IsValidKeyPath(path) || !IsValidName(name)) {
+    lastRefusal_ = "The name is not valid: a registry name holds no line break and no NUL character.";
     return false;
   }
   const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;

@@ -107,6 +107,28 @@ TEST_F(RegCommandTest, BadInputIsExplainedAndChangesNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "HKEY_LOCAL_MACHINE.reg"));
 }
 
+TEST_F(RegCommandTest, AValueTheRegistryRefusesIsExplainedAndLeavesNoKeyBehind) {
+  const std::string run = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  struct Case {
+    Arguments args;
+    std::string err;
+  } cases[] = {
+      {{"add", run, "Velqor Norvane", "REG_SZ", "/opt/norvane\x1b[2J"},
+       "ERROR: The Run value cannot start a program at login: its text is not UTF-8 or holds control characters.\n"},
+      {{"add", "HKLM\\Software\\Norvane", "Two\nLines", "REG_SZ", "x"},
+       "ERROR: The name is not valid: a registry name holds no line break and no NUL character.\n"},
+      {{"add", "HKLM\\Software\\Nor\nvane", "V", "REG_SZ", "x"},
+       "ERROR: The name is not valid: a registry name holds no line break and no NUL character.\n"},
+  };
+  for (const auto& c : cases) {
+    const auto result = Reg(c.args);
+    EXPECT_EQ(result.exit, 1) << c.err;
+    EXPECT_EQ(result.err, c.err);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "HKEY_LOCAL_MACHINE.reg")) << "nothing was written";
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "autostart"));
+}
+
 TEST_F(RegCommandTest, ADamagedHiveIsNamedWithItsLine) {
   test::WriteText(dir_ / "HKEY_LOCAL_MACHINE.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software]\n\"A\"=hex:0\n");
   for (const Arguments& args : {Arguments{"query", "HKLM\\Software"}, Arguments{"add", "HKLM\\Software", "B", "REG_SZ", "x"}}) {

@@ -274,7 +274,7 @@ TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnyth
   } cases[] = {
       {"a Run value with a control character", "Velqor Norvane", "/opt/norvane\x01", "cannot start a program at login"},
       {"a Run value that is not UTF-8", "Velqor Norvane", "/opt/norvane\xff", "cannot start a program at login"},
-      {"a value name with a line break", "Bad\nName", "x", "The value name is not valid"},
+      {"a value name with a line break", "Bad\nName", "x", "The name is not valid"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
