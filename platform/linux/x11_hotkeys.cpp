@@ -119,7 +119,9 @@ void X11HotKeys::UnregisterHotKey(int id) {
   auto released = std::stable_partition(grabs_.begin(), grabs_.end(), [id](const Grab& g) { return g.id != id; });
   for (auto it = released; it != grabs_.end(); ++it) Ungrab(*it);
   grabs_.erase(released, grabs_.end());
-  xcb_flush(connection_);
+  // A round trip, so that the combination is free for other clients once this returns: requests
+  // of different connections are not ordered by the server.
+  std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
 }
 
 void X11HotKeys::Ungrab(const Grab& grab) const {
