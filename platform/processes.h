@@ -46,6 +46,9 @@ class Processes {
   virtual void Trim(const ProcessHandle& h) = 0;
   virtual void TrimSelf() = 0;
   virtual void Close(ProcessHandle& h) = 0;
+  // Lets go of what walks keep from one to the next (such as open files of known processes),
+  // for a time without walks; the next walk starts afresh.
+  virtual void ReleaseKept() = 0;
 };
 
 }  // namespace nv

@@ -1,20 +1,17 @@
 #include "platform/linux/linux_processes.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
-#include <sys/syscall.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/linux/meminfo.h"
+#include "platform/linux/pidfd.h"
+#include "platform/linux/proc_process_reader.h"
 #include "platform/linux/process_advice.h"
 
 namespace nv {
@@ -29,75 +26,34 @@ bool SelfTrimEnabled() {
   return enabled;
 }
 
-// A snapshot holds one pidfd per process at once; a busy system has more processes than the
-// usual soft limit of 1024 descriptors. The soft limit is doubled, not set to the hard one
-// (often huge), because some code still walks every possible descriptor, e.g. before an exec.
-bool RaiseDescriptorLimit() {
-  rlimit limit{};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return false;
-  limit.rlim_cur = std::min(limit.rlim_max, std::max<rlim_t>(limit.rlim_cur * 2, 4096));
-  return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
-}
-
-// Called directly: glibc 2.36 declares pidfd_open without C linkage for C++.
-int PidfdOpen(uint32_t pid) { return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u)); }
-
-int OpenPidfd(uint32_t pid) {
-  int fd = PidfdOpen(pid);
-  if (fd < 0 && errno == EMFILE && RaiseDescriptorLimit()) fd = PidfdOpen(pid);
-  return fd;
-}
-
 }  // namespace
 
 LinuxProcesses::LinuxProcesses(const std::string& procRoot)
-    : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), meminfo_(procRoot + "/meminfo") {}
+    : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+      meminfo_(procRoot + "/meminfo"),
+      walked_(procFd_) {}
 
 LinuxProcesses::~LinuxProcesses() {
+  walked_.Release();
   if (procFd_ >= 0) ::close(procFd_);
 }
 
 bool LinuxProcesses::Walk(std::vector<ProcessWalkEntry>& out) {
-  walked_.clear();
-  if (procFd_ < 0 || ::lseek(procFd_, 0, SEEK_SET) != 0) return false;
-  alignas(dirent64) char entries[32768];
-  bool listed = false;
-  for (;;) {
-    const ssize_t got = ::getdents64(procFd_, entries, sizeof entries);
-    if (got <= 0) {
-      listed = listed || got == 0;
-      break;
-    }
-    listed = true;
-    for (ssize_t offset = 0; offset < got;) {
-      const auto* entry = reinterpret_cast<const dirent64*>(entries + offset);
-      offset += entry->d_reclen;
-      if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
-      ProcessWalkRecord record;
-      if (ReadWalkRecord(procFd_, entry->d_name, record)) walked_.push_back(std::move(record));
-    }
-  }
-  std::sort(walked_.begin(), walked_.end(),
-            [](const auto& a, const auto& b) { return a.entry.ProcessID < b.entry.ProcessID; });
-  out.reserve(out.size() + walked_.size());
-  for (const auto& record : walked_) out.push_back(record.entry);
-  return listed;
-}
-
-const ProcessWalkRecord* LinuxProcesses::WalkedRecord(uint32_t pid) const {
-  const auto found = std::lower_bound(walked_.begin(), walked_.end(), pid,
-                                      [](const auto& record, uint32_t wanted) { return record.entry.ProcessID < wanted; });
-  return found != walked_.end() && found->entry.ProcessID == pid ? &*found : nullptr;
+  if (!walked_.Walk()) return false;
+  out.reserve(out.size() + walked_.processes().size());
+  for (const KeptProcess& process : walked_.processes()) out.push_back(process.record().entry);
+  return true;
 }
 
 ProcessHandle LinuxProcesses::Open(uint32_t pid) {
-  ProcessHandle handle;
+  ProcessHandle handle = walked_.Lend(pid);
+  if (handle.valid()) return handle;
   handle.pid = pid;
   const int fd = OpenPidfd(pid);
   if (fd < 0) return handle;
-  const ProcessWalkRecord* walked = WalkedRecord(pid);
+  const KeptProcess* walked = walked_.Find(pid);
   // A kernel thread has no memory to trim, so the probe is spared.
-  if ((walked == nullptr || !walked->kernelThread) && ::process_madvise(fd, nullptr, 0, MADV_PAGEOUT, 0) == 0) {
+  if ((walked == nullptr || !walked->record().kernelThread) && ProbeTrimAccess(fd) == ProcessAccess::Full) {
     handle.access = ProcessAccess::Full;
   } else if (walked != nullptr || CanReadProcess(procFd_, pid)) {
     handle.access = ProcessAccess::QueryOnly;
@@ -111,21 +67,14 @@ ProcessHandle LinuxProcesses::Open(uint32_t pid) {
 
 std::string LinuxProcesses::ModulePath(const ProcessHandle& h) {
   if (!h.valid()) return {};
-  const ProcessWalkRecord* walked = WalkedRecord(h.pid);
-  return walked != nullptr ? walked->exePath : ReadExePath(procFd_, h.pid);
+  const KeptProcess* walked = walked_.Find(h.pid);
+  return walked != nullptr ? walked->record().exePath : ReadExePath(procFd_, h.pid);
 }
 
 bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
   if (!h.valid()) return false;
-  const ProcessWalkRecord* walked = WalkedRecord(h.pid);
-  if (walked == nullptr) return ReadProcessCounters(procFd_, h.pid, out);
-  if (walked->kernelThread) {
-    out = ProcessCounters{};
-  } else if (!ReadWorkingSets(procFd_, h.pid, out)) {
-    return false;
-  }
-  out.PageFaultCount = walked->pageFaults;
-  return true;
+  const KeptProcess* walked = walked_.Find(h.pid);
+  return walked != nullptr ? walked->Counters(out) : ReadProcessCounters(procFd_, h.pid, out);
 }
 
 bool LinuxProcesses::SwapCanTakePages() {
@@ -147,8 +96,10 @@ void LinuxProcesses::TrimSelf() {
 }
 
 void LinuxProcesses::Close(ProcessHandle& h) {
-  if (h.native >= 0) ::close(h.native);
+  if (h.native >= 0 && !walked_.TakeBack(h)) ::close(h.native);
   h = ProcessHandle{};
 }
+
+void LinuxProcesses::ReleaseKept() { walked_.Release(); }
 
 }  // namespace nv

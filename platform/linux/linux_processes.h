@@ -4,19 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/kept_process_table.h"
 #include "platform/linux/page_out.h"
 #include "platform/linux/proc_file.h"
-#include "platform/linux/proc_process_reader.h"
 #include "platform/processes.h"
 
 namespace nv {
 
-// The processes of /proc: a hand-written walk (getdents64 and openat on one directory
-// descriptor, a fixed buffer per file), pidfds as handles, and trimming by process_madvise.
+// The processes of /proc: a hand-written walk (getdents64 on one directory descriptor, fixed
+// buffers, the files of known processes kept open between walks), pidfds as handles, and
+// trimming by process_madvise.
 //
-// The walk keeps what it read of each process (page faults, exe path), so that the path and
-// counters asked for in the same snapshot are not read twice; the working sets are always
-// read afresh, and a pid the last walk did not see is read whole.
+// The walk reads everything a snapshot asks for, so the path and counters of a process are
+// what the last walk found; its kept pidfd is the handle. A pid the last walk did not see is
+// read and opened on its own.
 class LinuxProcesses : public Processes {
  public:
   explicit LinuxProcesses(const std::string& procRoot = "/proc");
@@ -37,15 +38,14 @@ class LinuxProcesses : public Processes {
   // NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.
   void TrimSelf() override;
   void Close(ProcessHandle& h) override;
+  void ReleaseKept() override;
 
  private:
-  // The last walk's record of `pid`, or nullptr.
-  const ProcessWalkRecord* WalkedRecord(uint32_t pid) const;
   bool SwapCanTakePages();
 
   int procFd_ = -1;
   KeptOpenFile meminfo_;
-  std::vector<ProcessWalkRecord> walked_;  // by ascending pid
+  KeptProcessTable walked_;
   std::vector<iovec> ranges_;              // reused by every trim
 };
 

@@ -19,18 +19,21 @@ ssize_t ReadFileAt(int dirFd, const char* path, char* buffer, size_t size, ProcF
   if (size == 0) return -1;
   const int fd = ::openat(dirFd, path, O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) return -1;
+  const ssize_t length = ReadOpenFile(fd, buffer, size, end);
+  ::close(fd);
+  return length;
+}
+
+ssize_t ReadOpenFile(int fd, char* buffer, size_t size, ProcFileEnd end) {
+  if (size == 0) return -1;
   size_t total = 0;
   while (total < size - 1) {
     const size_t asked = size - 1 - total;
     const ssize_t got = PreadRetrying(fd, buffer + total, asked, static_cast<off_t>(total));
-    if (got < 0) {
-      ::close(fd);
-      return -1;
-    }
+    if (got < 0) return -1;
     total += static_cast<size_t>(got);
     if (got == 0 || (end == ProcFileEnd::ShortRead && static_cast<size_t>(got) < asked)) break;
   }
-  ::close(fd);
   buffer[total] = '\0';
   return static_cast<ssize_t>(total);
 }

@@ -25,6 +25,9 @@ enum class ProcFileEnd {
 ssize_t ReadFileAt(int dirFd, const char* path, char* buffer, size_t size,
                    ProcFileEnd end = ProcFileEnd::ZeroRead);
 
+// The same for a file kept open: read again from offset 0, so the kernel renders it afresh.
+ssize_t ReadOpenFile(int fd, char* buffer, size_t size, ProcFileEnd end = ProcFileEnd::ZeroRead);
+
 // Feeds `line` every line of the open file `fd`, read from offset 0 in chunks through the
 // caller's fixed buffer, until it returns false. A line longer than the buffer is skipped
 // whole rather than cut, so that no part of it is mistaken for a line of its own.

@@ -4,8 +4,8 @@
 #include <limits.h>
 #include <unistd.h>
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 
 #include "platform/linux/proc_file.h"
 #include "platform/linux/process_name.h"
@@ -13,24 +13,19 @@
 
 namespace nv {
 
-namespace {
+EntryPath::EntryPath(std::string_view pid, std::string_view leaf) {
+  const size_t pidLength = std::min(pid.size(), sizeof text - leaf.size() - 2);
+  pid.copy(text, pidLength);
+  text[pidLength] = '/';
+  leaf.copy(text + pidLength + 1, leaf.size());
+  text[pidLength + 1 + leaf.size()] = '\0';
+}
 
-// "PID/leaf" without the cost of a formatted print.
-struct EntryPath {
-  char text[48];
-  EntryPath(std::string_view pid, std::string_view leaf) {
-    const size_t pidLength = std::min(pid.size(), sizeof text - leaf.size() - 2);
-    pid.copy(text, pidLength);
-    text[pidLength] = '/';
-    leaf.copy(text + pidLength + 1, leaf.size());
-    text[pidLength + 1 + leaf.size()] = '\0';
-  }
-  EntryPath(uint32_t pid, std::string_view leaf) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, pid).ptr;
-    *this = EntryPath(std::string_view(digits, static_cast<size_t>(end - digits)), leaf);
-  }
-};
+EntryPath::EntryPath(uint32_t pid, std::string_view leaf) {
+  char digits[16];
+  const auto end = std::to_chars(digits, digits + sizeof digits, pid).ptr;
+  *this = EntryPath(std::string_view(digits, static_cast<size_t>(end - digits)), leaf);
+}
 
 bool IsPidName(std::string_view name) {
   if (name.empty() || name.size() > 10) return false;
@@ -39,19 +34,20 @@ bool IsPidName(std::string_view name) {
   return true;
 }
 
-// Size of the stat buffer: the line is a few hundred bytes even with the longest name.
-constexpr size_t kStatBuffer = 1024;
-
-}  // namespace
-
 bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out) {
   if (!IsPidName(pidName)) return false;
   char stat[kStatBuffer];
-  ProcessStat parsed;
+  std::string_view comm;
   if (ReadFileAt(procFd, EntryPath(pidName, "stat").text, stat, sizeof stat, ProcFileEnd::ShortRead) <= 0 ||
-      !ParseProcessStat(stat, parsed))
+      !TakeWalkStat(stat, out, comm))
     return false;
+  ReadProcessName(procFd, pidName, comm, out);
+  return true;
+}
 
+bool TakeWalkStat(std::string_view statText, ProcessWalkRecord& out, std::string_view& comm) {
+  ProcessStat parsed;
+  if (!ParseProcessStat(statText, parsed)) return false;
   ProcessWalkEntry& entry = out.entry;
   entry.ProcessID = parsed.pid;
   entry.ParentProcessID = parsed.ppid;
@@ -59,27 +55,31 @@ bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out
   entry.CpuTime = parsed.userTicks + parsed.systemTicks;
   entry.StartTime = parsed.startTicks;
   out.pageFaults = parsed.minorFaults + parsed.majorFaults;
-
-  out.exePath.clear();
   out.kernelThread = IsKernelThread(parsed);
+  comm = parsed.comm;
+  return true;
+}
+
+void ReadProcessName(int procFd, std::string_view pidName, std::string_view comm, ProcessWalkRecord& out) {
+  ProcessWalkEntry& entry = out.entry;
+  out.exePath.clear();
   // A kernel thread has neither an exe link nor an argv: its name is its comm.
   if (out.kernelThread) {
-    entry.ExeName = parsed.comm;
-    return true;
+    entry.ExeName = comm;
+    return;
   }
   char link[PATH_MAX];
   const ssize_t linkLength = ::readlinkat(procFd, EntryPath(pidName, "exe").text, link, sizeof link);
   if (linkLength > 0) {
     out.exePath = WithoutDeletedMark(std::string_view(link, static_cast<size_t>(linkLength)));
-    entry.ExeName = ProcessNameOf(parsed.comm, out.exePath, {});
-    return true;
+    entry.ExeName = ProcessNameOf(comm, out.exePath, {});
+    return;
   }
   // No readable exe link (a process of another user): argv[0] may complete the kernel's name.
   char cmdline[PATH_MAX];
   const ssize_t cmdLength = ReadFileAt(procFd, EntryPath(pidName, "cmdline").text, cmdline, sizeof cmdline);
   const std::string_view argv0 = cmdLength > 0 ? std::string_view(cmdline) : std::string_view{};
-  entry.ExeName = ProcessNameOf(parsed.comm, {}, argv0);
-  return true;
+  entry.ExeName = ProcessNameOf(comm, {}, argv0);
 }
 
 bool ReadWorkingSets(int procFd, uint32_t pid, ProcessCounters& out) {

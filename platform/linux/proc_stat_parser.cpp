@@ -88,6 +88,14 @@ int32_t BasePriorityOf(uint32_t policy, int nice) {
   return 4;
 }
 
+bool ParseStatmResidentPages(std::string_view text, uint64_t& pages) {
+  std::string_view rest = text.substr(0, text.find('\n'));
+  uint64_t size = 0, resident = 0;
+  if (!ToNumber(NextField(rest), size) || !ToNumber(NextField(rest), resident)) return false;
+  pages = resident;
+  return true;
+}
+
 bool KilobytesField(std::string_view line, std::string_view key, uint64_t& kilobytes) {
   if (!line.starts_with(key) || line.size() <= key.size() || line[key.size()] != ':') return false;
   std::string_view rest = line.substr(key.size() + 1);

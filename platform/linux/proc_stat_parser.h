@@ -40,6 +40,10 @@ struct ProcessStatusMemory {
 // Takes VmRSS or VmHWM from one status line; false once both have been seen.
 bool TakeStatusLine(std::string_view line, ProcessStatusMemory& out);
 
+// The resident pages of one /proc/PID/statm text (its second figure): the same count as VmRSS,
+// where the rss of stat is a cheaper estimate. False when the text is not a statm line.
+bool ParseStatmResidentPages(std::string_view text, uint64_t& pages);
+
 // Reads "Key:   1234 kB" as 1234 when the line starts with `key`.
 bool KilobytesField(std::string_view line, std::string_view key, uint64_t& kilobytes);
 

@@ -6,6 +6,9 @@ norvane_library(norvane_linux_system
     proc_stat_parser.cpp
     process_name.cpp
     proc_process_reader.cpp
+    pidfd.cpp
+    kept_process.cpp
+    kept_process_table.cpp
     meminfo.cpp
     cgroup_memory.cpp
     page_out.cpp

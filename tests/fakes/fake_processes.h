@@ -31,12 +31,14 @@ class FakeProcesses : public Processes {
   std::deque<Process> table;  // in walk order; a deque, so that Add's references stay valid
   bool walkFails = false;
 
+  int walks = 0;
   std::vector<uint32_t> opened;       // pids, one per Open call
   std::vector<uint32_t> trimmed;      // pids of Trim calls on handles with full access
   std::vector<uint32_t> trimRefused;  // pids of Trim calls on query-only or closed handles
   std::vector<uint32_t> closed;       // pids, one per Close of an open handle
   int badCloses = 0;                  // Close of a handle that is not open
   int selfTrims = 0;
+  int releases = 0;  // ReleaseKept calls
 
   Process& Add(uint32_t pid, std::string exeName, ProcessAccess access = ProcessAccess::Full,
                std::string path = {}) {
@@ -52,6 +54,7 @@ class FakeProcesses : public Processes {
   size_t OpenHandles() const { return open_.size(); }
 
   bool Walk(std::vector<ProcessWalkEntry>& out) override {
+    ++walks;
     if (walkFails) return false;
     for (const auto& p : table) out.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime});
     return true;
@@ -86,6 +89,7 @@ class FakeProcesses : public Processes {
   }
 
   void TrimSelf() override { ++selfTrims; }
+  void ReleaseKept() override { ++releases; }
 
   void Close(ProcessHandle& h) override {
     if (!IsOpen(h)) {

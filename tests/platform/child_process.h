@@ -53,6 +53,11 @@ class ChildProcess {
     while (::read(fromChild_, &c, 1) == 1 && c != '\n') line.push_back(c);
     return line;
   }
+  // Writes `line` and a newline to the child's input.
+  bool WriteLine(const std::string& line) {
+    const std::string text = line + '\n';
+    return ::write(toChild_, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  }
   void CloseInput() {
     if (toChild_ >= 0) ::close(toChild_);
     toChild_ = -1;

@@ -25,6 +25,7 @@ class OnlyProcesses : public Processes {
   void Trim(const ProcessHandle& h) override { all_.Trim(h); }
   void TrimSelf() override { all_.TrimSelf(); }
   void Close(ProcessHandle& h) override { all_.Close(h); }
+  void ReleaseKept() override { all_.ReleaseKept(); }
 
  private:
   Processes& all_;

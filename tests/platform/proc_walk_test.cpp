@@ -165,6 +165,25 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
   }
 }
 
+TEST(StatmParser, TakesTheSecondFigureOrRefuses) {
+  struct Row {
+    const char* text;
+    bool parsed;
+    uint64_t pages;
+  };
+  const Row rows[] = {
+      {"17082 4623 2150 1918 0 2484 0\n", true, 4623},
+      {"0 0 0 0 0 0 0\n", true, 0},  // a zombie: no memory left
+      {"17082", false, 0},
+      {"17082 46x3 2150", false, 0},
+      {"", false, 0},
+  };
+  for (const auto& row : rows) {
+    uint64_t pages = 0;
+    EXPECT_EQ(ParseStatmResidentPages(row.text, pages), row.parsed) << row.text;
+    EXPECT_EQ(pages, row.pages) << row.text;
+  }
+}
 
 TEST(ProcParsers, ArbitraryBytesNeverBreakTheirPromises) {
   // Hostile or damaged /proc text: every parser either refuses it or answers within it.

@@ -16,6 +16,7 @@ norvane_test(linux_system_test
     privileges_test.cpp
     live_processes_test.cpp
     zram_reclaim_test.cpp
+    kept_processes_test.cpp
   DEPS norvane_linux_system norvane_engine)
 add_dependencies(linux_system_test system_test_helper)
 target_compile_definitions(linux_system_test PRIVATE

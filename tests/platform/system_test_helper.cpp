@@ -6,6 +6,9 @@
 //                                          prints "ready", holds until stdin closes
 //   system_test_helper anon BYTES          writes BYTES of anonymous memory (compressible, but
 //                                          no page filled with one byte), prints "ready", holds
+//   system_test_helper grow                prints "ready", then for each line of input:
+//                                          "+N" maps and touches N MiB of anonymous memory,
+//                                          "-" unmaps the block mapped last; answers "done"
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -14,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/linux/linux_instance_event.h"
 
@@ -72,6 +77,32 @@ int Anonymous(size_t bytes) {
   return 0;
 }
 
+void Answer(const char* text) {
+  std::printf("%s\n", text);
+  std::fflush(stdout);
+}
+
+int Grow() {
+  const long page = ::sysconf(_SC_PAGESIZE);
+  std::vector<std::pair<void*, size_t>> blocks;
+  Answer("ready");
+  char line[64];
+  while (std::fgets(line, sizeof line, stdin) != nullptr) {
+    if (line[0] == '+') {
+      const size_t bytes = std::strtoull(line + 1, nullptr, 10) << 20;
+      void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (block == MAP_FAILED) return 3;
+      for (size_t offset = 0; offset < bytes; offset += static_cast<size_t>(page)) static_cast<char*>(block)[offset] = 1;
+      blocks.emplace_back(block, bytes);
+    } else if (line[0] == '-' && !blocks.empty()) {
+      ::munmap(blocks.back().first, blocks.back().second);
+      blocks.pop_back();
+    }
+    Answer("done");
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +110,7 @@ int main(int argc, char** argv) {
   if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "map") == 0)
     return Map(argv[2], std::strtoull(argv[3], nullptr, 10), argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
   if (argc == 3 && std::strcmp(argv[1], "anon") == 0) return Anonymous(std::strtoull(argv[2], nullptr, 10));
-  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | anon BYTES\n", argv[0]);
+  if (argc == 2 && std::strcmp(argv[1], "grow") == 0) return Grow();
+  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | anon BYTES | grow\n", argv[0]);
   return 1;
 }
