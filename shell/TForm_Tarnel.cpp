@@ -76,6 +76,7 @@ void TForm_Tarnel::FormCreate() {
 void TForm_Tarnel::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   FormShow();
+  CatchUpProcessReport();
 }
 
 // Closing is always allowed, and closing the main window ends the program even while the
@@ -88,5 +89,7 @@ void TForm_Tarnel::closeEvent(QCloseEvent* e) {
 
 void TForm_Tarnel::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
-  if (e->type() == QEvent::WindowStateChange) IsMinimized = windowState().testFlag(Qt::WindowMinimized);
+  if (e->type() != QEvent::WindowStateChange) return;
+  IsMinimized = windowState().testFlag(Qt::WindowMinimized);
+  if (!IsMinimized) CatchUpProcessReport();
 }

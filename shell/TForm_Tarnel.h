@@ -133,8 +133,15 @@ class TForm_Tarnel : public QWidget {
   QTreeWidget* ListView_ProcessReport = nullptr;
   QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 
+  // The status refresh walks the processes for the report only while it can be seen: the
+  // window shown and not minimized, the processes page selected. A refresh that passed it by
+  // leaves it behind, and it catches up the moment it can be seen again.
+  bool ProcessReportCanBeSeen() const;
+  void RefreshProcessReport();
+  void CatchUpProcessReport();
   void UpdateProcessReport();
   nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
+  bool ProcessReportBehind = false;
 
   // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
   QTimer* Timer_self = nullptr;

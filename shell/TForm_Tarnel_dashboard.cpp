@@ -10,6 +10,7 @@
 #include "shell/process_report_list.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TLineChart.h"
+#include "shell/widgets/TNotebook.h"
 #include "shell/widgets/TStatusBar.h"
 
 namespace {
@@ -48,6 +49,7 @@ void TForm_Tarnel::setupDashboard() {
   Chart_PhyMem->setLegendVisible(true);
   CpuSampler.SetPump(ProcessPendingEvents);
   ProcessReportRows = new nv::ProcessReportList(ListView_ProcessReport);
+  connect(Notebook1, &TNotebook::currentChanged, this, [this] { CatchUpProcessReport(); });
   connect(Button_GetProcessInfo, &QPushButton::clicked, this, [this] { Button_GetProcessInfoClick(); });
   connect(Timer_GetProcessInfo, &QTimer::timeout, this, [this] { Timer_GetProcessInfoTimer(); });
 }
@@ -63,7 +65,7 @@ void TForm_Tarnel::PrepareCharts() {
 }
 
 void TForm_Tarnel::Button_GetProcessInfoClick() {
-  UpdateProcessReport();
+  RefreshProcessReport();
 
   const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
   StatusBar_State->setPanelText(2, QString::fromStdString(nv::StatusLineMemoryText(status)));

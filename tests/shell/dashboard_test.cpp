@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QTreeWidget>
+#include <functional>
 
 #include "window_fixture.h"
 
@@ -108,7 +109,15 @@ class ReportTest : public DashboardTest {
       texts.push_back(list->topLevelItem(row)->text(column).toStdString());
     return texts;
   }
-  void Refresh() { Window().Button_GetProcessInfoClick(); }
+  // A refresh with the report in sight: window shown, processes page selected.
+  void Refresh() {
+    TForm_Tarnel& w = Window();
+    if (!w.ProcessReportCanBeSeen()) {
+      w.show();
+      w.SpeedButton_fullClick();
+    }
+    w.Button_GetProcessInfoClick();
+  }
   std::string Count() { return Window().StatusBar_State->panelText(0).toStdString(); }
 };
 
@@ -173,6 +182,77 @@ TEST_F(ReportTest, EmptySnapshotEmptiesTheList) {
   Refresh();
   EXPECT_EQ(Window().ListView_ProcessReport->topLevelItemCount(), 0);
   EXPECT_EQ(Count(), "Process number:0");
+}
+
+TEST_F(ReportTest, ProcessesAreWalkedOnlyWhileTheReportCanBeSeen) {
+  processes.Add(1, "init");
+  TForm_Tarnel& w = Window();
+  struct Row {
+    const char* what;
+    std::function<void()> enter;
+    bool walked;
+  };
+  const Row rows[] = {
+      {"window never shown", [] {}, false},
+      {"window shown on the usage page", [&] { w.show(); }, false},
+      {"processes page selected", [&] { w.SpeedButton_fullClick(); }, true},
+      {"window minimized", [&] { w.showMinimized(); }, false},
+      {"window back from the task bar", [&] { w.showNormal(); }, true},
+      {"window hidden in the tray", [&] { w.hide(); }, false},
+      {"window shown again on the processes page", [&] { w.show(); }, true},
+      {"settings page selected", [&] { w.SpeedButton_SetClick(); }, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.enter();
+    const int walks = processes.walks;
+    w.Button_GetProcessInfoClick();
+    w.Button_GetProcessInfoClick();
+    EXPECT_EQ(processes.walks - walks, row.walked ? 2 : 0);
+  }
+  // The descriptors kept for walks are let go once, when the walks stop.
+  EXPECT_EQ(processes.releases, 4);
+}
+
+TEST_F(ReportTest, RowsAndCountCatchUpTheMomentTheReportCanBeSeenAgain) {
+  processes.Add(1, "init");
+  processes.Add(2, "ending");
+  Refresh();
+  TForm_Tarnel& w = Window();
+  QTreeWidget* list = w.ListView_ProcessReport;
+  list->setCurrentItem(list->topLevelItem(0));
+  struct Row {
+    const char* what;
+    std::function<void()> hide, show;
+  };
+  const Row rows[] = {
+      {"another page", [&] { w.SpeedButton_UsageGraphClick(); }, [&] { w.SpeedButton_fullClick(); }},
+      {"minimized", [&] { w.showMinimized(); }, [&] { w.showNormal(); }},
+      {"hidden in the tray", [&] { w.hide(); }, [&] { w.OpenMainWindow1Click(); }},
+  };
+  uint32_t next = 10;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    row.hide();
+    w.Button_GetProcessInfoClick();
+    processes.table.erase(processes.table.begin() + 1);
+    processes.Add(next++, "started");
+    w.Button_GetProcessInfoClick();
+    EXPECT_EQ(Column(0), (Texts{"init", "ending"}));  // still as last seen
+    row.show();
+    EXPECT_EQ(Column(0), (Texts{"init", "started"}));
+    EXPECT_EQ(Count(), "Process number:2");
+    EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
+    processes.table.back().exeName = "ending";  // the next round ends it
+    w.Button_GetProcessInfoClick();
+  }
+  // Auto refresh off: shown again, it catches up once, then stays as that walk left it.
+  const int walks = processes.walks;
+  w.SpeedButton_SetClick();
+  w.Button_GetProcessInfoClick();
+  w.SpeedButton_fullClick();
+  w.SpeedButton_fullClick();
+  EXPECT_EQ(processes.walks - walks, 1);
 }
 
 }  // namespace
