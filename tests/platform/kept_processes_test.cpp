@@ -38,7 +38,11 @@ const TProcess* Entry(const TProcessList& list, pid_t pid) {
 // A helper child that maps and unmaps anonymous memory on request.
 class GrowingChild : public ChildProcess {
  public:
-  GrowingChild() : ChildProcess({NV_HELPER, "grow"}) { EXPECT_EQ(ReadLine(), "ready"); }
+  GrowingChild() : ChildProcess({NV_HELPER, "grow"}) {
+    EXPECT_EQ(ReadLine(), "ready");
+    // A first answer settles it: reading its first line sets up its input buffer.
+    Do({"-"});
+  }
   void Do(const std::vector<std::string>& commands) {
     for (const auto& command : commands) {
       ASSERT_TRUE(WriteLine(command));
