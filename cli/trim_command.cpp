@@ -71,7 +71,8 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
   pass.Run(request.scope);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  pass.Watch(wait(kCameBackWindow));
+  pass.Watch(wait(kSettleTime));
+  pass.Watch(wait(kCameBackWindow - kSettleTime));
   const TrimPassFigures& figures = *pass.Last();
   if (request.json) {
     out << TrimFiguresJson(figures) << '\n';

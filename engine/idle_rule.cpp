@@ -12,18 +12,23 @@ bool IdleRule::Idle(const ProcessWalkEntry& entry) const {
 TrimTargets IdleRule::Split(const std::vector<ProcessWalkEntry>& walk, std::optional<uint32_t> focusedPid,
                             TrimScope scope) {
   TrimTargets targets;
+  std::unordered_map<uint32_t, Seen> seen;
   for (const auto& entry : walk) {
-    const bool pageOut =
-        scope == TrimScope::Everything || (Idle(entry) && entry.ProcessID != focusedPid.value_or(0));
-    (pageOut ? targets.pageOut : targets.cold).push_back(entry.ProcessID);
+    const bool idle = Idle(entry);
+    const bool pageOut = scope == TrimScope::Everything || (idle && entry.ProcessID != focusedPid.value_or(0));
+    seen[entry.ProcessID] = {entry.StartTime, entry.CpuTime, pageOut};
+    if (pageOut && scope == TrimScope::Idle && previous_.at(entry.ProcessID).pagedOut)
+      ++targets.stillOut;
+    else
+      (pageOut ? targets.pageOut : targets.cold).push_back(entry.ProcessID);
   }
-  Remember(walk);
+  previous_ = std::move(seen);
   return targets;
 }
 
 void IdleRule::Remember(const std::vector<ProcessWalkEntry>& walk) {
   previous_.clear();
-  for (const auto& entry : walk) previous_[entry.ProcessID] = {entry.StartTime, entry.CpuTime};
+  for (const auto& entry : walk) previous_[entry.ProcessID] = {entry.StartTime, entry.CpuTime, false};
 }
 
 }  // namespace nv

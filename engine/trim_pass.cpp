@@ -33,6 +33,11 @@ std::string TrimResultLine(const TrimPassFigures& f) {
 TrimPass::TrimPass(Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, FocusedWindow& focus)
     : processes_(processes), reclaimer_(reclaimer), meter_(meter), focus_(focus) {}
 
+void TrimPass::TakeChanges(const ReclaimCounters& after, TrimPassFigures& figures) const {
+  figures.availableChange = Change(beforePass_.availableBytes, after.availableBytes);
+  figures.swapCachedChange = Change(beforePass_.swapCachedBytes, after.swapCachedBytes);
+}
+
 void TrimPass::Observe() {
   std::vector<ProcessWalkEntry> walk;
   if (processes_.Walk(walk)) idle_.Remember(walk);
@@ -45,15 +50,13 @@ const TrimPassFigures& TrimPass::Run(TrimScope scope) {
   const TrimTargets targets = idle_.Split(walk, focused, scope);
 
   TrimPassFigures figures;
-  ReclaimCounters before;
-  const bool readBefore = meter_.Read(before);
+  figures.stillOut = targets.stillOut;
+  const bool readBefore = meter_.Read(beforePass_);
   if (!targets.pageOut.empty()) figures.pageOut = reclaimer_.Advise(targets.pageOut, ReclaimAdvice::PageOut);
   if (!targets.cold.empty()) figures.cold = reclaimer_.Advise(targets.cold, ReclaimAdvice::Cold);
   figures.measured = readBefore && meter_.Read(afterPass_);
-  if (figures.measured) {
-    figures.availableChange = Change(before.availableBytes, afterPass_.availableBytes);
-    figures.swapCachedChange = Change(before.swapCachedBytes, afterPass_.swapCachedBytes);
-  }
+  if (figures.measured) TakeChanges(afterPass_, figures);
+  settled_ = false;
   passEnd_ = TrimClock::now();
   ++passes_;
   last_ = figures;
@@ -63,8 +66,13 @@ const TrimPassFigures& TrimPass::Run(TrimScope scope) {
 void TrimPass::Watch(TrimClock::time_point now) {
   if (!Watching()) return;
   ReclaimCounters counters;
-  if (last_->measured && meter_.Read(counters) && counters.cameBackBytes > afterPass_.cameBackBytes)
-    last_->cameBack = counters.cameBackBytes - afterPass_.cameBackBytes;
+  if (last_->measured && meter_.Read(counters)) {
+    if (counters.cameBackBytes > afterPass_.cameBackBytes) last_->cameBack = counters.cameBackBytes - afterPass_.cameBackBytes;
+    if (!settled_ && now - passEnd_ >= kSettleTime) {
+      TakeChanges(counters, *last_);
+      settled_ = true;
+    }
+  }
   last_->watched = std::min(now - passEnd_, kCameBackWindow);
 }
 

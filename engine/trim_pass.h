@@ -17,12 +17,17 @@ using TrimClock = std::chrono::steady_clock;
 // needs its pages to ask for them again, short enough to judge the pass before long.
 inline constexpr TrimClock::duration kCameBackWindow = std::chrono::seconds(10);
 
+// How long after a pass the change of available memory is taken again: the kernel counts pages
+// freed in a burst as free only once its per-CPU lists hand them back, within about a second.
+inline constexpr TrimClock::duration kSettleTime = std::chrono::seconds(1);
+
 // What one pass achieved, told honestly: pages leaving a process are not memory gained.
 struct TrimPassFigures {
   ReclaimOutcome pageOut;        // what became of the page-out advice
   ReclaimOutcome cold;           // and of the cold advice
+  uint32_t stillOut = 0;         // idle ever since the pass before paged them out: not advised
   bool measured = false;         // the system figures could be read before and after
-  int64_t availableChange = 0;   // available memory after the pass less before, in bytes
+  int64_t availableChange = 0;   // available memory after the pass (settled) less before, in bytes
   int64_t swapCachedChange = 0;  // the same for pages both in swap and still in memory
   uint64_t cameBack = 0;         // bytes read back since the pass
   TrimClock::duration watched{}; // how long the pages that came back have been counted
@@ -46,7 +51,8 @@ class TrimPass {
   // One pass: a snapshot, the idle rule (unless `scope` is Everything), at most one advice
   // call per kind; starts counting what comes back.
   const TrimPassFigures& Run(TrimScope scope);
-  // Brings the count of what came back up to date, until the window after the pass closes.
+  // Brings the count of what came back up to date, until the window after the pass closes;
+  // the first call after the settling time takes the change of available memory again.
   void Watch(TrimClock::time_point now);
   // True while the pages that come back after the last pass are still counted.
   bool Watching() const { return last_ && last_->watched < kCameBackWindow; }
@@ -56,13 +62,17 @@ class TrimPass {
   uint64_t Passes() const { return passes_; }
 
  private:
+  void TakeChanges(const ReclaimCounters& after, TrimPassFigures& figures) const;
+
   Processes& processes_;
   Reclaimer& reclaimer_;
   ReclaimMeter& meter_;
   FocusedWindow& focus_;
   IdleRule idle_;
   std::optional<TrimPassFigures> last_;
+  ReclaimCounters beforePass_;
   ReclaimCounters afterPass_;
+  bool settled_ = false;
   TrimClock::time_point passEnd_{};
   uint64_t passes_ = 0;
 };

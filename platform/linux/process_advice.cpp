@@ -5,6 +5,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
@@ -25,6 +26,14 @@ bool PidfdProcessLives(int pidfd) {
 
 }  // namespace
 
+PidEntryPath::PidEntryPath(uint32_t pid, const char* leaf) {
+  char* end = std::to_chars(text, text + 11, pid).ptr;
+  *end++ = '/';
+  const size_t room = sizeof text - static_cast<size_t>(end - text) - 1;
+  std::char_traits<char>::copy(end, leaf, std::min(room, std::char_traits<char>::length(leaf)));
+  end[std::min(room, std::char_traits<char>::length(leaf))] = '\0';
+}
+
 int CollectRanges(int procFd, const char* mapsPath, bool (*takes)(const Mapping&, bool), bool swapCanTakePages,
                   std::vector<iovec>& ranges) {
   ranges.clear();
@@ -44,10 +53,7 @@ int CollectRanges(int procFd, const char* mapsPath, bool (*takes)(const Mapping&
 
 AdviceResult AdviseProcess(int procFd, uint32_t pid, int pidfd, int advice, bool swapCanTakePages,
                            std::vector<iovec>& ranges) {
-  char mapsPath[24];
-  const auto digits = std::to_chars(mapsPath, mapsPath + 12, pid).ptr;
-  std::char_traits<char>::copy(digits, "/maps", 6);
-  const int error = CollectRanges(procFd, mapsPath, TrimPagesOut, swapCanTakePages, ranges);
+  const int error = CollectRanges(procFd, PidEntryPath(pid, "maps").text, TrimPagesOut, swapCanTakePages, ranges);
   if (Ended(error) || !PidfdProcessLives(pidfd)) return AdviceResult::Gone;
   if (Refused(error)) return AdviceResult::Denied;
   // A kernel thread or a zombie has no mappings; nothing else is advised either.

@@ -8,6 +8,12 @@
 
 namespace nv {
 
+// "PID/leaf", a path relative to the /proc root, for a leaf of at most 15 characters.
+struct PidEntryPath {
+  char text[32];
+  PidEntryPath(uint32_t pid, const char* leaf);
+};
+
 // Collects into `ranges` the mappings of the maps file `mapsPath` (relative to the /proc root
 // `procFd`) that `takes` accepts. The file is read to its end, however many mappings it has.
 // Returns 0, or the errno that kept the file from being opened or read.

@@ -279,6 +279,18 @@ TEST_F(LiveTrim, WithoutCapSysNiceTheAdviceIsDeniedAndCounted) {
   EXPECT_GE(after * 100, before * 99) << "RssFile " << before << " kB -> " << after << " kB";
 }
 
+TEST(LiveReclaimer, AMapsFileThatChangesWhileItIsReadIsAdvisedWithoutHarm) {
+  if (!MayTrimOthers()) GTEST_SKIP() << "advising another process needs CAP_SYS_NICE";
+  ChildProcess child({NV_HELPER, "churn"});
+  ASSERT_EQ(child.ReadLine(), "ready");
+  LinuxReclaimer reclaimer;
+  for (int i = 0; i < 50; ++i) {
+    const ReclaimOutcome outcome = reclaimer.Advise({static_cast<uint32_t>(child.pid())}, ReclaimAdvice::PageOut);
+    EXPECT_EQ(outcome.advised, 1u) << i;
+  }
+  EXPECT_EQ(::kill(child.pid(), 0), 0) << "the child still runs";
+}
+
 TEST(LiveReclaimer, ProcessesThatCannotBeAdvisedAreSkippedAndCounted) {
   pid_t gone;
   {

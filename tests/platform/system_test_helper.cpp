@@ -4,6 +4,8 @@
 //   system_test_helper map FILE BYTES [N]  maps FILE, touches every page, then makes N small
 //                                          mappings that come before it in its maps file;
 //                                          prints "ready", holds until stdin closes
+//   system_test_helper churn               prints "ready", then maps and unmaps without end, so
+//                                          that its maps file changes while it is read
 //   system_test_helper anon BYTES          writes BYTES of anonymous memory (compressible, but
 //                                          no page filled with one byte), prints "ready", holds
 //   system_test_helper grow                prints "ready", then for each line of input:
@@ -62,6 +64,19 @@ int Map(const char* path, size_t bytes, long smallMappings) {
   return 0;
 }
 
+[[noreturn]] void Churn() {
+  std::printf("ready\n");
+  std::fflush(stdout);
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  void* held[512] = {};
+  for (unsigned i = 0;; ++i) {
+    void*& slot = held[i * 7919 % 512];
+    if (slot != nullptr) ::munmap(slot, page);
+    slot = ::mmap(nullptr, page, i % 2 ? PROT_READ : PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (slot == MAP_FAILED) slot = nullptr;
+  }
+}
+
 int Anonymous(size_t bytes) {
   auto* memory = static_cast<unsigned char*>(
       ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
@@ -109,8 +124,9 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "instance") == 0) return Instance(argv[2]);
   if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "map") == 0)
     return Map(argv[2], std::strtoull(argv[3], nullptr, 10), argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
+  if (argc == 2 && std::strcmp(argv[1], "churn") == 0) Churn();
   if (argc == 3 && std::strcmp(argv[1], "anon") == 0) return Anonymous(std::strtoull(argv[2], nullptr, 10));
   if (argc == 2 && std::strcmp(argv[1], "grow") == 0) return Grow();
-  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | anon BYTES | grow\n", argv[0]);
+  std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | churn | anon BYTES | grow\n", argv[0]);
   return 1;
 }
