@@ -24,10 +24,7 @@
 
 #include "engine/process_list.h"
 #include "engine/trim_pass.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
-#include "platform/only_processes.h"
+#include "platform/live_trim_pass.h"
 #include "platform/zram_swap.h"
 
 extern char** environ;
@@ -82,12 +79,8 @@ void PagingOutAnIdleProcess() {
   for (int round = 0; round < kPageOutRounds; ++round) {
     const pid_t holder = StartHolder();
     if (holder < 0) return;
-    nv::LinuxProcesses all;
-    nv::test::OnlyProcesses processes(all, {static_cast<uint32_t>(holder)});
-    nv::LinuxReclaimer reclaimer;
-    nv::LinuxReclaimMeter meter;
-    nv::NoFocusedWindowKnown focus;
-    nv::TrimPass pass(processes, reclaimer, meter, focus);
+    nv::test::LiveTrimPass live({static_cast<uint32_t>(holder)});
+    nv::TrimPass& pass = live.pass;
     pass.Observe();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const nv::TrimPassFigures& figures = pass.Run(nv::TrimScope::Idle);
@@ -125,16 +118,12 @@ double Milliseconds(Work&& work) {
 void PassOverManyIdleProcesses() {
   const std::vector<pid_t> sleepers = StartSleepers(kIdleProcesses);
   std::this_thread::sleep_for(std::chrono::seconds(1));  // every one of them started and idle
-  nv::LinuxProcesses all;
-  const std::set<uint32_t> pids(sleepers.begin(), sleepers.end());
-  nv::test::OnlyProcesses processes(all, pids);
-  nv::LinuxReclaimer reclaimer;
-  nv::LinuxReclaimMeter meter;
-  nv::NoFocusedWindowKnown focus;
   std::vector<double> firstTimes, nextTimes, snapshotTimes;
   uint32_t advised = 0, stillOut = 0;
   for (int round = 0; round < kRounds; ++round) {
-    nv::TrimPass pass(processes, reclaimer, meter, focus);
+    nv::test::LiveTrimPass live(std::set<uint32_t>(sleepers.begin(), sleepers.end()));
+    nv::TrimPass& pass = live.pass;
+    nv::LinuxProcesses& all = live.all;
     pass.Observe();
     firstTimes.push_back(Milliseconds([&] { advised = pass.Run(nv::TrimScope::Idle).pageOut.advised; }));
     nextTimes.push_back(Milliseconds([&] { stillOut = pass.Run(nv::TrimScope::Idle).stillOut; }));

@@ -27,10 +27,7 @@
 #include "engine/auto_optimization.h"
 #include "engine/process_list.h"
 #include "platform/linux/linux_memory.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
-#include "platform/only_processes.h"
+#include "platform/live_trim_pass.h"
 
 namespace {
 
@@ -95,12 +92,7 @@ uint64_t RunMinute(const std::string& path, Pass kind, int seconds) {
   ::close(ready[1]);
 
   nv::LinuxMemory memory;
-  nv::LinuxProcesses all;
-  nv::test::OnlyProcesses processes(all, {static_cast<uint32_t>(reader)});
-  nv::LinuxReclaimer reclaimer;
-  nv::LinuxReclaimMeter meter;
-  nv::NoFocusedWindowKnown focus;
-  nv::TrimPass pass(processes, reclaimer, meter, focus);
+  nv::test::LiveTrimPass live({static_cast<uint32_t>(reader)});
   nv::TrimBackoff backoff;
   NoClipboard clipboard;
   int passes = 0, waits = 0;
@@ -111,11 +103,11 @@ uint64_t RunMinute(const std::string& path, Pass kind, int seconds) {
     tick += std::chrono::seconds(1);
     std::this_thread::sleep_until(tick);
     if (kind == Pass::Old) {
-      nv::TrimAllProcesses(processes);
+      nv::TrimAllProcesses(live.processes);
       ++passes;
       continue;
     }
-    const nv::AutoPassResult result = nv::RunAutoOptimizationPass(memory, pass, backoff, clipboard, {100, false});
+    const nv::AutoPassResult result = nv::RunAutoOptimizationPass(memory, live.pass, backoff, clipboard, {100, false});
     passes += result.trimmed ? 1 : 0;
     waits += result.waiting ? 1 : 0;
   }

@@ -6,10 +6,7 @@
 
 #include "child_process.h"
 #include "engine/trim_pass.h"
-#include "only_processes.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "live_trim_pass.h"
 #include "status_kilobytes.h"
 #include "zram_swap.h"
 
@@ -41,12 +38,8 @@ class ZramReclaim : public ::testing::Test {
 };
 
 TEST_F(ZramReclaim, APassPagesAnIdleProcessOutToSwapAndTheMemoryBecomesAvailable) {
-  LinuxProcesses all;
-  test::OnlyProcesses processes(all, {static_cast<uint32_t>(child_->pid())});
-  LinuxReclaimer reclaimer;
-  LinuxReclaimMeter meter;
-  NoFocusedWindowKnown focus;
-  TrimPass pass(processes, reclaimer, meter, focus);
+  test::LiveTrimPass live({static_cast<uint32_t>(child_->pid())});
+  TrimPass& pass = live.pass;
   pass.Observe();
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
