@@ -1,7 +1,10 @@
 #include <QIcon>
 #include <exception>
+#include <filesystem>
+#include <iostream>
 
 #include "monitor/platform_probe.h"
+#include "platform/linux/capability_drop.h"
 #include "shell/Application.h"
 #include "shell/QuitRequest.h"
 #include "shell/TDM.h"
@@ -9,6 +12,19 @@
 #include "shell/linux_services.h"
 
 int main(int argc, char** argv) {
+  // Before Qt loads a single plugin: a capability given to this file by mistake must not reach
+  // code from a folder that the user who starts the program names.
+  const nv::CapabilityDrop drop = nv::DropEveryCapability();
+  if (!drop.held.empty()) {
+    std::error_code unreadable;
+    std::cerr << "norvane: this program's file gave it capabilities (" << drop.held << "). "
+              << (drop.dropped ? "They were dropped: " : "They could not be dropped, so the program ends: ")
+              << "a Qt program must hold none, and other programs are trimmed by norvane-reclaim. "
+                 "Take them off the file with: sudo setcap -r "
+              << std::filesystem::read_symlink("/proc/self/exe", unreadable).string() << '\n';
+    if (!drop.dropped) return 1;
+  }
+
   nv::LinuxServices platform;
   nv::Application app(argc, argv, platform.dialogs());
   Q_INIT_RESOURCE(norvane);

@@ -1,0 +1,10 @@
+# How the program and the CLI have other processes trimmed: in process as root, through the
+# helper norvane-reclaim otherwise; and the capability drop of the program at start.
+norvane_library(norvane_linux_reclaim
+  SOURCES
+    reclaim_protocol.cpp
+    helper_reclaimer.cpp
+    user_reclaimer.cpp
+    capability_drop.cpp
+  DEPS norvane_linux_system)
+target_include_directories(norvane_linux_reclaim PRIVATE ${PROJECT_BINARY_DIR}/generated)
