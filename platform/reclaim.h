@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace nv {
@@ -18,6 +19,7 @@ struct ReclaimOutcome {
   uint32_t skippedOther = 0;       // kernel threads, refused pids (0, 1 for page-out), unreadable maps ...
   uint64_t bytesPagedOut = 0;      // sum of the advised processes' resident-set drops
   bool privilegeMissing = false;   // nothing could be advised for want of privilege (helper missing or without capabilities)
+  std::string privilegeMessage;    // with privilegeMissing: what is wrong in plain words, and the command that mends it
 };
 
 // Gives advice to the memory of other processes: in this process when it may, or through a

@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
   nv::LinuxReclaimer reclaimer;
   const nv::ReclaimOutcome outcome = reclaimer.Advise(request.pids, request.advice);
   const bool written = std::printf("%s\n", FormatResultLine(outcome).c_str()) > 0 && std::fflush(stdout) == 0;
+  // The caller reads the output to its end: it ends here, not when the keeper of the second
+  // first runs on a busy machine.
+  ::close(STDOUT_FILENO);
   second.KeepRestOfSecond();
   return written ? kDone : kFailed;
 }

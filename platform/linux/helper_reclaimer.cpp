@@ -100,44 +100,28 @@ ReclaimOutcome HelperReclaimer::Advise(const std::vector<uint32_t>& pids, Reclai
       run = RunHelper(helperPath_, args);
     }
   }
-  trouble_ = Trouble::None;
-  if (helperPath_.empty() || run.exitCode == kSpawnFailed) {
-    trouble_ = Trouble::Missing;
-  } else if (run.exitCode == reclaim::kNoPrivilege) {
-    trouble_ = Trouble::NoCapabilities;
-  } else if (run.exitCode == reclaim::kUnsafeLocation) {
-    trouble_ = Trouble::UnsafeLocation;
-  } else if (run.exitCode == reclaim::kDone && !run.output.empty() && run.output.back() == '\n' &&
-             reclaim::ParseResultLine(std::string_view(run.output).substr(0, run.output.size() - 1), outcome)) {
+  const std::string_view line = std::string_view(run.output).substr(0, run.output.find('\n'));
+  if (run.exitCode == reclaim::kDone && run.output.size() == line.size() + 1 && reclaim::ParseResultLine(line, outcome))
     return outcome;
-  }
-  const auto count = static_cast<uint32_t>(pids.size());
-  if (trouble_ == Trouble::None) {
-    outcome.skippedOther = count;
-  } else {
-    outcome.skippedDenied = count;
-    outcome.privilegeMissing = true;
-  }
+  outcome.privilegeMessage = PrivilegeMessage(run.exitCode);
+  outcome.privilegeMissing = !outcome.privilegeMessage.empty();
+  (outcome.privilegeMissing ? outcome.skippedDenied : outcome.skippedOther) = static_cast<uint32_t>(pids.size());
   return outcome;
 }
 
-std::string HelperReclaimer::PrivilegeMissingMessage() const {
+std::string HelperReclaimer::PrivilegeMessage(int exitCode) const {
   const std::string lead = "Nothing was trimmed: trimming other programs needs the helper norvane-reclaim";
-  switch (trouble_) {
-    case Trouble::None:
-      return {};
-    case Trouble::Missing:
-      return lead + ", and it is not installed (looked for " + BesideOwnBinary() + " and " NORVANE_RECLAIM_PATH
-             "). Install Norvane as root, which gives the helper its capabilities: "
-             "sudo cmake --install <build folder>, or install the norvane package.";
-    case Trouble::NoCapabilities:
-      return lead + ", and " + helperPath_ + " holds no capabilities. Give them to it with: "
-             "sudo setcap cap_sys_ptrace,cap_sys_nice+ep " + helperPath_;
-    case Trouble::UnsafeLocation:
-      return lead + ", and " + helperPath_ + " refuses to run because it, or a folder above it, can be "
-             "changed by a user other than root. Give them to root with: sudo chown root:root " + helperPath_ +
-             " && sudo chmod go-w " + helperPath_ + " " + helperPath_.substr(0, helperPath_.rfind('/'));
-  }
+  if (helperPath_.empty() || exitCode == kSpawnFailed)
+    return lead + ", and it is not installed (looked for " + BesideOwnBinary() + " and " NORVANE_RECLAIM_PATH
+           "). Install Norvane as root, which gives the helper its capabilities: "
+           "sudo cmake --install <build folder>, or install the norvane package.";
+  if (exitCode == reclaim::kNoPrivilege)
+    return lead + ", and " + helperPath_ + " holds no capabilities. Give them to it with: "
+           "sudo setcap cap_sys_ptrace,cap_sys_nice+ep " + helperPath_;
+  if (exitCode == reclaim::kUnsafeLocation)
+    return lead + ", and " + helperPath_ + " refuses to run because it, or a folder above it, can be "
+           "changed by a user other than root. Give them to root with: sudo chown root:root " + helperPath_ +
+           " && sudo chmod go-w " + helperPath_ + " " + helperPath_.substr(0, helperPath_.rfind('/'));
   return {};
 }
 

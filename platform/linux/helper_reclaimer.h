@@ -14,19 +14,15 @@ class HelperReclaimer : public Reclaimer {
   explicit HelperReclaimer(std::string helperPath);
 
   // A helper that is missing, holds no capabilities or refuses its location advises nothing
-  // and sets privilegeMissing. A refusal because a pass ran less than a second ago is tried
+  // and sets privilegeMissing, with the words that tell the user what to do. A refusal because a pass ran less than a second ago is tried
   // again for a moment (timers of one second fire a little early), then counted as skipped.
   ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
 
-  // Plain words for the user after an Advise that set privilegeMissing: what is wrong with
-  // the helper, and the command that mends it.
-  std::string PrivilegeMissingMessage() const;
-
  private:
-  enum class Trouble { None, Missing, NoCapabilities, UnsafeLocation };
+  // The words for the user when the helper's exit code says it lacks the privilege; empty otherwise.
+  std::string PrivilegeMessage(int exitCode) const;
 
   std::string helperPath_;
-  Trouble trouble_ = Trouble::None;
 };
 
 // The helper next to this program's binary, else the one where an install puts it; empty

@@ -80,8 +80,12 @@ class InstalledHelperWithMappedChild : public InstalledHelper {
       const std::vector<char> chunk(1 << 20, 'n');
       for (uint64_t written = 0; written < kMappedBytes; written += chunk.size()) out.write(chunk.data(), chunk.size());
     }
-    // Dirty page cache is not paged out: the file must be on disk first.
+    // Dirty page cache is not paged out: the file must be on disk first. The kernel pages a
+    // file's pages out only for a caller that owns the file or may write it (else page-out
+    // would tell which pages of a file others use), so the process is root's, its file nobody's.
     ::sync();
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_EQ(::chown(file.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     child_ = std::make_unique<test::ChildProcess>(std::vector<std::string>{NV_HELPER, "map", file, std::to_string(kMappedBytes)});
     ASSERT_EQ(child_->ReadLine(), "ready");
     before_ = RssFileKilobytes(child_->pid());

@@ -40,7 +40,9 @@ class HelperLocation : public ::testing::Test {
 };
 
 TEST_F(HelperLocation, AFileOfAnyoneButRootIsRefused) {
-  if (::geteuid() == 0) ASSERT_EQ(::chown(helper_.c_str(), 65534, 65534), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(helper_.c_str(), 65534, 65534), 0);
+  }
   EXPECT_EQ(Reason(helper_), helper_ + " can be changed by a user other than root");
 }
 
