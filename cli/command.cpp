@@ -58,6 +58,12 @@ std::string PlainField(std::string_view text) {
   return plain;
 }
 
+int PrivilegeMissingExit(const ReclaimOutcome* missing, std::ostream& err) {
+  if (missing == nullptr) return 0;
+  err << "norvane-cli: " << PrivilegeMissingWords(*missing) << '\n';
+  return kPrivilegeMissingExit;
+}
+
 void WriteReportLines(const std::string& text, std::ostream& out) {
   size_t begin = 0;
   for (size_t end; (end = text.find("\r\n", begin)) != std::string::npos; begin = end + 2)

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/reclaim.h"
+
 namespace nv::cli {
 
 // The words after the command's name.
@@ -13,6 +15,12 @@ using Arguments = std::vector<std::string>;
 using CommandEntry = int (*)(const Arguments& args, std::ostream& out, std::ostream& err);
 
 constexpr int kUsageExit = 2;
+// Nothing was trimmed for want of the privilege: the helper is missing or holds no capabilities.
+constexpr int kPrivilegeMissingExit = 3;
+
+// When `missing` is given (a trim advised nothing for want of the privilege): writes what is
+// wrong and the command that mends it to `err` and returns kPrivilegeMissingExit; else 0.
+int PrivilegeMissingExit(const ReclaimOutcome* missing, std::ostream& err);
 
 // Prints "usage: norvane-cli <synopsis>" as one line to `err` and returns kUsageExit.
 int Usage(std::ostream& err, std::string_view synopsis);

@@ -5,6 +5,7 @@
 #include "engine/overall_optimization.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/user_reclaimer.h"
 
 namespace nv::cli {
 
@@ -26,10 +27,13 @@ int ParseLevel(const std::string& text) {
 
 }  // namespace
 
-void OptimizeAndReport(Memory& memory, Processes& processes, int level, std::ostream& out, std::ostream& err) {
+int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer, int level, std::ostream& out,
+                      std::ostream& err) {
   MemoryTweak tweak(memory, [&err](const std::string& message) { err << message << '\n'; });
   NoGauge gauge;
-  WriteReportLines(RunOverallOptimization(memory, processes, tweak, level, gauge), out);
+  const OverallOptimization result = RunOverallOptimization(memory, processes, reclaimer, tweak, level, gauge);
+  WriteReportLines(result.report, out);
+  return PrivilegeMissingExit(result.trim.privilegeMissing ? &result.trim : nullptr, err);
 }
 
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
@@ -37,8 +41,8 @@ int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err)
   if (level == 0) return Usage(err, "optimize LEVEL   (LEVEL 1 to 5)");
   LinuxMemory memory;
   LinuxProcesses processes;
-  OptimizeAndReport(memory, processes, level, out, err);
-  return 0;
+  const auto reclaimer = MakeUserReclaimer();
+  return OptimizeAndReport(memory, processes, *reclaimer, level, out, err);
 }
 
 }  // namespace nv::cli

@@ -4,6 +4,7 @@
 #include "cli/command.h"
 #include "platform/memory.h"
 #include "platform/processes.h"
+#include "platform/reclaim.h"
 
 namespace nv::cli {
 
@@ -12,6 +13,8 @@ namespace nv::cli {
 // the system refuses is reported on `err`, and the run goes on.
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
-void OptimizeAndReport(Memory& memory, Processes& processes, int level, std::ostream& out, std::ostream& err);
+// The exit code: 0, or kPrivilegeMissingExit when the trim could advise no process.
+int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer, int level, std::ostream& out,
+                      std::ostream& err);
 
 }  // namespace nv::cli

@@ -8,7 +8,7 @@
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/user_reclaimer.h"
 #include "platform/linux/x11_focused_window.h"
 
 namespace nv::cli {
@@ -71,8 +71,11 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
   pass.Run(request.scope);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  pass.Watch(wait(kSettleTime));
-  pass.Watch(wait(kCameBackWindow - kSettleTime));
+  // A pass that could advise nothing for want of the privilege has nothing that can come back.
+  if (pass.Last()->PrivilegeMissing() == nullptr) {
+    pass.Watch(wait(kSettleTime));
+    pass.Watch(wait(kCameBackWindow - kSettleTime));
+  }
   const TrimPassFigures& figures = *pass.Last();
   if (request.json) {
     out << TrimFiguresJson(figures) << '\n';
@@ -87,15 +90,15 @@ int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   if (!ParseRequest(args, request)) return Usage(err, "trim [--all] [--json]");
   LinuxMemory memory;
   LinuxProcesses processes;
-  LinuxReclaimer reclaimer;
+  const auto reclaimer = MakeUserReclaimer();
   LinuxReclaimMeter meter;
   const auto focus = MakeSessionFocusedWindow();
-  TrimPass pass(processes, reclaimer, meter, *focus);
+  TrimPass pass(processes, *reclaimer, meter, *focus);
   TrimAndReport(memory, pass, request, [](TrimClock::duration span) {
     std::this_thread::sleep_for(span);
     return TrimClock::now();
   }, out);
-  return 0;
+  return PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err);
 }
 
 }  // namespace nv::cli

@@ -5,13 +5,15 @@
 
 namespace nv {
 
-std::string RunOverallOptimization(Memory& memory, Processes& processes, MemoryTweak& tweak, int level,
-                                   ProgressGauge& gauge) {
+OverallOptimization RunOverallOptimization(Memory& memory, Processes& processes, Reclaimer& reclaimer,
+                                           MemoryTweak& tweak, int level, ProgressGauge& gauge) {
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
   tweak.RunMemoryTweak(level, gauge);
-  TrimAllProcesses(processes);
+  OverallOptimization result;
+  result.trim = TrimAllProcesses(processes, reclaimer);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  return OptimizationReport(before, after);
+  result.report = OptimizationReport(before, after);
+  return result;
 }
 
 }  // namespace nv

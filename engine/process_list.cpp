@@ -51,11 +51,13 @@ void CloseProcessHandles(Processes& processes, TProcessList& list) {
   list.clear();
 }
 
-void TrimAllProcesses(Processes& processes) {
-  TProcessList list;
-  SnapshotProcesses(processes, list);
-  TrimProcessList(processes, list);
-  CloseProcessHandles(processes, list);
+ReclaimOutcome TrimAllProcesses(Processes& processes, Reclaimer& reclaimer) {
+  std::vector<ProcessWalkEntry> walk;
+  processes.Walk(walk);
+  std::vector<uint32_t> pids;
+  pids.reserve(walk.size());
+  for (const auto& entry : walk) pids.push_back(entry.ProcessID);
+  return reclaimer.Advise(pids, ReclaimAdvice::PageOut);
 }
 
 std::string DisplayedModulePath(const std::string& path) {

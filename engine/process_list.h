@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/processes.h"
+#include "platform/reclaim.h"
 
 namespace nv {
 
@@ -33,8 +34,8 @@ void QueryProcessDetails(Processes& processes, TProcessList& list);
 void TrimProcessList(Processes& processes, const TProcessList& list);
 // Closes every handle, then empties the list.
 void CloseProcessHandles(Processes& processes, TProcessList& list);
-// Snapshot, trim and close on a list of its own.
-void TrimAllProcesses(Processes& processes);
+// Pages out every running process through `reclaimer`, which decides which of them it may.
+ReclaimOutcome TrimAllProcesses(Processes& processes, Reclaimer& reclaimer);
 
 // The path as the report shows it: the full path when it has a drive part, else the bare file name.
 std::string DisplayedModulePath(const std::string& path);

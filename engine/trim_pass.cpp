@@ -23,6 +23,12 @@ uint64_t TrimPassFigures::StillCached() const {
   return swapCachedChange > 0 ? std::min<uint64_t>(uint64_t(swapCachedChange), PagedOut()) : 0;
 }
 
+const ReclaimOutcome* TrimPassFigures::PrivilegeMissing() const {
+  if (pageOut.advised + cold.advised > 0) return nullptr;
+  if (pageOut.privilegeMissing) return &pageOut;
+  return cold.privilegeMissing ? &cold : nullptr;
+}
+
 std::string TrimResultLine(const TrimPassFigures& f) {
   std::string line = "Last pass: " + Megabytes(f.PagedOut()) + " paged out";
   if (MegabytesDown(f.StillCached()) > 0) line += " (" + Megabytes(f.StillCached()) + " to swap, still cached)";

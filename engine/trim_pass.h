@@ -36,6 +36,9 @@ struct TrimPassFigures {
   // Of the bytes paged out, those that went to swap but are still held in memory as well: the
   // kernel may drop them at no cost when it needs room, but they are not available yet.
   uint64_t StillCached() const;
+  // The outcome that tells of the missing privilege when the pass advised no process for want
+  // of it; nullptr otherwise.
+  const ReclaimOutcome* PrivilegeMissing() const;
 };
 
 // "Last pass: 412 MB paged out, 380 MB more available, 9 MB came back".

@@ -24,6 +24,14 @@ struct ReclaimOutcome {
 
 // Gives advice to the memory of other processes: in this process when it may, or through a
 // helper that holds the privilege.
+// The words for the user when `outcome` advised nothing for want of the privilege: the
+// reclaimer's own, which name what to mend, or a plain sentence when it gave none.
+inline std::string PrivilegeMissingWords(const ReclaimOutcome& outcome) {
+  return outcome.privilegeMessage.empty()
+             ? "Nothing was trimmed: this program may not advise the memory of other programs."
+             : outcome.privilegeMessage;
+}
+
 class Reclaimer {
  public:
   virtual ~Reclaimer() = default;

@@ -152,6 +152,7 @@ class TForm_Tarnel : public QWidget {
   nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
   nv::TrimBackoff AutoTrimBackoff;
   QTimer* Timer_TrimWatch = nullptr;  // counts what comes back after a pass, once a second
+  bool PrivilegeMissingSaid = false;  // the box that tells why nothing was trimmed has been shown
 
   void Timer_selfTimer();
   void SpeedButton_StartFullClick();
@@ -164,6 +165,9 @@ class TForm_Tarnel : public QWidget {
   void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
   void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
   void Timer_TrimWatchTimer();
+  // The first pass that trims nothing for want of the privilege says so, once per run of the
+  // program, with what mends it; `missing` is nullptr when the pass was not such a one.
+  void SayPrivilegeMissing(const nv::ReclaimOutcome* missing);
 
   // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;

@@ -73,8 +73,10 @@ void TForm_Tarnel::SpeedButton_StartFullClick() {
   nv::LetWindowsPaint();
 
   nv::GaugeProgress gauge(Gauge_OvarallOptimize);
-  svc.dialogs.ShowMessage(
-      nv::RunOverallOptimization(svc.memory, svc.processes, Tweak, TrackBar_OverallOption->value(), gauge));
+  const nv::OverallOptimization result = nv::RunOverallOptimization(svc.memory, svc.processes, svc.reclaimer, Tweak,
+                                                                    TrackBar_OverallOption->value(), gauge);
+  svc.dialogs.ShowMessage(result.report);
+  SayPrivilegeMissing(result.trim.privilegeMissing ? &result.trim : nullptr);
 
   // Auto-optimization switched on or off from the report box (a hot key, the tray) is the
   // user's latest word: putting its timer back would leave it out of step with its buttons.
@@ -161,7 +163,15 @@ void TForm_Tarnel::Timer_AutoTimer() {
     Label_TrimResult->setText(QString::fromStdString(nv::TrimResultLine(*AutoTrim.Last())));
     Timer_TrimWatch->start();
     repaint();
+    SayPrivilegeMissing(AutoTrim.Last()->PrivilegeMissing());
   }
+}
+
+void TForm_Tarnel::SayPrivilegeMissing(const nv::ReclaimOutcome* missing) {
+  if (missing == nullptr || PrivilegeMissingSaid) return;
+  // Set before the box opens: the ticks that come while it is open must not open another.
+  PrivilegeMissingSaid = true;
+  svc.dialogs.ShowMessage(nv::PrivilegeMissingWords(*missing));
 }
 
 void TForm_Tarnel::Timer_TrimWatchTimer() {

@@ -6,7 +6,7 @@ namespace nv {
 
 Services LinuxServices::services() {
   return Services{memory_,     processes_, cpu_,  *registry_, dialogs_, clipboard_,    hotKeys_, shell_,
-                  instance_,   privileges_, http_, paging_,    reclaimer_, reclaimMeter_, *focus_};
+                  instance_,   privileges_, http_, paging_,    *reclaimer_, reclaimMeter_, *focus_};
 }
 
 std::unique_ptr<FocusedWindow> LinuxServices::MakeFocusedWindow() {

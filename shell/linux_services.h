@@ -7,7 +7,7 @@
 #include "platform/linux/linux_privileges.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/user_reclaimer.h"
 #include "platform/linux/curl_http.h"
 #include "platform/linux/hive_environment.h"
 #include "platform/linux/qt_clipboard.h"
@@ -48,7 +48,7 @@ class LinuxServices {
   LinuxPrivileges privileges_;
   CurlHttp http_;
   SwapFileConfiguration paging_{SystemRootFromEnvironment()};
-  LinuxReclaimer reclaimer_;
+  std::unique_ptr<Reclaimer> reclaimer_ = MakeUserReclaimer();
   LinuxReclaimMeter reclaimMeter_;
   std::unique_ptr<FocusedWindow> focus_ = MakeFocusedWindow();
 

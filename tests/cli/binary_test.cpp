@@ -161,7 +161,13 @@ TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {
 
 TEST(NorvaneCli, TrimPrintsTheThreeReportLinesAndWhatThePassDid) {
   const Outcome o = RunCli({"trim"});
-  ASSERT_EQ(o.exitCode, 0) << o.err;
+  // Without root, other processes are trimmed by the installed helper; where there is none,
+  // the command says so and exits 3 after its report.
+  if (::geteuid() != 0 && o.exitCode == 3) {
+    EXPECT_EQ(o.err.rfind("norvane-cli: Nothing was trimmed: trimming other programs needs the helper", 0), 0u) << o.err;
+  } else {
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+  }
   const auto lines = o.Lines();
   ASSERT_EQ(lines.size(), 5u) << o.out;
   EXPECT_TRUE(std::regex_match(lines[3], std::regex("Last pass: \\d+ MB paged out( \\(\\d+ MB to swap, still cached\\))?, "

@@ -158,6 +158,15 @@ TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
   EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1), std::chrono::seconds(9))) << "no idle sample is needed";
 }
 
+TEST_F(TrimCommandTest, WithoutThePrivilegeItSaysSoAtOnceInsteadOfWatchingForPagesThatCannotComeBack) {
+  reclaimer.missingPrivilege = "Nothing was trimmed: the helper holds no capabilities.";
+  Run({});
+  EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1))) << "only the idle sample";
+  std::ostringstream err;
+  EXPECT_EQ(PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err), kPrivilegeMissingExit);
+  EXPECT_EQ(err.str(), "norvane-cli: Nothing was trimmed: the helper holds no capabilities.\n");
+}
+
 TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
   const struct {
     CommandEntry run;

@@ -11,8 +11,10 @@
 #include "fakes/fake_gauge.h"
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaimer.h"
 
 namespace nv::cli {
 namespace {
@@ -40,26 +42,43 @@ TEST(OptimizeCommand, RefusedPassesGoToStderrAndTheReportStillFollows) {
   memory.refuseCommits = true;
   test::FakeProcesses processes;
   processes.Add(1, "init");
+  test::FakeReclaimer reclaimer;
   std::ostringstream out, err;
 
-  OptimizeAndReport(memory, processes, 4, out, err);
+  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, 4, out, err), 0);
 
   EXPECT_EQ(Lines(err.str()), std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
   EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{"Available physical memory before optimizing:300 MB",
                                                          "Available physical memory after optimizing:300 MB",
                                                          "Released physical memory after optimizing:0 MB"}));
-  EXPECT_EQ(processes.trimmed, std::vector<uint32_t>{1});
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), std::vector<uint32_t>{1});
+}
+
+TEST(OptimizeCommand, ATrimWithoutThePrivilegeSaysWhatMendsItAndExitsThree) {
+  test::FakeMemory memory;
+  memory.status = test::FakeMemory::StatusMB(2048, 300, 4096, 1000);
+  test::FakeProcesses processes;
+  processes.Add(1, "init");
+  test::FakeReclaimer reclaimer;
+  reclaimer.missingPrivilege = "Nothing was trimmed: give the helper its capabilities: sudo setcap ...";
+  std::ostringstream out, err;
+
+  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, 1, out, err), kPrivilegeMissingExit);
+
+  EXPECT_EQ(Lines(out.str()).size(), 3u) << "the report still comes";
+  EXPECT_EQ(err.str(), "norvane-cli: " + reclaimer.missingPrivilege + "\n");
 }
 
 // The real system: /proc, mmap within the commit headroom, process_madvise.
 TEST(OptimizeOnThisMachine, LevelOneReportsPlausibleFigures) {
   LinuxMemory memory;
   LinuxProcesses processes;
+  LinuxReclaimer reclaimer;
   const uint64_t totalMB = memory.GlobalMemoryStatusEx().ullTotalPhys >> 20;
   ASSERT_GT(totalMB, 0u);
   std::ostringstream out, err;
 
-  OptimizeAndReport(memory, processes, 1, out, err);
+  OptimizeAndReport(memory, processes, reclaimer, 1, out, err);
 
   const auto lines = Lines(out.str());
   ASSERT_EQ(lines.size(), 3u) << out.str();

@@ -9,6 +9,7 @@
 #include "fakes/fake_gauge.h"
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 
 namespace nv {
 namespace {
@@ -41,6 +42,7 @@ class OverallOptimizationTest : public ::testing::Test {
 
   ScriptedMemory memory;
   test::FakeProcesses processes;
+  test::FakeReclaimer reclaimer;
   test::FakeGauge gauge;
   std::vector<std::string> messages;
   MemoryTweak tweak{memory, [this](const std::string& m) { messages.push_back(m); }};
@@ -50,20 +52,20 @@ TEST_F(OverallOptimizationTest, ReportsTheAvailableMemoryBeforeAndAfterTheTweakA
   // before, the tweak's own snapshot, after
   memory.script = {Avail(120), Avail(120), Avail(348)};
 
-  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 1, gauge).report;
 
   EXPECT_EQ(report,
             "Available physical memory before optimizing:120 MB\r\n"
             "Available physical memory after optimizing:348 MB\r\n"
             "Released physical memory after optimizing:228 MB");
   EXPECT_EQ(memory.commitRequests.size(), 401u);
-  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 200}));
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 200, 300}));
   EXPECT_EQ(processes.OpenHandles(), 0u);
 }
 
 TEST_F(OverallOptimizationTest, LessAvailableAfterwardsReleasesNothing) {
   memory.script = {Avail(348), Avail(348), Avail(120)};
-  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 1, gauge).report;
   EXPECT_NE(report.find("after optimizing:120 MB\r\n"), std::string::npos) << report;
   EXPECT_NE(report.find("Released physical memory after optimizing:0 MB"), std::string::npos) << report;
 }
@@ -72,7 +74,7 @@ TEST_F(OverallOptimizationTest, FiguresAboveFourGigabytesAreNotCapped) {
   memory.script = {test::FakeMemory::StatusMB(24576, 5000, 24576, 10000), {},
                    test::FakeMemory::StatusMB(24576, 21000, 24576, 10000)};
   memory.refuseCommits = true;
-  const std::string report = RunOverallOptimization(memory, processes, tweak, 1, gauge);
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 1, gauge).report;
   EXPECT_EQ(report,
             "Available physical memory before optimizing:5000 MB\r\n"
             "Available physical memory after optimizing:21000 MB\r\n"
@@ -83,11 +85,11 @@ TEST_F(OverallOptimizationTest, LevelFourWithRefusedCommitsWarnsFourTimesThenTri
   memory.script = {Avail(100)};
   memory.refuseCommits = true;
 
-  const std::string report = RunOverallOptimization(memory, processes, tweak, 4, gauge);
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 4, gauge).report;
 
   EXPECT_EQ(messages, std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
   EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(4, 400 * MiB));
-  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 200}));
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 200, 300}));
   EXPECT_EQ(report.rfind("Available physical memory before optimizing:100 MB\r\n", 0), 0u) << report;
 }
 

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_processes.h"
+#include "fakes/fake_reclaim.h"
 
 namespace nv {
 namespace {
 
 using test::FakeProcesses;
+using test::FakeReclaimer;
 using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::UnorderedElementsAreArray;
@@ -159,17 +161,19 @@ TEST_F(ProcessSnapshot, FailedWalkLeavesTheListEmptyAndTrimsNothing) {
   TProcessList list(2);
   SnapshotProcesses(fake, list);
   EXPECT_THAT(list, IsEmpty());
-  TrimAllProcesses(fake);
-  EXPECT_THAT(fake.opened, IsEmpty());
-  EXPECT_THAT(fake.trimmed, IsEmpty());
+  FakeReclaimer reclaimer;
+  EXPECT_EQ(TrimAllProcesses(fake, reclaimer).advised, 0u);
+  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), IsEmpty());
 }
 
-TEST_F(ProcessSnapshot, TrimAllProcessesOpensTrimsAndClosesInOnePass) {
-  TrimAllProcesses(fake);
-  EXPECT_THAT(fake.opened, ElementsAre(0u, 812u, 900u, 4242u));
-  EXPECT_THAT(fake.trimmed, ElementsAre(900u, 4242u));
-  EXPECT_THAT(fake.closed, UnorderedElementsAreArray({812u, 900u, 4242u}));
-  EXPECT_EQ(fake.OpenHandles(), 0u);
+// Which processes may be paged out is the reclaimer's to decide (in process as root, through
+// the helper otherwise): it is given every pid of the walk, in one call, and nothing is opened.
+TEST_F(ProcessSnapshot, TrimAllProcessesGivesEveryPidToTheReclaimerInOneCall) {
+  FakeReclaimer reclaimer;
+  EXPECT_EQ(TrimAllProcesses(fake, reclaimer).advised, 4u);
+  ASSERT_EQ(reclaimer.calls.size(), 1u);
+  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), ElementsAre(0u, 812u, 900u, 4242u));
+  EXPECT_THAT(fake.opened, IsEmpty());
 }
 
 TEST(ProcessSnapshotNames, ExeNameIsCutAt260Characters) {

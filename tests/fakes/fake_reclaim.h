@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/focus.h"
@@ -20,10 +21,17 @@ class FakeReclaimer : public Reclaimer {
   std::vector<Call> calls;
   std::map<uint32_t, uint64_t> pageOutBytes;  // by pid, for page-out advice
   uint64_t* availableBytes = nullptr;         // raised by what is paged out
+  std::string missingPrivilege;               // when set: nothing is advised, for want of the privilege
 
   ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override {
     calls.push_back({pids, advice});
     ReclaimOutcome outcome;
+    if (!missingPrivilege.empty()) {
+      outcome.skippedDenied = static_cast<uint32_t>(pids.size());
+      outcome.privilegeMissing = true;
+      outcome.privilegeMessage = missingPrivilege;
+      return outcome;
+    }
     for (uint32_t pid : pids) {
       ++outcome.advised;
       if (advice != ReclaimAdvice::PageOut || !pageOutBytes.count(pid)) continue;

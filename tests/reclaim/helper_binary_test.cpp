@@ -109,12 +109,29 @@ TEST_F(InstalledHelperWithMappedChild, WithItsCapabilitiesItPagesOutRootsChildFo
   EXPECT_GE(std::stoull(figures[1]) * 10, kMappedBytes * 9) << run.out;
 }
 
-TEST_F(InstalledHelperWithMappedChild, WithoutCapabilitiesItRefusesAndTheChildKeepsItsPages) {
-  const test::CommandRun run = RunAsNobody("pageout " + std::to_string(child_->pid()));
+TEST_F(InstalledHelperWithMappedChild, WithoutCapabilitiesTheCliSaysWhatMendsItAndExitsThreeAndTheChildKeepsItsPages) {
+  const test::CommandRun helper = RunAsNobody("pageout " + std::to_string(child_->pid()));
+  EXPECT_EQ(helper.exit, 3);
+  EXPECT_NE(helper.out.find("holds no capabilities"), std::string::npos) << helper.out;
+
+  const std::string cli = install_.Add(NORVANE_CLI);
+  const test::CommandRun run = RunCommand(AsNobody() + "env -i " + cli + " trim --all 2>&1 >/dev/null");
   EXPECT_EQ(run.exit, 3);
-  EXPECT_NE(run.out.find("holds no capabilities"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("sudo setcap cap_sys_ptrace,cap_sys_nice+ep " + helper_), std::string::npos) << run.out;
+  EXPECT_EQ(run.out, "norvane-cli: Nothing was trimmed: trimming other programs needs the helper norvane-reclaim, and " +
+                         helper_ + " holds no capabilities. Give them to it with: "
+                         "sudo setcap cap_sys_ptrace,cap_sys_nice+ep " + helper_ + "\n");
   EXPECT_GE(RssFileKilobytes(child_->pid()) * 100, before_ * 99);
+}
+
+TEST_F(InstalledHelper, WithoutAHelperTheCliSaysItIsNotInstalledAndExitsThree) {
+  if (std::filesystem::exists(NORVANE_RECLAIM_PATH)) GTEST_SKIP() << "a helper is installed at " NORVANE_RECLAIM_PATH;
+  test::InstalledCopy alone;
+  const std::string cli = alone.Add(NORVANE_CLI);
+  const test::CommandRun run = RunCommand(AsNobody() + "env -i " + cli + " trim --all 2>&1 >/dev/null");
+  EXPECT_EQ(run.exit, 3);
+  EXPECT_EQ(run.out.rfind("norvane-cli: Nothing was trimmed: trimming other programs needs the helper norvane-reclaim, "
+                          "and it is not installed (looked for " + alone.Folder() + "/norvane-reclaim and " NORVANE_RECLAIM_PATH
+                          "). Install Norvane as root", 0), 0u) << run.out;
 }
 
 TEST_F(InstalledHelper, RefusesPidsThatAreNoneAndSkipsThoseNoPassMayTouch) {

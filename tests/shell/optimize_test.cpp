@@ -51,7 +51,7 @@ TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
             "This function could free a lot of physical memory space,but take sometime to complete. \rConfirm to "
             "proceed?");
   EXPECT_TRUE(memory.commitRequests.empty());
-  EXPECT_TRUE(processes.trimmed.empty());
+  EXPECT_TRUE(reclaimer.calls.empty());
   EXPECT_EQ(Status(), statusBefore);
   EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
 }
@@ -66,7 +66,7 @@ TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
 
   EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(65, MiB));
   EXPECT_EQ(memory.LiveBlocks(), 0u);
-  EXPECT_EQ(processes.trimmed, (std::vector<uint32_t>{1, 40}));
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 40}));
   EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Available physical memory before optimizing:20 MB\r\n"
                                                                "Available physical memory after optimizing:20 MB\r\n"
                                                                "Released physical memory after optimizing:0 MB"});
@@ -89,7 +89,7 @@ TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) 
   ASSERT_EQ(messages.size(), 5u);
   for (int i = 0; i < 4; ++i) EXPECT_EQ(messages[size_t(i)], "Unable to tweak RAM, please increase system virtual memory.");
   EXPECT_EQ(messages[4].rfind("Available physical memory before optimizing:", 0), 0u);
-  EXPECT_EQ(processes.trimmed.size(), 2u);
+  EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut).size(), 2u);
   EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), int(64 * MiB / 4096));
 }
 
@@ -103,6 +103,19 @@ class HookedDialogs : public ScriptedDialogs {
     if (onMessage) std::exchange(onMessage, nullptr)();
   }
 };
+
+TEST_F(OptimizeTest, WithoutThePrivilegeTheReportIsFollowedOnceByWhatMendsIt) {
+  auto& w = Window();
+  w.TrackBar_OverallOption->setValue(1);
+  reclaimer.missingPrivilege = "Nothing was trimmed: give the helper its capabilities with: sudo setcap ...";
+  w.SpeedButton_StartFullClick();
+  w.SpeedButton_StartFullClick();
+  const auto messages = dialogs.Texts("message");
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[0].rfind("Available physical memory before optimizing:", 0), 0u);
+  EXPECT_EQ(messages[1], reclaimer.missingPrivilege);
+  EXPECT_EQ(messages[2].rfind("Available physical memory before optimizing:", 0), 0u);
+}
 
 TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
   HookedDialogs hooked;
@@ -290,6 +303,20 @@ TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
   w.Timer_TrimWatchTimer();
   EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
   EXPECT_TRUE(dialogs.Texts("message").empty()) << "a pass shows no box";
+}
+
+TEST_F(AutoOptimizeTest, TheFirstPassThatTrimsNothingForWantOfThePrivilegeSaysSoOnce) {
+  auto& w = Window();
+  reclaimer.missingPrivilege = "Nothing was trimmed: norvane-reclaim holds no capabilities. Give them with: sudo setcap ...";
+  for (int tick = 0; tick < 6; ++tick) w.Timer_AutoTimer();
+  EXPECT_GE(reclaimer.calls.size(), 2u);
+  EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{reclaimer.missingPrivilege});
+
+  // A pass that trims something says nothing, whatever came before.
+  reclaimer.missingPrivilege.clear();
+  dialogs.shown.clear();
+  for (int tick = 0; tick < 6; ++tick) w.Timer_AutoTimer();
+  EXPECT_TRUE(dialogs.Texts("message").empty());
 }
 
 TEST_F(AutoOptimizeTest, TickWithABadThresholdShowsTheErrorAndSkipsThePass) {
