@@ -7,8 +7,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
+
+#include "platform/temp_folder.h"
 
 namespace nv::test {
 
@@ -18,30 +19,19 @@ namespace nv::test {
 // with everything in it (a file's capabilities go with the file) in every way out of a test.
 class InstalledCopy {
  public:
-  InstalledCopy() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "norvane-installed-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    ::chmod(folder_.c_str(), 0755);
-  }
-  ~InstalledCopy() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  InstalledCopy(const InstalledCopy&) = delete;
-  InstalledCopy& operator=(const InstalledCopy&) = delete;
+  InstalledCopy() { ::chmod(folder_.Path().c_str(), 0755); }
 
   // Copies `built` into the folder as root's, mode 0755; its path there.
   std::string Add(const std::string& built) {
-    const std::string copy = folder_ + "/" + std::filesystem::path(built).filename().string();
+    const std::string copy = folder_ / std::filesystem::path(built).filename().string();
     std::filesystem::copy_file(built, copy, std::filesystem::copy_options::overwrite_existing);
     ::chmod(copy.c_str(), 0755);
     return copy;
   }
-  const std::string& Folder() const { return folder_; }
+  std::string Folder() const { return folder_.Path().string(); }
 
  private:
-  std::string folder_;
+  TempFolder folder_;
 };
 
 struct CommandRun {
