@@ -40,11 +40,7 @@ class InstallTree : public ::testing::Test {
 };
 
 TEST_F(InstallTree, PutsEveryPieceWhereTheDesktopLooksAndEachPassesItsValidator) {
-  for (const char* program : {"bin/norvane", "bin/norvane-cli"
-#ifdef NV_RECLAIM_PATH
-                              , NV_RECLAIM_RELATIVE_PATH
-#endif
-       })
+  for (const char* program : {"bin/norvane", "bin/norvane-cli", NV_RECLAIM_RELATIVE_PATH})
     EXPECT_EQ(::access((prefix_ / program).c_str(), X_OK), 0) << program;
 
   const fs::path entry = share_ / "applications/velqor-norvane.desktop";
@@ -95,12 +91,9 @@ TEST_F(InstallTree, TheCliManualPageNamesEveryCommandExitCodeAndVariable) {
   for (const char* code : {"0", "1", "2", "3"}) EXPECT_TRUE(hasEntry(page.substr(exits, environment - exits), code)) << code;
   for (const char* variable : {"NORVANE_REGISTRY_DIR", "NORVANE_AUTOSTART_DIR", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "HOME"})
     EXPECT_TRUE(hasEntry(page.substr(environment), variable)) << variable;
-#ifdef NV_RECLAIM_PATH
   EXPECT_NE(page.find(NV_RECLAIM_PATH), std::string::npos);
-#endif
 }
 
-#ifdef NV_RECLAIM_PATH
 TEST_F(InstallTree, GivesTheHelperItsCapabilitiesWhenRootInstalls) {
   const std::string capabilities = RunCommand("getcap '" + (prefix_ / NV_RECLAIM_RELATIVE_PATH).string() + "'").out;
   if (::geteuid() == 0) {
@@ -110,6 +103,5 @@ TEST_F(InstallTree, GivesTheHelperItsCapabilitiesWhenRootInstalls) {
     EXPECT_NE(installed_.out.find("installed without its capabilities"), std::string::npos) << installed_.out;
   }
 }
-#endif
 
 }  // namespace
