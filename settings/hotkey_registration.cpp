@@ -20,4 +20,11 @@ std::array<std::string, 4> ActivateHotKeys(HotKeys& hotKeys, const HotKeyTable& 
   return labels;
 }
 
+std::optional<std::pair<size_t, std::string>> LateHotKeyStatus(const HotKeyTable& current, int id, bool registered) {
+  for (size_t slot = 0; slot < current.size(); ++slot)
+    if (current[slot].Enabled && current[slot].Id == id)
+      return std::pair(slot, registered ? HotKeyText(current[slot]) : std::string(kHotKeyNotRegistered));
+  return std::nullopt;
+}
+
 }  // namespace nv

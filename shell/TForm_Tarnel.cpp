@@ -2,21 +2,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QPainterPath>
-#include <QRegion>
 #include <QTimer>
 
 #include "monitor/cpu_usage.h"
+#include "shell/PublicFunctionUnit.h"
+#include "shell/rounded_outline.h"
+#include "shell/wayland_session.h"
 
 namespace {
-
-// The outline reaches two pixels beyond the client area at the right and the bottom, with
-// corner ellipses of 24 x 24; X shape masks are not antialiased, so the edge is the polygon.
-QRegion RoundedOutline(int clientWidth, int clientHeight) {
-  QPainterPath outline;
-  outline.addRoundedRect(0, 0, clientWidth + 2, clientHeight + 2, 12, 12);
-  return QRegion(outline.toFillPolygon().toPolygon());
-}
 
 constexpr const char* kRefusal =
     "Can not run this program! Please run this program under administrator' authorization! ";
@@ -39,7 +32,8 @@ TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(par
 TForm_Tarnel::~TForm_Tarnel() = default;
 
 void TForm_Tarnel::FormCreate() {
-  setMask(RoundedOutline(width(), height()));
+  // Two pixels beyond the client area at the right and the bottom.
+  nv::ApplyRoundedOutline(*this, RoundRectRegion(width() + 2, height() + 2, 24), nv::OnWaylandSession());
   PlatformCode = nv::GetPlatformCode(svc.cpu);
   IsMinimized = false;
   FirstShowDone = false;

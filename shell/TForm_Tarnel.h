@@ -67,6 +67,7 @@ class TForm_Tarnel : public QWidget {
   QPushButton* Button_GetProcessInfo = nullptr;
   QPushButton* SpeedButton_AppSet = nullptr;
   int DragOriginX = 0, DragOriginY = 0;
+  bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
   uint8_t PlatformCode = 0;
   // Set when window creation refused to run the program; main() then ends without showing it.

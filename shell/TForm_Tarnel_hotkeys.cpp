@@ -18,6 +18,10 @@ void TForm_Tarnel::setupHotKeys() {
     connect(HotKeyCheckBoxes[slot], &QCheckBox::toggled, this, [this, slot] { HotKeyCheckBoxClick(slot); });
   }
   svc.hotKeys.SetHandler([this](uint32_t modifiers, uint32_t key) { WMHotKey(modifiers, key); });
+  svc.hotKeys.SetOutcomeHandler([this](int id, bool registered) {
+    if (const auto status = nv::LateHotKeyStatus(CurrentHotKeys, id, registered))
+      HotKeyLabels[status->first]->setText(QString::fromStdString(status->second));
+  });
 }
 
 void TForm_Tarnel::ReleaseHotKeys() { nv::ReleaseHotKeys(svc.hotKeys, CurrentHotKeys); }

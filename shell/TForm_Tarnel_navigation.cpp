@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QWindow>
 #include <optional>
 #include <utility>
 
@@ -106,13 +107,16 @@ void TForm_Tarnel::SpeedButton_fullClick() { SelectTab(*this, QStringLiteral("PR
 
 void TForm_Tarnel::SpeedButton_SetClick() { SelectTab(*this, QStringLiteral("Settings"), 2); }
 
-void TForm_Tarnel::Image1MouseDown(Qt::MouseButton, int x, int y) {
+// The window system moves the window as if its caption were dragged (a Wayland compositor
+// ignores a client that places its own window); where it cannot, the window follows the mouse.
+void TForm_Tarnel::Image1MouseDown(Qt::MouseButton button, int x, int y) {
   DragOriginX = x;
   DragOriginY = y;
+  SystemMoving = button == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove();
 }
 
 void TForm_Tarnel::Image1MouseMove(Qt::MouseButtons buttons, int x, int y) {
-  if (!buttons.testFlag(Qt::LeftButton)) return;
+  if (SystemMoving || !buttons.testFlag(Qt::LeftButton)) return;
   move(this->x() + x - DragOriginX, this->y() + y - DragOriginY);
 }
 

@@ -1,17 +1,52 @@
 #include "shell/linux_services.h"
 
+#include <QDBusConnection>
 #include <QGuiApplication>
 
-namespace nv {
+#include "platform/linux/portal_hotkeys.h"
+#include "platform/linux/qt_clipboard.h"
+#include "platform/linux/wayland_clipboard.h"
+#include "platform/linux/x11_focused_window.h"
+#include "platform/linux/x11_hotkeys.h"
+#include "settings/hotkey_info.h"
+#include "shell/wayland_session.h"
 
-Services LinuxServices::services() {
-  return Services{memory_,     processes_, cpu_,  *registry_, dialogs_, clipboard_,    hotKeys_, shell_,
-                  instance_,   privileges_, http_, paging_,    *reclaimer_, reclaimMeter_, *focus_};
+namespace nv {
+namespace {
+
+// What each hot key does, as the desktop portal lists it to the user.
+std::string HotKeyDescription(int id) {
+  static const char* const kActions[] = {"Start or stop auto optimize", "Tweak memory", "Open main window",
+                                         "Exit Velqor Norvane"};
+  for (size_t slot = 0; slot < std::size(kActions); ++slot)
+    if (id == HotKeySlotId(slot)) return kActions[slot];
+  return {};
 }
 
-std::unique_ptr<FocusedWindow> LinuxServices::MakeFocusedWindow() {
-  if (QGuiApplication::platformName() != QLatin1String("xcb")) return std::make_unique<NoFocusedWindowKnown>();
-  return std::make_unique<X11FocusedWindow>();
+}  // namespace
+
+// On Wayland no client may grab keys or ask which window has the focus, and the clipboard
+// follows the focus unless the compositor offers data control. Offscreen, X11's services find
+// no display and refuse.
+void LinuxServices::ChooseDesktopServices() {
+  if (OnWaylandSession()) {
+    hotKeys_ = std::make_unique<PortalHotKeys>(QDBusConnection::sessionBus(), HotKeyDescription);
+    clipboard_ = std::make_unique<WaylandClipboard>();
+    focus_ = std::make_unique<NoFocusedWindowKnown>();
+    return;
+  }
+  hotKeys_ = std::make_unique<X11HotKeys>();
+  clipboard_ = std::make_unique<QtClipboard>();
+  if (QGuiApplication::platformName() == QLatin1String("xcb"))
+    focus_ = std::make_unique<X11FocusedWindow>();
+  else
+    focus_ = std::make_unique<NoFocusedWindowKnown>();
+}
+
+Services LinuxServices::services() {
+  if (!hotKeys_) ChooseDesktopServices();
+  return Services{memory_,   processes_,  cpu_,       *registry_, dialogs_, *clipboard_,   *hotKeys_, shell_,
+                  instance_, privileges_, http_,      paging_,    *reclaimer_, reclaimMeter_, *focus_};
 }
 
 QString LinuxServices::QuitRequestPath() { return QString::fromStdString(DefaultInstanceLockPath() + ".quit"); }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <memory>
 
 #include "platform/linux/linux_cpu.h"
 #include "platform/linux/linux_instance_event.h"
@@ -10,18 +11,17 @@
 #include "platform/linux/user_reclaimer.h"
 #include "platform/linux/curl_http.h"
 #include "platform/linux/hive_environment.h"
-#include "platform/linux/qt_clipboard.h"
 #include "platform/linux/qt_shell_exec.h"
 #include "platform/linux/swap_file_configuration.h"
-#include "platform/linux/x11_focused_window.h"
-#include "platform/linux/x11_hotkeys.h"
 #include "shell/QtDialogs.h"
 #include "shell/services.h"
 
 namespace nv {
 
-// Owns one Linux implementation of every service for the life of the program. Clipboard and
-// dialogs need the application object, so it is made after it.
+// Owns one Linux implementation of every service for the life of the program. The clipboard,
+// the hot keys and the focused window depend on the desktop session Qt connected to (X11 or
+// Wayland), so they are chosen when services() is first asked, after the application object
+// exists.
 class LinuxServices {
  public:
   LinuxServices() = default;
@@ -41,8 +41,8 @@ class LinuxServices {
   LinuxCpu cpu_;
   std::unique_ptr<HiveRegistry> registry_ = MakeHiveRegistry();
   QtDialogs dialogs_;
-  QtClipboard clipboard_;
-  X11HotKeys hotKeys_;
+  std::unique_ptr<Clipboard> clipboard_;
+  std::unique_ptr<HotKeys> hotKeys_;
   QtShellExec shell_;
   LinuxInstanceEvent instance_;
   LinuxPrivileges privileges_;
@@ -50,10 +50,9 @@ class LinuxServices {
   SwapFileConfiguration paging_{SystemRootFromEnvironment()};
   std::unique_ptr<Reclaimer> reclaimer_ = MakeUserReclaimer();
   LinuxReclaimMeter reclaimMeter_;
-  std::unique_ptr<FocusedWindow> focus_ = MakeFocusedWindow();
+  std::unique_ptr<FocusedWindow> focus_;
 
-  // X11's focused window when Qt runs on X; none known offscreen or on Wayland.
-  static std::unique_ptr<FocusedWindow> MakeFocusedWindow();
+  void ChooseDesktopServices();
 };
 
 }  // namespace nv

@@ -112,5 +112,15 @@ TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
   EXPECT_TRUE(system.registered.empty());
 }
 
+TEST(HotKeyRegistration, LateAnswersLabelTheEnabledSlotOfTheirId) {
+  HotKeyTable current = TSetInfo::DefaultHotKeys();
+  current[1].Enabled = false;
+  using Status = std::optional<std::pair<size_t, std::string>>;
+  EXPECT_EQ(LateHotKeyStatus(current, 1333, true), Status(std::pair(size_t{2}, "ALT+SHIFT+'M'")));
+  EXPECT_EQ(LateHotKeyStatus(current, 1331, false), Status(std::pair(size_t{0}, "not register")));
+  EXPECT_EQ(LateHotKeyStatus(current, 1332, true), std::nullopt);  // disabled meanwhile
+  EXPECT_EQ(LateHotKeyStatus(current, 42, true), std::nullopt);
+}
+
 }  // namespace
 }  // namespace nv

@@ -1,0 +1,45 @@
+#include "shell/rounded_outline.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWidget>
+
+namespace nv {
+namespace {
+
+// Lies over every other child of the window and clears the pixels outside the outline after
+// they were painted: the controls share the window's buffer, so what they paint into a corner
+// is erased again within the same repaint.
+class CornerEraser : public QWidget {
+ public:
+  CornerEraser(QWidget& window, const QRegion& outline) : QWidget(&window), outside_(QRegion(window.rect()) - outline) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setGeometry(window.rect());
+    raise();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QPainter p(this);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QRect& r : outside_ & e->region()) p.fillRect(r, Qt::transparent);
+  }
+
+ private:
+  QRegion outside_;
+};
+
+}  // namespace
+
+void ApplyRoundedOutline(QWidget& window, const QRegion& outline, bool drawCorners) {
+  // Where no shape exists the mask still limits where the window takes input.
+  window.setMask(outline);
+  if (!drawCorners) return;
+  window.setAttribute(Qt::WA_TranslucentBackground);
+  // Only the corners may let the desktop through: the window's own background is filled as
+  // without translucency.
+  window.setAutoFillBackground(true);
+  new CornerEraser(window, outline);
+}
+
+}  // namespace nv
