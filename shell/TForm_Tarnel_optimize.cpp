@@ -23,6 +23,8 @@ constexpr char kConfirmOverall[] =
     "This function could free a lot of physical memory space,but take sometime to complete. \rConfirm to proceed?";
 constexpr char kMemoryTweaking[] = "memory tweaking... ";
 constexpr char kClipboardCleaned[] = "Clipboard has been cleaned!";
+constexpr char kClipboardNotCleaned[] =
+    "Clipboard could not be cleaned: this desktop lets a program clear it only while its window has the focus.";
 constexpr char kAskSystemManagedVM[] = "Do you wish to let system automatically manage the size of virtual memory?";
 constexpr char kSystemManagedVMDone[] =
     "Virtual memory configure successfully. Please restart your PC to enable the changed configuration.";
@@ -185,8 +187,7 @@ void TForm_Tarnel::CheckBox_bstopautoClick() { SpinEdit_bstopauto->setEnabled(Ch
 // ---- clipboard and paging file ----
 
 void TForm_Tarnel::Button_EmptyClipboardClick() {
-  svc.clipboard.Clean();
-  svc.dialogs.ShowMessage(kClipboardCleaned);
+  svc.dialogs.ShowMessage(svc.clipboard.Clean() ? kClipboardCleaned : kClipboardNotCleaned);
 }
 
 void TForm_Tarnel::SpeedButton_SetVMClick() {

@@ -5,10 +5,11 @@
 
 namespace nv {
 
-void QtClipboard::Clean() {
+bool QtClipboard::Clean() {
   // clear() drops the selection even when another client owns it, which is what emptying
   // the system clipboard means here; the primary selection is the user's, not ours.
   QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+  return true;
 }
 
 }  // namespace nv

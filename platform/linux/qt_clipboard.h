@@ -6,7 +6,7 @@ namespace nv {
 // The clipboard selection of the desktop session, through Qt. Needs a QGuiApplication.
 class QtClipboard : public Clipboard {
  public:
-  void Clean() override;
+  bool Clean() override;
 };
 
 }  // namespace nv

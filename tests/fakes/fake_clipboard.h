@@ -6,7 +6,11 @@ namespace nv::test {
 class FakeClipboard : public Clipboard {
  public:
   int cleans = 0;
-  void Clean() override { ++cleans; }
+  bool clears = true;  // false: the system does not let the clipboard be cleared
+  bool Clean() override {
+    ++cleans;
+    return clears;
+  }
 };
 
 }  // namespace nv::test

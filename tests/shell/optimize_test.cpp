@@ -341,10 +341,19 @@ TEST_F(AutoOptimizeTest, StopCheckBoxEnablesTheThresholdField) {
 
 // ---- clipboard, paging file, self-trim ----
 
-TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSays) {
+TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
   Click(Window().Button_EmptyClipboard);
   EXPECT_EQ(clipboard.cleans, 1);
   EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Clipboard has been cleaned!"});
+
+  // A desktop that lets only the focused window clear it, with the window unfocused.
+  clipboard.clears = false;
+  dialogs.shown.clear();
+  Click(Window().Button_EmptyClipboard);
+  EXPECT_EQ(clipboard.cleans, 2);
+  EXPECT_EQ(dialogs.Texts("message"),
+            std::vector<std::string>{"Clipboard could not be cleaned: this desktop lets a program clear it only while "
+                                     "its window has the focus."});
 }
 
 TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
