@@ -11,6 +11,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_icon_engine.h"
 #include "shell/tray_redock_watch.h"
+#include "shell/wayland_session.h"
 
 namespace {
 
@@ -20,6 +21,8 @@ constexpr char kProductTitle[] = "Velqor Norvane";
 
 void TForm_Tarnel::setupTray() {
   TrayIcon = new QSystemTrayIcon(this);
+  // A StatusNotifierItem host shows the menu itself, from the copy Qt exports over D-Bus.
+  if (nv::OnWaylandSession()) TrayIcon->setContextMenu(PopupMenu_Taskbar);
   connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     TrayIconActivated(reason);
   });
@@ -69,6 +72,10 @@ void TForm_Tarnel::TrayIconActivated(int reason) {
   switch (reason) {
     case QSystemTrayIcon::DoubleClick:
       OpenMainWindow1Click();
+      break;
+    case QSystemTrayIcon::Trigger:
+      // A StatusNotifierItem host activates with a single click and has no double click.
+      if (nv::OnWaylandSession()) OpenMainWindow1Click();
       break;
     case QSystemTrayIcon::Context:
       PopupMenu_Taskbar->popup(QCursor::pos());

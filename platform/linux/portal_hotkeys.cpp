@@ -81,6 +81,9 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus, std::function<std::string(int)
     : bus_(std::move(bus)), describe_(std::move(describe)) {
   qDBusRegisterMetaType<PortalShortcut>();
   qDBusRegisterMetaType<QList<PortalShortcut>>();
+  // The slot's types are looked up by name, which finds QDBusObjectPath only once it has been
+  // registered; without it the signal is silently never delivered.
+  qRegisterMetaType<QDBusObjectPath>();
   bus_.connect(kPortalService, kPortalPath, kShortcutsInterface, QStringLiteral("Activated"), this,
                SLOT(ShortcutActivated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
 }
