@@ -261,7 +261,7 @@ check "drag by the title moves the window" test "$((nx - wx)),$((ny - wy))" = "1
 run wl-copy --foreground "norvane-secret" &
 started+=($!)
 wait_for 30 eval 'run wl-paste -n 2>/dev/null | grep -q norvane-secret'
-click 469 448
+click 469 444
 check "clipboard: the button's message is shown" wait_for 30 message_box_shown
 check "clipboard: wl-paste finds nothing after Clean Clipboard" eval '! run wl-paste -n >/dev/null 2>&1'
 close_message_box
