@@ -36,7 +36,7 @@ constexpr uint64_t kMiB = uint64_t{1} << 20;
 
 class NoClipboard : public nv::Clipboard {
  public:
-  void Clean() override {}
+  bool Clean() override { return true; }
 };
 
 bool MakeFile(const std::string& path) {
