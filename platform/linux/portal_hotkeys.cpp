@@ -49,7 +49,7 @@ const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session
 // comes through the Response signal.
 constexpr int kCallTimeoutMs = 5000;
 
-// The notation of the freedesktop shortcuts specification: modifiers, then the key's keysym name.
+// The notation of the XDG shortcuts standard: modifiers, then the key's keysym name.
 QString Trigger(uint32_t modifiers, uint32_t keysym) {
   QString trigger;
   if (modifiers & MOD_CONTROL) trigger += QLatin1String("CTRL+");
