@@ -69,7 +69,7 @@ void BM_SnapshotProcesses(benchmark::State& state) {
   for (auto _ : state) {
     nv::SnapshotProcesses(processes, list);
     count = list.size();
-    nv::CloseProcessHandles(processes, list);
+    nv::CloseProcessHandles(list);
   }
   ::getrusage(RUSAGE_SELF, &after);
   const double cpu = Seconds(after.ru_utime) + Seconds(after.ru_stime) - Seconds(before.ru_utime) - Seconds(before.ru_stime);
@@ -111,7 +111,7 @@ Cost SnapshotOnce(nv::LinuxProcesses& processes) {
   nv::TProcessList list;
   const double real = NowMs(), cpu = OwnCpuMs();
   nv::SnapshotProcesses(processes, list);
-  nv::CloseProcessHandles(processes, list);
+  nv::CloseProcessHandles(list);
   return {NowMs() - real, OwnCpuMs() - cpu};
 }
 

@@ -20,7 +20,7 @@ void WriteProcesses(Processes& processes, std::ostream& out) {
   TProcessList list;
   SnapshotProcesses(processes, list);
   for (const auto& process : list) WriteRow(ProcessReportCells(process), out);
-  CloseProcessHandles(processes, list);
+  CloseProcessHandles(list);
 }
 
 int ProcessesCommand(const Arguments& args, std::ostream& out, std::ostream& err) {

@@ -10,7 +10,7 @@ OverallOptimization RunOverallOptimization(Memory& memory, Processes& processes,
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
   tweak.RunMemoryTweak(level, gauge);
   OverallOptimization result;
-  result.trim = TrimAllProcesses(processes, reclaimer);
+  result.trim = TrimProcessList(processes, reclaimer);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
   result.report = OptimizationReport(before, after);
   return result;

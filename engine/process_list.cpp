@@ -1,5 +1,7 @@
 #include "engine/process_list.h"
 
+#include <utility>
+
 namespace nv {
 
 namespace {
@@ -7,51 +9,64 @@ namespace {
 // The walk's record holds the name in 260 characters.
 constexpr size_t kMaxExeName = 260;
 
+// Opens the process and reads its path and counters.
+void QueryProcessDetails(Processes& processes, TProcess& process) {
+  process.Handle = processes.Open(process.ProcessID);
+  if (!process.Handle.valid()) return;
+  process.ExePath = DisplayedModulePath(processes.ModulePath(process.Handle));
+  ProcessCounters counters;
+  if (processes.Counters(process.Handle, counters)) {
+    process.PageFaultCount = counters.PageFaultCount;
+    process.PeakWorkingSetSize = counters.PeakWorkingSetSize;
+    process.WorkingSetSize = counters.WorkingSetSize;
+  }
+}
+
 }  // namespace
 
+TProcessList::~TProcessList() { CloseProcessHandles(*this); }
+
+TProcessList::TProcessList(TProcessList&& other) noexcept
+    : opener_(std::exchange(other.opener_, nullptr)), entries_(std::move(other.entries_)) {
+  other.entries_.clear();
+}
+
+TProcessList& TProcessList::operator=(TProcessList&& other) noexcept {
+  if (this != &other) {
+    CloseProcessHandles(*this);
+    opener_ = std::exchange(other.opener_, nullptr);
+    entries_ = std::move(other.entries_);
+    other.entries_.clear();
+  }
+  return *this;
+}
+
 void SnapshotProcesses(Processes& processes, TProcessList& list) {
-  CloseProcessHandles(processes, list);
+  CloseProcessHandles(list);
   std::vector<ProcessWalkEntry> walk;
   if (!processes.Walk(walk)) walk.clear();
-  list.reserve(walk.size());
+  list.opener_ = &processes;
+  list.entries_.reserve(walk.size());
   for (const auto& entry : walk) {
     TProcess process;
     process.ProcessID = entry.ProcessID;
     process.ExeName = entry.ExeName.substr(0, kMaxExeName);
     process.BasePriority = entry.BasePriority;
     process.ParentProcessID = entry.ParentProcessID;
-    list.push_back(std::move(process));
-  }
-  QueryProcessDetails(processes, list);
-}
-
-void QueryProcessDetails(Processes& processes, TProcessList& list) {
-  for (auto& process : list) {
-    process.Handle = processes.Open(process.ProcessID);
-    if (!process.Handle.valid()) continue;
-    process.ExePath = DisplayedModulePath(processes.ModulePath(process.Handle));
-    ProcessCounters counters;
-    if (processes.Counters(process.Handle, counters)) {
-      process.PageFaultCount = counters.PageFaultCount;
-      process.PeakWorkingSetSize = counters.PeakWorkingSetSize;
-      process.WorkingSetSize = counters.WorkingSetSize;
-    }
+    // Added before it is opened, so that the list owns the handle the moment it exists.
+    list.entries_.push_back(std::move(process));
+    QueryProcessDetails(processes, list.entries_.back());
   }
 }
 
-void TrimProcessList(Processes& processes, const TProcessList& list) {
-  // A query-only handle cannot change the working set, so asking would only cost a refusal.
-  for (const auto& process : list)
-    if (process.Handle.access == ProcessAccess::Full) processes.Trim(process.Handle);
+void CloseProcessHandles(TProcessList& list) {
+  for (auto& process : list.entries_)
+    if (process.Handle.valid()) list.opener_->Close(process.Handle);
+  list.entries_.clear();
+  list.opener_ = nullptr;
 }
 
-void CloseProcessHandles(Processes& processes, TProcessList& list) {
-  for (auto& process : list)
-    if (process.Handle.valid()) processes.Close(process.Handle);
-  list.clear();
-}
-
-ReclaimOutcome TrimAllProcesses(Processes& processes, Reclaimer& reclaimer) {
+ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer) {
   std::vector<ProcessWalkEntry> walk;
   processes.Walk(walk);
   std::vector<uint32_t> pids;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,20 +23,42 @@ struct TProcess {
   uint64_t WorkingSetSize = 0;
 };
 
-// In walk order. Owns the handles of its entries until CloseProcessHandles.
-using TProcessList = std::vector<TProcess>;
+// In walk order. Owns the handles of its entries: CloseProcessHandles closes them as soon as
+// they are no longer needed, and the list closes what is left when it goes, so that an
+// exception between the snapshot and the close leaks no handle. Move-only, as its handles are.
+// It must not outlive the Processes that opened them.
+class TProcessList {
+ public:
+  TProcessList() = default;
+  ~TProcessList();
+  TProcessList(const TProcessList&) = delete;
+  TProcessList& operator=(const TProcessList&) = delete;
+  TProcessList(TProcessList&& other) noexcept;
+  TProcessList& operator=(TProcessList&& other) noexcept;
+
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  const TProcess& operator[](size_t i) const { return entries_[i]; }
+  const TProcess& front() const { return entries_.front(); }
+  std::vector<TProcess>::const_iterator begin() const { return entries_.begin(); }
+  std::vector<TProcess>::const_iterator end() const { return entries_.end(); }
+
+ private:
+  friend void SnapshotProcesses(Processes& processes, TProcessList& list);
+  friend void CloseProcessHandles(TProcessList& list);
+
+  Processes* opener_ = nullptr;  // the source of the handles held, while any are
+  std::vector<TProcess> entries_;
+};
 
 // Fills `list` with one opened and described entry per running process. Handles still held
 // by `list` are closed first.
 void SnapshotProcesses(Processes& processes, TProcessList& list);
-// Opens every entry and reads its path and counters.
-void QueryProcessDetails(Processes& processes, TProcessList& list);
-// Trims every entry whose handle carries the right to change its working set.
-void TrimProcessList(Processes& processes, const TProcessList& list);
 // Closes every handle, then empties the list.
-void CloseProcessHandles(Processes& processes, TProcessList& list);
-// Pages out every running process through `reclaimer`, which decides which of them it may.
-ReclaimOutcome TrimAllProcesses(Processes& processes, Reclaimer& reclaimer);
+void CloseProcessHandles(TProcessList& list);
+// Pages out every process of a fresh walk through `reclaimer`, which opens each one itself and
+// decides which of them it may; no handle is taken here.
+ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer);
 
 // The path as the report shows it: the full path when it has a drive part, else the bare file name.
 std::string DisplayedModulePath(const std::string& path);

@@ -42,8 +42,6 @@ class Processes {
   // Path of the main module; empty when it cannot be read.
   virtual std::string ModulePath(const ProcessHandle& h) = 0;
   virtual bool Counters(const ProcessHandle& h, ProcessCounters& out) = 0;
-  // Removes as many resident pages as the system allows; failures are ignored.
-  virtual void Trim(const ProcessHandle& h) = 0;
   virtual void TrimSelf() = 0;
   virtual void Close(ProcessHandle& h) = 0;
   // Lets go of what walks keep from one to the next (such as open files of known processes),

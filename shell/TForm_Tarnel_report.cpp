@@ -30,5 +30,5 @@ void TForm_Tarnel::UpdateProcessReport() {
   nv::SnapshotProcesses(svc.processes, snapshot);
   const int rows = ProcessReportRows->Update(snapshot);
   StatusBar_State->setPanelText(0, QString::fromStdString(nv::ProcessCountText(rows)));
-  nv::CloseProcessHandles(svc.processes, snapshot);
+  nv::CloseProcessHandles(snapshot);
 }

@@ -130,7 +130,7 @@ void PassOverManyIdleProcesses() {
     snapshotTimes.push_back(Milliseconds([&] {
       nv::TProcessList list;
       nv::SnapshotProcesses(all, list);
-      nv::CloseProcessHandles(all, list);
+      nv::CloseProcessHandles(list);
     }));
   }
   for (const pid_t pid : sleepers) ::kill(pid, SIGKILL);

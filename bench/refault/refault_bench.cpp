@@ -103,7 +103,7 @@ uint64_t RunMinute(const std::string& path, Pass kind, int seconds) {
     tick += std::chrono::seconds(1);
     std::this_thread::sleep_until(tick);
     if (kind == Pass::Old) {
-      nv::TrimAllProcesses(live.processes, live.reclaimer);
+      nv::TrimProcessList(live.processes, live.reclaimer);
       ++passes;
       continue;
     }

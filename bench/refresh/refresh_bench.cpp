@@ -79,7 +79,7 @@ void BM_ProcessSnapshotOnly(benchmark::State& state) {
   for (auto _ : state) {
     nv::TProcessList snapshot;
     nv::SnapshotProcesses(g_window->svc.processes, snapshot);
-    nv::CloseProcessHandles(g_window->svc.processes, snapshot);
+    nv::CloseProcessHandles(snapshot);
   }
 }
 BENCHMARK(BM_ProcessSnapshotOnly)->Arg(200)->Arg(2000)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);

@@ -82,11 +82,6 @@ bool LinuxProcesses::SwapCanTakePages() {
   return ReadMeminfo(meminfo_, figures) && nv::SwapCanTakePages(figures);
 }
 
-void LinuxProcesses::Trim(const ProcessHandle& h) {
-  if (h.access != ProcessAccess::Full || h.native < 0) return;
-  AdviseProcess(procFd_, h.pid, h.native, MADV_PAGEOUT, SwapCanTakePages(), ranges_);
-}
-
 void LinuxProcesses::TrimSelf() {
   if (!SelfTrimEnabled()) return;
   ::malloc_trim(0);

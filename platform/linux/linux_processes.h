@@ -12,8 +12,8 @@
 namespace nv {
 
 // The processes of /proc: a hand-written walk (getdents64 on one directory descriptor, fixed
-// buffers, the files of known processes kept open between walks), pidfds as handles, and
-// trimming by process_madvise.
+// buffers, the files of known processes kept open between walks), pidfds as handles, and the
+// trimming of the program itself. Other processes are paged out by a Reclaimer.
 //
 // The walk reads everything a snapshot asks for, so the path and counters of a process are
 // what the last walk found; its kept pidfd is the handle. A pid the last walk did not see is
@@ -31,8 +31,6 @@ class LinuxProcesses : public Processes {
   ProcessHandle Open(uint32_t pid) override;
   std::string ModulePath(const ProcessHandle& h) override;
   bool Counters(const ProcessHandle& h, ProcessCounters& out) override;
-  // Pages out the file-backed mappings, and the anonymous ones while swap can take them.
-  void Trim(const ProcessHandle& h) override;
   // malloc_trim, and paging out of the own private anonymous memory while swap can take it.
   // Never the own file-backed mappings: the program would re-read its code every second.
   // NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.
@@ -46,7 +44,7 @@ class LinuxProcesses : public Processes {
   int procFd_ = -1;
   KeptOpenFile meminfo_;
   KeptProcessTable walked_;
-  std::vector<iovec> ranges_;              // reused by every trim
+  std::vector<iovec> ranges_;              // reused by every self-trim
 };
 
 }  // namespace nv

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "fakes/fake_processes.h"
 #include "fakes/fake_reclaim.h"
 
@@ -111,27 +113,51 @@ TEST_F(ProcessSnapshot, ListsEveryProcessInWalkOrderWithWhatCouldBeRead) {
   EXPECT_EQ(list[3].PageFaultCount, uint64_t{5} << 32);
   EXPECT_EQ(list[3].ParentProcessID, 812u);
 
-  CloseProcessHandles(fake, list);
-}
-
-TEST_F(ProcessSnapshot, TrimsOnlyHandlesThatMayChangeTheWorkingSetIncludingItsOwn) {
-  TProcessList list;
-  SnapshotProcesses(fake, list);
-  TrimProcessList(fake, list);
-  EXPECT_THAT(fake.trimmed, ElementsAre(900u, 4242u));
-  EXPECT_THAT(fake.trimRefused, IsEmpty());
-  EXPECT_EQ(list.size(), 4u) << "trimming leaves the list as it is";
-  EXPECT_EQ(fake.OpenHandles(), 3u);
-  CloseProcessHandles(fake, list);
+  CloseProcessHandles(list);
 }
 
 TEST_F(ProcessSnapshot, ClosingReleasesEveryHandleOnceAndEmptiesTheList) {
   TProcessList list;
   SnapshotProcesses(fake, list);
-  CloseProcessHandles(fake, list);
+  CloseProcessHandles(list);
   EXPECT_THAT(list, IsEmpty());
   EXPECT_EQ(fake.OpenHandles(), 0u);
   EXPECT_THAT(fake.closed, ElementsAre(812u, 900u, 4242u));
+  CloseProcessHandles(list);
+  EXPECT_EQ(fake.closed.size(), 3u) << "an empty list closes nothing";
+  EXPECT_EQ(fake.badCloses, 0);
+}
+
+TEST_F(ProcessSnapshot, AListLeftByAnExceptionClosesItsHandles) {
+  try {
+    TProcessList list;
+    SnapshotProcesses(fake, list);
+    ASSERT_EQ(fake.OpenHandles(), 3u);
+    throw std::runtime_error("between the snapshot and its closing");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(fake.OpenHandles(), 0u);
+  EXPECT_THAT(fake.closed, ElementsAre(812u, 900u, 4242u));
+  EXPECT_EQ(fake.badCloses, 0);
+}
+
+// A moved list hands its handles over whole: each is closed once, by the list that holds it last.
+TEST_F(ProcessSnapshot, MovingAListHandsItsHandlesOver) {
+  TProcessList held;
+  SnapshotProcesses(fake, held);
+  {
+    TProcessList taken(std::move(held));
+    EXPECT_THAT(held, IsEmpty());
+    EXPECT_EQ(taken.size(), 4u);
+    TProcessList older;
+    SnapshotProcesses(fake, older);
+    ASSERT_EQ(fake.OpenHandles(), 6u);
+    older = std::move(taken);  // closes the handles `older` held before
+    EXPECT_EQ(fake.OpenHandles(), 3u);
+    EXPECT_EQ(older.size(), 4u);
+  }
+  EXPECT_EQ(fake.OpenHandles(), 0u);
+  EXPECT_EQ(fake.closed.size(), 6u);
   EXPECT_EQ(fake.badCloses, 0);
 }
 
@@ -141,7 +167,7 @@ TEST_F(ProcessSnapshot, ASecondSnapshotIntoAHeldListClosesTheOldHandles) {
   SnapshotProcesses(fake, list);
   EXPECT_EQ(list.size(), 4u);
   EXPECT_EQ(fake.OpenHandles(), 3u);
-  CloseProcessHandles(fake, list);
+  CloseProcessHandles(list);
   EXPECT_EQ(fake.OpenHandles(), 0u);
   EXPECT_EQ(fake.badCloses, 0);
 }
@@ -153,24 +179,24 @@ TEST_F(ProcessSnapshot, ProcessGoneBetweenWalkAndOpenIsListedWithoutHandle) {
   ASSERT_EQ(list.size(), 4u);
   EXPECT_FALSE(list[2].Handle.valid());
   EXPECT_EQ(list[2].ExeName, "secretive");
-  CloseProcessHandles(fake, list);
+  CloseProcessHandles(list);
 }
 
 TEST_F(ProcessSnapshot, FailedWalkLeavesTheListEmptyAndTrimsNothing) {
   fake.walkFails = true;
-  TProcessList list(2);
+  TProcessList list;
   SnapshotProcesses(fake, list);
   EXPECT_THAT(list, IsEmpty());
   FakeReclaimer reclaimer;
-  EXPECT_EQ(TrimAllProcesses(fake, reclaimer).advised, 0u);
+  EXPECT_EQ(TrimProcessList(fake, reclaimer).advised, 0u);
   EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), IsEmpty());
 }
 
 // Which processes may be paged out is the reclaimer's to decide (in process as root, through
 // the helper otherwise): it is given every pid of the walk, in one call, and nothing is opened.
-TEST_F(ProcessSnapshot, TrimAllProcessesGivesEveryPidToTheReclaimerInOneCall) {
+TEST_F(ProcessSnapshot, TrimProcessListGivesEveryPidToTheReclaimerInOneCall) {
   FakeReclaimer reclaimer;
-  EXPECT_EQ(TrimAllProcesses(fake, reclaimer).advised, 4u);
+  EXPECT_EQ(TrimProcessList(fake, reclaimer).advised, 4u);
   ASSERT_EQ(reclaimer.calls.size(), 1u);
   EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), ElementsAre(0u, 812u, 900u, 4242u));
   EXPECT_THAT(fake.opened, IsEmpty());
@@ -183,7 +209,7 @@ TEST(ProcessSnapshotNames, ExeNameIsCutAt260Characters) {
   SnapshotProcesses(fake, list);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list[0].ExeName, std::string(260, 'n'));
-  CloseProcessHandles(fake, list);
+  CloseProcessHandles(list);
 }
 
 }  // namespace

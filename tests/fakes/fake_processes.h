@@ -81,13 +81,6 @@ class FakeProcesses : public Processes {
     return true;
   }
 
-  void Trim(const ProcessHandle& h) override {
-    if (IsOpen(h) && h.access == ProcessAccess::Full)
-      trimmed.push_back(h.pid);
-    else
-      trimRefused.push_back(h.pid);
-  }
-
   void TrimSelf() override { ++selfTrims; }
   void ReleaseKept() override { ++releases; }
 

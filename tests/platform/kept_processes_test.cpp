@@ -78,7 +78,7 @@ TEST(KeptProcesses, WorkingSetAndPeakEqualVmRssAndVmHwmAfterEachWalk) {
       // The child waits on its input, so its figures stand still while they are compared.
       EXPECT_EQ(entry->PeakWorkingSetSize, StatusBytes(child.pid(), "VmHWM")) << "walk " << walk;
       EXPECT_EQ(entry->WorkingSetSize, StatusBytes(child.pid(), "VmRSS")) << "walk " << walk;
-      CloseProcessHandles(processes, list);
+      CloseProcessHandles(list);
     }
   }
 }
@@ -185,7 +185,7 @@ TEST(KeptProcesses, AHardLimitTooLowToKeepEveryProcessStillGivesEveryFigure) {
       EXPECT_EQ(entry->WorkingSetSize, StatusBytes(child->pid(), "VmRSS"));
       EXPECT_EQ(entry->PeakWorkingSetSize, StatusBytes(child->pid(), "VmHWM"));
     }
-    CloseProcessHandles(processes, list);
+    CloseProcessHandles(list);
   }
   const auto kept = ProcessDescriptors();
   const auto keptChildren = std::count_if(children.begin(), children.end(),

@@ -22,7 +22,6 @@ class OnlyProcesses : public Processes {
   ProcessHandle Open(uint32_t pid) override { return all_.Open(pid); }
   std::string ModulePath(const ProcessHandle& h) override { return all_.ModulePath(h); }
   bool Counters(const ProcessHandle& h, ProcessCounters& out) override { return all_.Counters(h, out); }
-  void Trim(const ProcessHandle& h) override { all_.Trim(h); }
   void TrimSelf() override { all_.TrimSelf(); }
   void Close(ProcessHandle& h) override { all_.Close(h); }
   void ReleaseKept() override { all_.ReleaseKept(); }
