@@ -1,15 +1,8 @@
 #include "engine/auto_optimization.h"
 
-#include <climits>
-
 #include "engine/memory_units.h"
 
 namespace nv {
-
-int AutoTimerIntervalMs(int seconds) {
-  const long long ms = static_cast<long long>(seconds) * 1000;
-  return ms <= 0 || ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
-}
 
 const char* AutoDotsText(bool phase) { return phase ? auto_texts::kRunning : auto_texts::kRunningLong; }
 

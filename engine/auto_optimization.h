@@ -16,16 +16,15 @@ inline constexpr char kStopCaption[] = "Stop auto optimize";
 inline constexpr char kRunning[] = "Auto optimizing...";
 inline constexpr char kRunningLong[] = "Auto optimizing......";
 inline constexpr char kTweaking[] = "Auto optimizing(Tweak memory)";
+// The run buttons' pictures, at rest and under the mouse.
 inline constexpr char kStartPicture[] = "SpeedButton_RunAuto1";
+inline constexpr char kStartHoverPicture[] = "SpeedButton_RunAuto";
 inline constexpr char kStopPicture[] = "SpeedButton_RunAuto3";
+inline constexpr char kStopHoverPicture[] = "SpeedButton_RunAuto2";
+// The buttons' mark (Tag), which tells their pictures which state they show.
 inline constexpr int kRunningTag = 3;
 inline constexpr int kStoppedTag = 0;
 }  // namespace auto_texts
-
-// The pass timer's interval for a number of seconds. A Windows timer of interval 0 never
-// fires, while a 0 ms timer of most toolkits fires without pause; so 0, a negative number and
-// one beyond about 24 days give the longest interval: the timer runs but does not tick.
-int AutoTimerIntervalMs(int seconds);
 
 // The running text after a tick has flipped the dots phase to `phase`.
 const char* AutoDotsText(bool phase);

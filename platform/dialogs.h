@@ -3,14 +3,14 @@
 
 namespace nv {
 
-// The message boxes the program shows. The application title is "Velqor Norvane".
+// The message boxes the program shows, titled with the product title (platform/product.h).
 class Dialogs {
  public:
   enum class Icon { None, Information, Question, Error };
   virtual ~Dialogs() = default;
   // Plain box: application title, no icon, one OK button.
   virtual void ShowMessage(const std::string& text) = 0;
-  // Yes/No box titled "Velqor Norvane"; true on Yes.
+  // Yes/No box with the product title; true on Yes.
   virtual bool AskYesNo(const std::string& text, Icon icon = Icon::None) = 0;
   // Confirmation box titled "Confirm", question icon, "&Yes" and "Cancel"; true on Yes.
   virtual bool Confirm(const std::string& text) = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/error.h"
+#include "platform/registry_values.h"
 
 namespace nv {
 namespace {
@@ -20,11 +20,9 @@ std::string Normalized(const std::string& text) {
 }
 
 bool IsAcceptedRecordValue(const RegValue& value) {
-  const bool textOrNumber = value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_DWORD;
+  const bool textOrNumber = IsStringValue(value) || value.type == REG_DWORD;
   return !textOrNumber && value.data.size() <= kSetInfoSize;
 }
-
-Error WriteFailed(const char* valueName) { return Error(FormatMessage("Failed to set data for '%s'", valueName)); }
 
 }  // namespace
 
@@ -38,8 +36,7 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     useDefaults = useDefaults || !key;
     if (!useDefaults) {
       if (auto value = key->Read(kSettingsValue)) {
-        if (!IsAcceptedRecordValue(*value))
-          throw Error(FormatMessage("Invalid data type for '%s'", kSettingsValue));
+        if (!IsAcceptedRecordValue(*value)) throw InvalidDataType(kSettingsValue);
         stored.record = SetInfoFromStoredBytes(value->data);
       }
     }
@@ -48,8 +45,8 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     stored.autoStart = true;
     return stored;
   }
-  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKey, true)) {
-    const auto entry = run->Read(kAutostartValue);
+  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true)) {
+    const auto entry = run->Read(kAutostartValueName);
     stored.autoStart = entry && NamesThisExecutable(*entry);
   }
   return stored;
@@ -59,20 +56,19 @@ bool SettingsStore::SaveRecord(const TSetInfo& record) {
   auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
   if (!key) return false;
   const auto bytes = SerializeSetInfo(record);
-  if (!key->Write(kSettingsValue, RegValue::Binary({bytes.begin(), bytes.end()})))
-    throw WriteFailed(kSettingsValue);
+  WriteValue(*key, kSettingsValue, RegValue::Binary({bytes.begin(), bytes.end()}));
   return true;
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKey, true);
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true);
   if (enabled) {
-    if (!run || !run->Write(kAutostartValue, RegValue::String(executablePath_)))
-      throw WriteFailed(kAutostartValue);
+    if (!run) throw FailedToSetData(kAutostartValueName);
+    WriteValue(*run, kAutostartValueName, RegValue::String(executablePath_));
     return;
   }
   // A Run key that cannot be opened holds no entry that could start the program.
-  if (run && !run->Delete(kAutostartValue)) throw WriteFailed(kAutostartValue);
+  if (run && !run->Delete(kAutostartValueName)) throw FailedToSetData(kAutostartValueName);
 }
 
 bool SettingsStore::NamesThisExecutable(const RegValue& value) const {

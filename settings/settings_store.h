@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "platform/product.h"
 #include "platform/registry.h"
 #include "settings/set_info.h"
 
@@ -18,14 +19,12 @@ struct StoredSettings {
   bool autoStart = false;  // the state of "Startup with system start"
 };
 
-// The settings value "NvSetInfo" and the autostart value "Velqor Norvane", both under
+// The settings value "NvSetInfo" and the autostart value (platform/product.h), both under
 // HKEY_LOCAL_MACHINE. Each key is opened (created when missing) and closed within one call.
 class SettingsStore {
  public:
   static constexpr char kSettingsKey[] = "Software\\Norvane";
   static constexpr char kSettingsValue[] = "NvSetInfo";
-  static constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-  static constexpr char kAutostartValue[] = "Velqor Norvane";
 
   SettingsStore(Registry& registry, std::string executablePath);
 

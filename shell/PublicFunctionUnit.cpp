@@ -3,8 +3,6 @@
 #include <turbojpeg.h>
 
 #include <QFile>
-#include <QPainterPath>
-#include <QRegion>
 #include <memory>
 
 #include "platform/error.h"
@@ -50,9 +48,3 @@ void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& typ
 }
 
 void OpenUrl(nv::ShellExec& shell, const std::string& address) { shell.Open(address); }
-
-QRegion RoundRectRegion(int right, int bottom, int ellipse) {
-  QPainterPath outline;
-  outline.addRoundedRect(0, 0, right, bottom, ellipse / 2.0, ellipse / 2.0);
-  return QRegion(outline.toFillPolygon().toPolygon());
-}

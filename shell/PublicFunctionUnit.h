@@ -3,7 +3,6 @@
 #include <QString>
 #include <string>
 
-class QRegion;
 class TImageEx;
 namespace nv {
 class ShellExec;
@@ -20,8 +19,3 @@ void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& typ
 
 // Opens a web address with the user's browser; whether that worked is not examined.
 void OpenUrl(nv::ShellExec& shell, const std::string& address);
-
-// The outline of a window as a rounded rectangle from (0, 0) to (right, bottom) with corner
-// ellipses of `ellipse` pixels across. X shape masks are not antialiased, so the edge is the
-// polygon of the rounded path.
-QRegion RoundRectRegion(int right, int bottom, int ellipse);

@@ -4,10 +4,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/product.h"
+
 namespace nv {
 namespace {
 
-const QString kProductTitle = QStringLiteral("Velqor Norvane");
+const QString kBoxTitle = QString::fromUtf8(kProductTitle);
 
 QMessageBox::Icon BoxIcon(Dialogs::Icon icon) {
   switch (icon) {
@@ -33,7 +35,7 @@ QString BoxText(const std::string& text) {
 
 QString ApplicationTitle() {
   const QString name = QApplication::applicationDisplayName();
-  return name.isEmpty() ? kProductTitle : name;
+  return name.isEmpty() ? kBoxTitle : name;
 }
 
 int Show(QMessageBox& box) {
@@ -49,7 +51,7 @@ void QtDialogs::ShowMessage(const std::string& text) {
 }
 
 bool QtDialogs::AskYesNo(const std::string& text, Icon icon) {
-  QMessageBox box(BoxIcon(icon), kProductTitle, BoxText(text), QMessageBox::Yes | QMessageBox::No);
+  QMessageBox box(BoxIcon(icon), kBoxTitle, BoxText(text), QMessageBox::Yes | QMessageBox::No);
   return Show(box) == QMessageBox::Yes;
 }
 

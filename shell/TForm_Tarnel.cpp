@@ -5,9 +5,7 @@
 #include <QTimer>
 
 #include "monitor/cpu_usage.h"
-#include "shell/PublicFunctionUnit.h"
 #include "shell/rounded_outline.h"
-#include "shell/wayland_session.h"
 
 namespace {
 
@@ -32,8 +30,7 @@ TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(par
 TForm_Tarnel::~TForm_Tarnel() = default;
 
 void TForm_Tarnel::FormCreate() {
-  // Two pixels beyond the client area at the right and the bottom.
-  nv::ApplyRoundedOutline(*this, RoundRectRegion(width() + 2, height() + 2, 24), nv::OnWaylandSession());
+  nv::ApplyRoundedOutline(*this, 24);
   PlatformCode = nv::GetPlatformCode(svc.cpu);
   IsMinimized = false;
   FirstShowDone = false;

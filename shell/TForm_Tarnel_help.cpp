@@ -1,5 +1,6 @@
 #include <QAction>
 
+#include "platform/product.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TDM.h"
 #include "shell/TForm_Tarnel.h"
@@ -14,7 +15,7 @@ void TForm_Tarnel::setupHelp() {
 }
 
 void TForm_Tarnel::HelpBtnClick() {
-  const std::string helpFile = svc.shell.ProgramFolder() + "Velqor Norvane.chm";
+  const std::string helpFile = svc.shell.ProgramFolder() + nv::kProductTitle + ".chm";
   if (svc.shell.FileExists(helpFile))
     svc.shell.Open(helpFile);
   else

@@ -3,6 +3,7 @@
 #include <QSlider>
 #include <QTreeWidget>
 
+#include "engine/auto_optimization.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/TForm_Tarnel_layout.h"
 #include "shell/widgets/TGauge.h"
@@ -105,7 +106,8 @@ QWidget* BuildProcessesPage(TForm_Tarnel& w) {
   w.ListView_ProcessReport = ProcessReport(page);
   w.Label_TrimResult = Named(Label(page, QString(), 18, 346, 649, kHintStyle), "Label_TrimResult");
   Label(page, QStringLiteral("The list follows every refresh of the system status."), 18, 374, 360, kHintStyle);
-  w.SpeedButton_RunAuto2 = PictureButton(page, "SpeedButton_RunAuto2", QStringLiteral("SpeedButton_RunAuto1"), 405, 362);
+  w.SpeedButton_RunAuto2 =
+      PictureButton(page, "SpeedButton_RunAuto2", QString::fromLatin1(nv::auto_texts::kStartPicture), 405, 362);
   return page;
 }
 

@@ -1,5 +1,6 @@
 #include <QLabel>
 
+#include "engine/auto_optimization.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/TForm_Tarnel_layout.h"
 #include "shell/widgets/TGauge.h"
@@ -72,7 +73,8 @@ QWidget* BuildUsagePage(TForm_Tarnel& w) {
                      408, 266, 262, kHintStyle);
   hint->setWordWrap(true);
   hint->resize(262, hint->heightForWidth(262));
-  w.SpeedButton_RunAuto = PictureButton(page, "SpeedButton_RunAuto", QStringLiteral("SpeedButton_RunAuto1"), 408, 340);
+  w.SpeedButton_RunAuto =
+      PictureButton(page, "SpeedButton_RunAuto", QString::fromLatin1(nv::auto_texts::kStartPicture), 408, 340);
   return page;
 }
 

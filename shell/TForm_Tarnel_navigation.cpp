@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "engine/auto_optimization.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/widgets/TImageEx.h"
@@ -20,8 +21,10 @@ struct HoverPictures {
 std::optional<HoverPictures> ActionButtonPictures(const TForm_Tarnel& w, const TImageEx* sender) {
   if (!sender) return std::nullopt;
   if (sender == w.SpeedButton_RunAuto || sender == w.SpeedButton_RunAuto2) {
-    if (sender->Tag == 0) return HoverPictures{QStringLiteral("SpeedButton_RunAuto1"), QStringLiteral("SpeedButton_RunAuto")};
-    return HoverPictures{QStringLiteral("SpeedButton_RunAuto3"), QStringLiteral("SpeedButton_RunAuto2")};
+    using namespace nv::auto_texts;
+    if (sender->Tag == kStoppedTag)
+      return HoverPictures{QString::fromLatin1(kStartPicture), QString::fromLatin1(kStartHoverPicture)};
+    return HoverPictures{QString::fromLatin1(kStopPicture), QString::fromLatin1(kStopHoverPicture)};
   }
   const std::pair<const TImageEx*, const char*> others[] = {
       {w.SpeedButton_StartFull, "SpeedButton_StartFull"}, {w.Button_EmptyClipboard, "Button_EmptyClipboard"},

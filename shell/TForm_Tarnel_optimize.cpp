@@ -8,6 +8,7 @@
 #include "engine/auto_optimization.h"
 #include "engine/overall_optimization.h"
 #include "engine/paging_file.h"
+#include "engine/timer_interval.h"
 #include "platform/error.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
@@ -121,7 +122,7 @@ void TForm_Tarnel::SpeedButton_RunAutoClick() {
 
   // The interval is read before anything changes, so that a field without a whole number
   // leaves auto-optimization wholly stopped.
-  const int intervalMs = nv::AutoTimerIntervalMs(SpinEdit_Time->Value());
+  const int intervalMs = nv::TimerIntervalMs(SpinEdit_Time->Value());
 
   SetAutoOptimizeLook(kRunningTag, kStopPicture);
   pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <climits>
 
+#include "engine/timer_interval.h"
 #include "settings/hotkey_text.h"
 #include "settings/settings_store.h"
 #include "shell/TForm_Tarnel.h"
@@ -16,14 +16,6 @@ namespace {
 
 nv::SettingsStore StoreOf(TForm_Tarnel& window) {
   return nv::SettingsStore(window.svc.registry, QCoreApplication::applicationFilePath().toStdString());
-}
-
-// Stored intervals are not range-checked. A system timer of interval 0 never fires, while a
-// QTimer of interval 0 fires without pause; so 0, a negative number and one beyond about 24
-// days all become the longest interval: the timer counts as running but does not tick.
-int TimerInterval(int seconds) {
-  const long long ms = static_cast<long long>(seconds) * 1000;
-  return ms <= 0 || ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
 }
 
 }  // namespace
@@ -99,8 +91,8 @@ bool TForm_Tarnel::SaveSettings() {
 void TForm_Tarnel::SpeedButton_AppSetClick() {
   const int autoSeconds = SpinEdit_Time->Value();
   const int refreshSeconds = SpinEdit_ProcessListTime->Value();
-  Timer_Auto->setInterval(TimerInterval(autoSeconds));
-  Timer_GetProcessInfo->setInterval(TimerInterval(refreshSeconds));
+  Timer_Auto->setInterval(nv::TimerIntervalMs(autoSeconds));
+  Timer_GetProcessInfo->setInterval(nv::TimerIntervalMs(refreshSeconds));
   if (!CheckBox_AutoProcessList->isChecked())
     Timer_GetProcessInfo->stop();
   else if (!Timer_GetProcessInfo->isActive())

@@ -8,16 +8,12 @@
 #include "engine/memory_units.h"
 #include "monitor/status_texts.h"
 #include "monitor/tray_icon_model.h"
+#include "platform/product.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_icon_engine.h"
 #include "shell/tray_redock_watch.h"
 #include "shell/wayland_session.h"
 
-namespace {
-
-constexpr char kProductTitle[] = "Velqor Norvane";
-
-}  // namespace
 
 void TForm_Tarnel::setupTray() {
   TrayIcon = new QSystemTrayIcon(this);
@@ -43,7 +39,7 @@ QIcon TForm_Tarnel::DrawTrayIcon() {
 void TForm_Tarnel::AddTrayIcon() {
   TrayIcon->hide();
   TrayIcon->setIcon(DrawTrayIcon());
-  TrayIcon->setToolTip(kProductTitle);
+  TrayIcon->setToolTip(QString::fromUtf8(nv::kProductTitle));
   TrayIcon->show();
   TrayHostWatch->Watch();
 }

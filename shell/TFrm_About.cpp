@@ -4,8 +4,8 @@
 #include <QWindow>
 
 #include "shell/PublicFunctionUnit.h"
+#include "shell/program_version.h"
 #include "shell/rounded_outline.h"
-#include "shell/wayland_session.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "update/product_values.h"
@@ -81,8 +81,8 @@ TFrm_About::TFrm_About(nv::ShellExec& shell, QWidget* owner)
 }
 
 void TFrm_About::FormCreate() {
-  nv::ApplyRoundedOutline(*this, RoundRectRegion(width() + 2, height() + 2, 16), nv::OnWaylandSession());
-  Label26->setText(QStringLiteral("Current version : 2010.1.2"));
+  nv::ApplyRoundedOutline(*this, 16);
+  Label26->setText(QStringLiteral("Current version : ") + QString::fromLatin1(kProgramVersion));
   Label26->adjustSize();
 }
 

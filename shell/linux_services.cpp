@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "platform/linux/portal_hotkeys.h"
+#include "platform/product.h"
 #include "platform/linux/qt_clipboard.h"
 #include "platform/linux/wayland_clipboard.h"
 #include "platform/linux/x11_focused_window.h"
@@ -16,8 +17,8 @@ namespace {
 
 // What each hot key does, as the desktop portal lists it to the user.
 std::string HotKeyDescription(int id) {
-  static const char* const kActions[] = {"Start or stop auto optimize", "Tweak memory", "Open main window",
-                                         "Exit Velqor Norvane"};
+  static const std::string kActions[] = {"Start or stop auto optimize", "Tweak memory", "Open main window",
+                                         std::string("Exit ") + kProductTitle};
   for (size_t slot = 0; slot < std::size(kActions); ++slot)
     if (id == HotKeySlotId(slot)) return kActions[slot];
   return {};

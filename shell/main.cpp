@@ -5,6 +5,7 @@
 
 #include "monitor/platform_probe.h"
 #include "platform/linux/capability_drop.h"
+#include "platform/product.h"
 #include "shell/Application.h"
 #include "shell/QuitRequest.h"
 #include "shell/TDM.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   if (platform.instance().IsInstanceRunning()) return 0;
   platform.instance().SignalInstanceEvent();
   // No display name: Qt would append it to the caption of every other window and box.
-  app.setApplicationName(QStringLiteral("Velqor Norvane"));
+  app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
   app.setWindowIcon(QIcon(QStringLiteral(":/ICON/NORVANE")));
 
   // ---- product values and the data module TDM (update area) ----
@@ -51,7 +52,7 @@ int main(int argc, char** argv) {
   // ---- end of the update area ----
 
   TForm_Tarnel window(platform.services());
-  window.setWindowTitle(QStringLiteral("Velqor Norvane"));
+  window.setWindowTitle(QString::fromUtf8(nv::kProductTitle));
   if (!window.StartRefused) {
     nv::QuitRequestServer quitRequests;
     QObject::connect(&quitRequests, &nv::QuitRequestServer::QuitRequested, &app, &QCoreApplication::quit);

@@ -2,7 +2,10 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
+
+#include "shell/wayland_session.h"
 
 namespace nv {
 namespace {
@@ -31,10 +34,17 @@ class CornerEraser : public QWidget {
 
 }  // namespace
 
-void ApplyRoundedOutline(QWidget& window, const QRegion& outline, bool drawCorners) {
+QRegion RoundRectRegion(int right, int bottom, int ellipse) {
+  QPainterPath outline;
+  outline.addRoundedRect(0, 0, right, bottom, ellipse / 2.0, ellipse / 2.0);
+  return QRegion(outline.toFillPolygon().toPolygon());
+}
+
+void ApplyRoundedOutline(QWidget& window, int ellipse) {
+  const QRegion outline = RoundRectRegion(window.width() + 2, window.height() + 2, ellipse);
   // Where no shape exists the mask still limits where the window takes input.
   window.setMask(outline);
-  if (!drawCorners) return;
+  if (!OnWaylandSession()) return;
   window.setAttribute(Qt::WA_TranslucentBackground);
   // Only the corners may let the desktop through: the window's own background is filled as
   // without translucency.

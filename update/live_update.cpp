@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/product.h"
 #include "update/ini_profile.h"
 #include "update/product_values.h"
 #include "update/staged_file.h"
@@ -49,7 +50,7 @@ void LiveUpdate::Run(bool Interactive) {
     if (newer) {
       Offer();
     } else if (Interactive) {
-      dialogs_.Inform("Velqor Norvane", kUpToDateMessage);
+      dialogs_.Inform(kProductTitle, kUpToDateMessage);
     }
   } catch (...) {
     destroyNotice();

@@ -3,11 +3,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/product.h"
+
 namespace nv {
 
-// The Run value that is mirrored as a login autostart entry, and the entry's file name.
-inline constexpr std::string_view kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr std::string_view kAutostartValueName = "Velqor Norvane";
+// The file name of the entry that mirrors the Run value (platform/product.h).
 inline constexpr std::string_view kAutostartFileName = "velqor-norvane.desktop";
 
 // `program` as one argument of a desktop entry's Exec key, escaped for the file.

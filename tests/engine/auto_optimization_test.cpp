@@ -2,32 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <utility>
 
+#include "engine/fake_trim_services.h"
 #include "fakes/fake_clipboard.h"
 #include "fakes/fake_memory.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_reclaim.h"
 
 namespace nv {
 namespace {
 
-TEST(AutoTimerIntervalMs, SecondsOrTheLongestIntervalWhenThereIsNoUsableOne) {
-  const std::pair<int, int> cases[] = {{1, 1000},       {59, 59000},      {0, INT_MAX},
-                                       {-1, INT_MAX},   {2147483, 2147483000}, {2147484, INT_MAX}};
-  for (auto [seconds, ms] : cases) EXPECT_EQ(AutoTimerIntervalMs(seconds), ms) << seconds;
-}
-
-// The services of a trim pass, all fakes.
-struct TrimServices {
-  test::FakeProcesses processes;
-  test::FakeReclaimer reclaimer;
-  test::FakeReclaimMeter meter;
-  test::FakeFocusedWindow focus;
-  TrimPass pass{processes, reclaimer, meter, focus};
-  TrimBackoff backoff;
-};
+using TrimServices = test::FakeTrimServices;
 
 TEST(AutoOptimizationPass, StopTestAndClipboardFollowTheThreshold) {
   struct Case {

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_processes.h"
-#include "fakes/fake_reclaim.h"
+#include "engine/fake_trim_services.h"
 
 namespace nv {
 namespace {
@@ -14,7 +13,7 @@ namespace {
 constexpr uint64_t kMB = uint64_t{1} << 20;
 
 // One process paged out on every pass by a set amount, part of which comes back.
-class TrimBackoffTest : public ::testing::Test {
+class TrimBackoffTest : public ::testing::Test, protected test::FakeTrimServices {
  protected:
   TrimBackoffTest() { processes.Add(10, "idle"); }
 
@@ -29,13 +28,6 @@ class TrimBackoffTest : public ::testing::Test {
     pass.Watch(TrimClock::now() + std::chrono::seconds(1));
     return "pass";
   }
-
-  test::FakeProcesses processes;
-  test::FakeReclaimer reclaimer;
-  test::FakeReclaimMeter meter;
-  test::FakeFocusedWindow focus;
-  TrimPass pass{processes, reclaimer, meter, focus};
-  TrimBackoff backoff;
 };
 
 TEST_F(TrimBackoffTest, WaitsTwiceAsLongAfterEachPassThatDidNotHelpUpToThirtyTwoIntervals) {

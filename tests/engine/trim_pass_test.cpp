@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "engine/fake_trim_services.h"
 #include "engine/idle_rule.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_reclaim.h"
@@ -48,7 +49,7 @@ TEST(IdleRule, PagesOutOnlyProcessesThatRanIdleSinceThePreviousSnapshot) {
   EXPECT_THAT(everything.cold, IsEmpty());
 }
 
-class TrimPassTest : public ::testing::Test {
+class TrimPassTest : public ::testing::Test, protected test::FakeTrimServices {
  protected:
   TrimPassTest() {
     processes.Add(10, "idle").cpuTime = 5;
@@ -58,12 +59,6 @@ class TrimPassTest : public ::testing::Test {
     reclaimer.availableBytes = &meter.counters.availableBytes;
     reclaimer.pageOutBytes = {{10, 300 * kMB}, {11, 200 * kMB}};
   }
-
-  test::FakeProcesses processes;
-  test::FakeReclaimer reclaimer;
-  test::FakeReclaimMeter meter;
-  test::FakeFocusedWindow focus;
-  TrimPass pass{processes, reclaimer, meter, focus};
 };
 
 TEST_F(TrimPassTest, GivesEachKindOfAdviceInOneCallAndMeasuresTheResult) {

@@ -11,8 +11,8 @@
 namespace nv::test {
 
 // A scripted process table. Each process has the access an open request obtains, a module
-// path and counters (either can be made unreadable). Every Open, Trim and Close is recorded
-// so that tests can check which processes were trimmed and that every handle was closed.
+// path and counters (either can be made unreadable). Every Open and Close is recorded so that
+// tests can check that every handle was closed, and closed once.
 class FakeProcesses : public Processes {
  public:
   struct Process {
@@ -33,8 +33,6 @@ class FakeProcesses : public Processes {
 
   int walks = 0;
   std::vector<uint32_t> opened;       // pids, one per Open call
-  std::vector<uint32_t> trimmed;      // pids of Trim calls on handles with full access
-  std::vector<uint32_t> trimRefused;  // pids of Trim calls on query-only or closed handles
   std::vector<uint32_t> closed;       // pids, one per Close of an open handle
   int badCloses = 0;                  // Close of a handle that is not open
   int selfTrims = 0;

@@ -18,8 +18,8 @@ class SettingsStoreTest : public ::testing::Test {
   SettingsStore store{registry, kExe};
 
   void StoreRecord(RegValue value) { registry.Set(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, std::move(value)); }
-  void StoreRun(RegValue value) { registry.Set(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue, std::move(value)); }
-  const RegValue* Run() const { return registry.Get(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
+  void StoreRun(RegValue value) { registry.Set(HKLM, kRunKeyPath, kAutostartValueName, std::move(value)); }
+  const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
   std::string LoadError() {
     try {
       store.Load(false);
@@ -35,7 +35,7 @@ TEST_F(SettingsStoreTest, FirstRunCreatesBothKeysAndGivesDefaultsWithoutAutostar
   EXPECT_EQ(stored.record, TSetInfo{});
   EXPECT_FALSE(stored.autoStart);
   EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey)));
-  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey)));
+  EXPECT_TRUE(registry.keys.count(FakeRegistry::KeyName(HKLM, kRunKeyPath)));
   EXPECT_EQ(registry.writes, 0);
 }
 
@@ -100,9 +100,9 @@ TEST_F(SettingsStoreTest, AutostartEntryCountsOnlyWhenItNamesThisExecutable) {
     StoreRun(c.value);
     EXPECT_EQ(store.Load(false).autoStart, c.counts) << c.what;
   }
-  registry.keys.erase(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
+  registry.keys.erase(FakeRegistry::KeyName(HKLM, kRunKeyPath));
   EXPECT_FALSE(store.Load(false).autoStart) << "no entry";
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
   EXPECT_FALSE(store.Load(false).autoStart) << "Run key unavailable";
 }
 
@@ -146,7 +146,7 @@ TEST_F(SettingsStoreTest, RefusedWritesNameTheirValue) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'NvSetInfo'");
   }
 
-  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kRunKey));
+  registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, kRunKeyPath));
   try {
     store.SaveAutostart(true);
     FAIL() << "no error";

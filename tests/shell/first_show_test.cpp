@@ -129,7 +129,7 @@ TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnD
   const RegValue* stored = registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(*stored, broken);
-  EXPECT_EQ(registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kRunKey, SettingsStore::kAutostartValue), nullptr);
+  EXPECT_EQ(registry.Get(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName), nullptr);
 }
 
 }  // namespace

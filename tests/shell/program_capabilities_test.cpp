@@ -13,6 +13,7 @@
 #include "platform/child_process.h"
 #include "platform/temp_folder.h"
 #include "reclaim/installed_copy.h"
+#include "shell/program_home_variables.h"
 
 namespace {
 
@@ -32,13 +33,12 @@ TEST(ProgramCapabilities, ACopyGivenCapabilitiesDropsThemAllAtStartAndSaysSo) {
   nv::test::TempFolder dir;
   ::chmod(dir.Path().c_str(), 0755);
   const std::string home = dir / "home";
-  std::filesystem::create_directories(home + "/run");
+  ASSERT_TRUE(nv::test::MakeRuntimeFolder(home));
   const passwd* nobody = ::getpwnam("nobody");
   for (const std::string& own : {home, home + "/run"}) ASSERT_EQ(::chown(own.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
-  ::chmod((home + "/run").c_str(), 0700);
-  const std::string start = "exec " + nv::test::AsNobody() + "env -i HOME=" + home + " XDG_RUNTIME_DIR=" + home +
-                            "/run NORVANE_REGISTRY_DIR=" + home + "/registry NORVANE_AUTOSTART_DIR=" + home +
-                            "/autostart NORVANE_UPDATE_HOST=127.0.0.1:9 QT_QPA_PLATFORM=offscreen " + program + " 2>&1";
+  std::string start = "exec " + nv::test::AsNobody() + "env -i";
+  for (const auto& [name, value] : nv::test::ProgramHomeVariables(home)) start += " " + name + "=" + value;
+  start += " NORVANE_UPDATE_HOST=127.0.0.1:9 QT_QPA_PLATFORM=offscreen " + program + " 2>&1";
   nv::test::ChildProcess running({"/bin/sh", "-c", start});
 
   // The instance mark is taken after the drop, before the window is made.

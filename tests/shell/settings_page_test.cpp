@@ -36,8 +36,8 @@ class SettingsPageTest : public WindowFixture {
     Store(RegValue::Binary({bytes.begin(), bytes.end()}));
   }
   const RegValue* Stored() const { return registry.Get(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue); }
-  void StoreRun(const RegValue& value) { registry.Set(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue, value); }
-  const RegValue* Run() const { return registry.Get(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
+  void StoreRun(const RegValue& value) { registry.Set(HKLM, kRunKeyPath, kAutostartValueName, value); }
+  const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
   static std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
 
   // The first showing runs load, save and apply.

@@ -21,6 +21,7 @@
 #include "settings/set_info.h"
 #include "settings/settings_store.h"
 #include "fakes/x11_grab_probe.h"
+#include "program_home_variables.h"
 
 extern char** environ;
 
@@ -45,17 +46,12 @@ class SettingsProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(probe_.Connected()) << "needs an X display";
-    environment_ = {
-        {"NORVANE_REGISTRY_DIR", dir_ / "registry"}, {"NORVANE_AUTOSTART_DIR", dir_ / "autostart"},
-        {"XDG_RUNTIME_DIR", dir_ / "runtime"},       {"HOME", dir_ / "home"},
-        {"XDG_CONFIG_HOME", dir_ / "home/config"},   {"XDG_STATE_HOME", dir_ / "home/state"},
-        {"XDG_CACHE_HOME", dir_ / "home/cache"},     {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
-    };
+    const auto variables = test::ProgramHomeVariables(Home());
+    environment_ = {variables.begin(), variables.end()};
+    environment_["NORVANE_UPDATE_HOST"] = "127.0.0.1:9";
     for (const auto& [name, value] : environment_) ::setenv(name.c_str(), value.c_str(), 1);
     ::unsetenv("QT_QPA_PLATFORM");  // the program must reach the X display
-    fs::create_directories(dir_ / "runtime");
-    fs::permissions(dir_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
-    fs::create_directories(dir_ / "home");
+    ASSERT_TRUE(test::MakeRuntimeFolder(Home()));
     // The hives as the program sees them, with the rights it will have.
     registry_ = MakeHiveRegistry();
   }
@@ -105,8 +101,9 @@ class SettingsProgramTest : public ::testing::Test {
 
   std::optional<RegValue> Stored(const char* path, const char* name) { return registry_->ReadValue(HKLM, path, name); }
   std::optional<RegValue> Record() { return Stored(SettingsStore::kSettingsKey, SettingsStore::kSettingsValue); }
-  std::optional<RegValue> RunValue() { return Stored(SettingsStore::kRunKey, SettingsStore::kAutostartValue); }
-  fs::path AutostartEntry() const { return dir_ / "autostart/velqor-norvane.desktop"; }
+  std::optional<RegValue> RunValue() { return Stored(kRunKeyPath, kAutostartValueName); }
+  fs::path AutostartEntry() const { return dir_ / "home/autostart/velqor-norvane.desktop"; }
+  std::string Home() const { return dir_ / "home"; }
   static std::string ProgramPath() { return fs::canonical(kProgram).string(); }
 
   bool HoldsAllDefaultHotKeys() {
@@ -159,7 +156,7 @@ TEST_F(SettingsProgramTest, AutostartEntryFollowsTheRunValueAtEachStart) {
   // Differs from the program's path only in letter case and surrounding blanks.
   std::string loose = ProgramPath();
   for (char& c : loose) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue,
+  ASSERT_TRUE(registry_->WriteValue(HKLM, kRunKeyPath, kAutostartValueName,
                                     RegValue::String("  " + loose + "  ")));
   Start();
   ASSERT_TRUE(RunValue() && RunValue()->AsString() == ProgramPath())
@@ -172,7 +169,7 @@ TEST_F(SettingsProgramTest, AutostartEntryFollowsTheRunValueAtEachStart) {
   ASSERT_EQ(WaitForExit(), 0);
 
   // An entry naming another program is not ours: the box starts unchecked and the save removes it.
-  ASSERT_TRUE(registry_->WriteValue(HKLM, SettingsStore::kRunKey, SettingsStore::kAutostartValue,
+  ASSERT_TRUE(registry_->WriteValue(HKLM, kRunKeyPath, kAutostartValueName,
                                     RegValue::String("/usr/bin/another-optimizer")));
   ASSERT_TRUE(fs::exists(AutostartEntry()));
   Start();
@@ -200,9 +197,9 @@ TEST_F(SettingsProgramTest, ANormalUserKeepsTheSettingsInTheVirtualStore) {
   ASSERT_NE(user, nullptr);
   const auto own = [user](const fs::path& path) { ASSERT_EQ(::chown(path.c_str(), user->pw_uid, user->pw_gid), 0) << path; };
   fs::permissions(dir_.Path(), fs::perms(0755));
-  fs::create_directories(dir_ / "registry/VirtualStore");
-  fs::create_directories(dir_ / "autostart");
-  for (const char* folder : {"registry/VirtualStore", "autostart", "home", "runtime"}) own(dir_ / folder);
+  fs::create_directories(dir_ / "home/registry/VirtualStore");
+  fs::create_directories(dir_ / "home/autostart");
+  for (const char* folder : {"home/registry/VirtualStore", "home/autostart", "home", "home/run"}) own(dir_ / folder);
   // The user's copy of the display's cookie, for the program only.
   struct RestoredVariable {
     std::optional<std::string> saved;
@@ -226,7 +223,7 @@ TEST_F(SettingsProgramTest, ANormalUserKeepsTheSettingsInTheVirtualStore) {
   HiveRegistry usersView(locations);
 
   Start(user);
-  EXPECT_FALSE(fs::exists(dir_ / "registry/HKEY_LOCAL_MACHINE.reg")) << "the machine hive is not the user's";
+  EXPECT_FALSE(fs::exists(dir_ / "home/registry/HKEY_LOCAL_MACHINE.reg")) << "the machine hive is not the user's";
   const auto stored = usersView.ReadValue(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_TRUE(stored.has_value());
   const auto defaults = SerializeSetInfo(TSetInfo{});
@@ -240,7 +237,7 @@ TEST_F(SettingsProgramTest, ANormalUserKeepsTheSettingsInTheVirtualStore) {
   const auto bytes = SerializeSetInfo(record);
   ASSERT_TRUE(usersView.WriteValue(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
                                    RegValue::Binary({bytes.begin(), bytes.end()})));
-  for (const auto& file : fs::directory_iterator(dir_ / "registry/VirtualStore")) own(file.path());
+  for (const auto& file : fs::directory_iterator(dir_ / "home/registry/VirtualStore")) own(file.path());
   Start(user);
   ASSERT_TRUE(probe_.HeldElsewhere('q', kControl)) << "the user's own record was loaded";
   Press("ctrl+q");

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "fakes/local_http_server.h"
+#include "program_home_variables.h"
 #include "x11_program_tools.h"
 
 namespace {
@@ -78,19 +79,12 @@ class TrayX11Test : public ::testing::Test {
   void SetUp() override {
     ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "needs an X display";
     ASSERT_TRUE(EmbeddedIcons().empty()) << "another program's icon is in the way";
-    for (const char* folder : {"run", "registry"}) QDir(home.path()).mkpath(folder);
-    QFile::setPermissions(home.filePath("run"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    const std::pair<const char*, QString> environment[] = {
-        {"HOME", home.path()},
-        {"XDG_RUNTIME_DIR", home.filePath("run")},
-        {"XDG_CONFIG_HOME", home.filePath("config")},
-        {"XDG_STATE_HOME", home.filePath("state")},
-        {"XDG_CACHE_HOME", home.filePath("cache")},
-        {"NORVANE_REGISTRY_DIR", home.filePath("registry")},
-        {"NORVANE_AUTOSTART_DIR", home.filePath("autostart")},
-        {"NORVANE_UPDATE_HOST", "127.0.0.1:9"},
-    };
-    for (const auto& [name, value] : environment) qputenv(name, value.toLocal8Bit());
+    QDir(home.path()).mkpath("registry");
+    // Set in this process: every program the tests start inherits it.
+    ASSERT_TRUE(nv::test::MakeRuntimeFolder(home.path().toStdString()));
+    for (const auto& [name, value] : nv::test::ProgramHomeVariables(home.path().toStdString()))
+      ::setenv(name.c_str(), value.c_str(), 1);
+    qputenv("NORVANE_UPDATE_HOST", "127.0.0.1:9");
     qunsetenv("QT_QPA_PLATFORM");
     ASSERT_TRUE(nv::test::StartTrayHost(trayHost)) << "the tray host did not come up";
   }

@@ -1,0 +1,29 @@
+#include "platform/registry_values.h"
+
+namespace nv {
+
+bool IsStringValue(const RegValue& value) { return value.type == REG_SZ || value.type == REG_EXPAND_SZ; }
+
+Error InvalidDataType(const std::string& name) { return Error(FormatMessage("Invalid data type for '%s'", name)); }
+
+Error FailedToSetData(const std::string& name) { return Error(FormatMessage("Failed to set data for '%s'", name)); }
+
+std::optional<std::string> ReadStringValue(RegistryKey& key, const std::string& name) {
+  const auto value = key.Read(name);
+  if (!value) return std::nullopt;
+  if (!IsStringValue(*value)) throw InvalidDataType(name);
+  return value->AsString();
+}
+
+std::optional<uint32_t> ReadDwordValue(RegistryKey& key, const std::string& name) {
+  const auto value = key.Read(name);
+  if (!value) return std::nullopt;
+  if (value->type != REG_DWORD) throw InvalidDataType(name);
+  return value->AsDword();
+}
+
+void WriteValue(RegistryKey& key, const std::string& name, const RegValue& value) {
+  if (!key.Write(name, value)) throw FailedToSetData(name);
+}
+
+}  // namespace nv
