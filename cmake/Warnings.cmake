@@ -6,7 +6,8 @@ function(norvane_warnings target)
   endif()
 endfunction()
 
-# A logic library: no Qt, no Linux headers; links only what it names.
+# A static library of the project's own code (the logic folders and the Qt-free Linux services
+# alike); links only what it names. What its folder may include is told in ARCHITECTURE.md.
 function(norvane_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
@@ -15,9 +16,16 @@ function(norvane_library name)
   norvane_warnings(${name})
 endfunction()
 
-# A GoogleTest suite registered with CTest. LABELS x11 marks suites that need a display.
+# A GoogleTest suite registered with CTest. LABELS x11 marks suites that need a display. Its
+# name is <folder>_<what>_test, <folder> being the folder under tests/ that holds it, so that
+# `ctest -R '^<folder>_'` runs one folder's suites.
 function(norvane_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+  file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REGEX REPLACE "/.*" "" folder "${relative}")
+  if(NOT name MATCHES "^${folder}_[a-z0-9_]+_test$")
+    message(FATAL_ERROR "The suite ${name} in tests/${relative} must be named ${folder}_<what>_test")
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
@@ -28,20 +36,15 @@ function(norvane_test name)
   endif()
 endfunction()
 
-# Adds the folders that already carry a CMakeLists.txt.
-function(norvane_subdirectories)
-  foreach(dir ${ARGN})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
-      add_subdirectory(${dir})
-    endif()
-  endforeach()
+# A libFuzzer target over the program's own libraries, for a build configured with clang and
+# NORVANE_FUZZ=ON, where every library carries the sanitizers and the fuzzer's coverage
+# (tools/fuzz-hive and tools/fuzz-ini make that build and run the targets).
+function(norvane_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/fuzz AUTOMOC OFF)
+  norvane_warnings(${name})
 endfunction()
-
-# Includes the <area>.cmake files of this folder, one per area of the program.
-macro(norvane_include_areas)
-  foreach(area ${ARGN})
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${area}.cmake)
-      include(${CMAKE_CURRENT_SOURCE_DIR}/${area}.cmake)
-    endif()
-  endforeach()
-endmacro()

@@ -18,10 +18,11 @@
 
 namespace nv {
 
-// Owns one Linux implementation of every service for the life of the program. The clipboard,
-// the hot keys and the focused window depend on the desktop session Qt connected to (X11 or
-// Wayland), so they are chosen when services() is first asked, after the application object
-// exists.
+// Owns one Linux implementation of every service for the life of the program. It is made
+// before the application object, which takes its dialogs, and none of its members needs that
+// object to be built. The clipboard, the hot keys and the focused window depend on the
+// platform Qt connected to (X11, Wayland or offscreen), so they are made only when services()
+// is first asked, which must come after the application object exists.
 class LinuxServices {
  public:
   LinuxServices() = default;

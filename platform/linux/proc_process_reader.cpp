@@ -34,17 +34,6 @@ bool IsPidName(std::string_view name) {
   return true;
 }
 
-bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out) {
-  if (!IsPidName(pidName)) return false;
-  char stat[kStatBuffer];
-  std::string_view comm;
-  if (ReadFileAt(procFd, EntryPath(pidName, "stat").text, stat, sizeof stat, ProcFileEnd::ShortRead) <= 0 ||
-      !TakeWalkStat(stat, out, comm))
-    return false;
-  ReadProcessName(procFd, pidName, comm, out);
-  return true;
-}
-
 bool TakeWalkStat(std::string_view statText, ProcessWalkRecord& out, std::string_view& comm) {
   ProcessStat parsed;
   if (!ParseProcessStat(statText, parsed)) return false;

@@ -33,10 +33,6 @@ struct ProcessWalkRecord {
 // True when `name` is a numeric /proc entry, the entry of a process.
 bool IsPidName(std::string_view name);
 
-// The walk's record of the process whose /proc entry is `pidName`; false when the entry is
-// not a process or its stat cannot be read.
-bool ReadWalkRecord(int procFd, std::string_view pidName, ProcessWalkRecord& out);
-
 // The part of the record that a stat text gives; false when it is not a stat text.
 bool TakeWalkStat(std::string_view statText, ProcessWalkRecord& out, std::string_view& comm);
 

@@ -1,6 +1,6 @@
-norvane_test(test_desktop_shell_exec SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_shell_exec_test.cpp
+norvane_test(platform_desktop_shell_exec_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_shell_exec_test.cpp
   DEPS norvane_linux_desktop)
-set_tests_properties(test_desktop_shell_exec PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+set_tests_properties(platform_desktop_shell_exec_test PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
-norvane_test(test_desktop_clipboard SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_clipboard_test.cpp
+norvane_test(platform_desktop_clipboard_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/desktop_clipboard_test.cpp
   DEPS norvane_linux_desktop LABELS x11)

@@ -75,7 +75,7 @@ TEST_F(ShellExecTest, ProgramFolderHoldsTheRunningExecutable) {
   const std::string folder = shell.ProgramFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
-  EXPECT_TRUE(shell.FileExists(folder + "test_desktop_shell_exec"));
+  EXPECT_TRUE(shell.FileExists(folder + "platform_desktop_shell_exec_test"));
 }
 
 TEST_F(ShellExecTest, StartProgramRunsItDetached) {

@@ -3,7 +3,7 @@ add_executable(system_test_helper system_test_helper.cpp)
 target_link_libraries(system_test_helper PRIVATE norvane_linux_system)
 norvane_warnings(system_test_helper)
 
-norvane_test(linux_system_test
+norvane_test(platform_system_test
   SOURCES
     proc_file_test.cpp
     proc_walk_test.cpp
@@ -18,15 +18,15 @@ norvane_test(linux_system_test
     zram_reclaim_test.cpp
     kept_processes_test.cpp
   DEPS norvane_linux_system norvane_engine)
-add_dependencies(linux_system_test system_test_helper)
-target_compile_definitions(linux_system_test PRIVATE
+add_dependencies(platform_system_test system_test_helper)
+target_compile_definitions(platform_system_test PRIVATE
   NV_FIXTURES="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
   NV_HELPER="$<TARGET_FILE:system_test_helper>"
   NV_SCRATCH_DIR="${CMAKE_CURRENT_BINARY_DIR}")
 
 # The same suite without CAP_SYS_NICE: it may read other processes but not trim them. Taking
 # a capability out of the bounding set needs root; elsewhere the run is reported as skipped.
-add_test(NAME linux_system_without_sys_nice
-  COMMAND sh -c "[ \"$(id -u)\" = 0 ] || { echo 'skipped: linux_system_without_sys_nice: needs root to take CAP_SYS_NICE out of the bounding set'; exit 77; }; exec setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice \"$0\" --gtest_filter=LiveTrim.*:LiveReclaimer.*:DebugPrivilege.*:LiveProcesses.*"
-          $<TARGET_FILE:linux_system_test>)
-set_tests_properties(linux_system_without_sys_nice PROPERTIES SKIP_RETURN_CODE 77)
+add_test(NAME platform_system_without_sys_nice_test
+  COMMAND sh -c "[ \"$(id -u)\" = 0 ] || { echo 'skipped: platform_system_without_sys_nice_test: needs root to take CAP_SYS_NICE out of the bounding set'; exit 77; }; exec setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice \"$0\" --gtest_filter=LiveTrim.*:LiveReclaimer.*:DebugPrivilege.*:LiveProcesses.*"
+          $<TARGET_FILE:platform_system_test>)
+set_tests_properties(platform_system_without_sys_nice_test PROPERTIES SKIP_RETURN_CODE 77)
