@@ -1,5 +1,5 @@
 # Memory, processes, CPU counters, the single-instance mark and the privilege step on Linux.
-pkg_check_modules(LIBCAP REQUIRED IMPORTED_TARGET libcap)
+pkg_check_modules(LIBCAP REQUIRED IMPORTED_TARGET GLOBAL libcap)
 norvane_library(norvane_linux_system
   SOURCES
     proc_file.cpp
