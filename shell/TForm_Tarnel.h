@@ -12,14 +12,10 @@
 #include "monitor/cpu_usage.h"
 #include "shell/services.h"
 
-class QAction;
 class QCheckBox;
-class QIcon;
 class QLabel;
-class QMenu;
 class QPushButton;
 class QSlider;
-class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
 class QKeyEvent;
@@ -33,11 +29,14 @@ class TSpinEdit;
 class TStatusBar;
 namespace nv {
 class ProcessReportList;
-class TrayRedockWatch;
+class TrayIntegration;
 }
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
-// is a public member so that the areas, and the GUI tests, reach it by its name.
+// is a public member so that the areas, and the GUI tests, reach it by its name. Its state is
+// private; the tray lives in a TrayIntegration of its own.
+class TForm_TarnelProbe;
+
 class TForm_Tarnel : public QWidget {
   Q_OBJECT
  public:
@@ -53,9 +52,6 @@ class TForm_Tarnel : public QWidget {
   TImageEx* SpeedButton_Set = nullptr;
   TImageEx* MinimizeBtn = nullptr;
   TImageEx* CloseBtn = nullptr;
-  std::array<QImage, 4> MinImgList;
-  QImage Image_Icon;     // tray icon drawing surface, 16 x 16
-  QImage Image_IconBak;  // its clean template
   QLabel* Label_AutoOptimize = nullptr;
   TImageEx* Image2 = nullptr;
   TImageEx* Image12 = nullptr;
@@ -66,10 +62,6 @@ class TForm_Tarnel : public QWidget {
   TStatusBar* StatusBar_State = nullptr;
   QPushButton* Button_GetProcessInfo = nullptr;
   QPushButton* SpeedButton_AppSet = nullptr;
-  int DragOriginX = 0, DragOriginY = 0;
-  bool SystemMoving = false;  // the window system took over the drag begun by the last press
-  bool IsMinimized = false;
-  uint8_t PlatformCode = 0;
   // Set when window creation refused to run the program; main() then ends without showing it.
   bool StartRefused = false;
 
@@ -115,11 +107,6 @@ class TForm_Tarnel : public QWidget {
   QLabel* LTotalVirtual = nullptr;
   QLabel* LFreeVirtual = nullptr;
   QTimer* Timer_GetProcessInfo = nullptr;
-  double CpuUsage = 0;
-  nv::CpuUsageSampler CpuSampler{svc.cpu};
-
-  // Fixed vertical ranges and 50 zero points in every series.
-  void PrepareCharts();
 
   void Button_GetProcessInfoClick();
   void Timer_GetProcessInfoTimer();
@@ -134,26 +121,12 @@ class TForm_Tarnel : public QWidget {
   QTreeWidget* ListView_ProcessReport = nullptr;
   QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 
-  // The status refresh walks the processes for the report only while it can be seen: the
-  // window shown and not minimized, the processes page selected. A refresh that passed it by
-  // leaves it behind, and it catches up the moment it can be seen again.
-  bool ProcessReportCanBeSeen() const;
-  void RefreshProcessReport();
-  void CatchUpProcessReport();
   void UpdateProcessReport();
-  nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
-  bool ProcessReportBehind = false;
 
   // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
   QTimer* Timer_self = nullptr;
   QTimer* Timer_Auto = nullptr;
-  bool AutoDotsPhase = false;
-  nv::MemoryTweak Tweak{svc.memory, [this](const std::string& text) { svc.dialogs.ShowMessage(text); }};
-  bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
-  nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
-  nv::TrimBackoff AutoTrimBackoff;
   QTimer* Timer_TrimWatch = nullptr;  // counts what comes back after a pass, once a second
-  bool PrivilegeMissingSaid = false;  // the box that tells why nothing was trimmed has been shown
 
   void Timer_selfTimer();
   void SpeedButton_StartFullClick();
@@ -163,12 +136,6 @@ class TForm_Tarnel : public QWidget {
   void CheckBox_bstopautoClick();
   void Button_EmptyClipboardClick();
   void SpeedButton_SetVMClick();
-  void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
-  void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
-  void Timer_TrimWatchTimer();
-  // The first pass that trims nothing for want of the privilege says so, once per run of the
-  // program, with what mends it; `missing` is nullptr when the pass was not such a one.
-  void SayPrivilegeMissing(const nv::ReclaimOutcome* missing);
 
   // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;
@@ -189,8 +156,6 @@ class TForm_Tarnel : public QWidget {
   TImageEx* SpeedButton_SetVM = nullptr;
   TImageEx* SpeedButton_Defaykt = nullptr;
   TImageEx* SpeedButton_SaveSet = nullptr;
-  nv::HotKeyTable CurrentHotKeys{};
-  nv::HotKeyTable PendingHotKeys{};
 
   void LoadSettings(bool UseDefaults);
   // false when the settings key cannot be opened: the user has been told, nothing was written.
@@ -206,28 +171,15 @@ class TForm_Tarnel : public QWidget {
   void HotKeyCheckBoxClick(int slot);
   void WMHotKey(uint32_t modifiers, uint32_t key);
 
-  // ---- tray icon and menu (TForm_Tarnel_tray.cpp) ----
-  QMenu* PopupMenu_Taskbar = nullptr;
-  QAction* OpenMainWindow1 = nullptr;
-  QAction* pm_StartautoOptimize = nullptr;
-  QAction* OverallOpimize1 = nullptr;
-  QAction* Liveupdate1 = nullptr;
-  QAction* Exit1 = nullptr;
-  QSystemTrayIcon* TrayIcon = nullptr;
-  nv::TrayRedockWatch* TrayHostWatch = nullptr;
+  // ---- tray icon and menu (shell/tray_integration.h; the window's part: TForm_Tarnel_tray.cpp) ----
+  nv::TrayIntegration* Tray = nullptr;
 
-  void AddTrayIcon();
-  QIcon DrawTrayIcon();
-  void UpdateTrayIcon();
-  void RemoveTrayIcon();
   void HideToTray();
   void OpenMainWindow1Click();
   void Exit1Click();
-  void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
 
   // ---- first showing (TForm_Tarnel_show.cpp) ----
   QTimer* Timer_HideMainWindows = nullptr;
-  bool FirstShowDone = false;
 
   void FormShow();
   void Timer_HideMainWindowsTimer();
@@ -243,6 +195,49 @@ class TForm_Tarnel : public QWidget {
   void changeEvent(QEvent*) override;
 
  private:
+  // Only the window's own handlers, and tests through TForm_TarnelProbe, reach what follows.
+  friend class ::TForm_TarnelProbe;
+
+  // ---- window and dashboard state ----
+  int DragOriginX = 0, DragOriginY = 0;
+  bool SystemMoving = false;  // the window system took over the drag begun by the last press
+  bool IsMinimized = false;
+  uint8_t PlatformCode = 0;
+  std::array<QImage, 4> MinImgList;
+  double CpuUsage = 0;
+  nv::CpuUsageSampler CpuSampler{svc.cpu};
+  // Fixed vertical ranges and 50 zero points in every series.
+  void PrepareCharts();
+
+  // ---- processes page ----
+  // The status refresh walks the processes for the report only while it can be seen: the
+  // window shown and not minimized, the processes page selected. A refresh that passed it by
+  // leaves it behind, and it catches up the moment it can be seen again.
+  bool ProcessReportCanBeSeen() const;
+  void RefreshProcessReport();
+  void CatchUpProcessReport();
+  nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
+  bool ProcessReportBehind = false;
+
+  // ---- optimization and auto-optimization ----
+  bool AutoDotsPhase = false;
+  nv::MemoryTweak Tweak{svc.memory, [this](const std::string& text) { svc.dialogs.ShowMessage(text); }};
+  bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
+  nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
+  nv::TrimBackoff AutoTrimBackoff;
+  bool PrivilegeMissingSaid = false;  // the box that tells why nothing was trimmed has been shown
+  void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
+  void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
+  void Timer_TrimWatchTimer();
+  // The first pass that trims nothing for want of the privilege says so, once per run of the
+  // program, with what mends it; `missing` is nullptr when the pass was not such a one.
+  void SayPrivilegeMissing(const nv::ReclaimOutcome* missing);
+
+  // ---- hot keys and first showing ----
+  nv::HotKeyTable CurrentHotKeys{};
+  nv::HotKeyTable PendingHotKeys{};
+  bool FirstShowDone = false;
+
   // Each area wires its own controls; the constructor calls them after the layout exists.
   void buildLayout();
   void setupNavigation();

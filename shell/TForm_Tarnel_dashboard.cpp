@@ -8,6 +8,7 @@
 #include "monitor/status_texts.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/process_report_list.h"
+#include "shell/tray_integration.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TLineChart.h"
 #include "shell/widgets/TNotebook.h"
@@ -107,7 +108,7 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   SetText(Label_pmFree, mem.Label_pmFree);
   SetText(Label_pmUsage, mem.Label_pmUsage);
 
-  UpdateTrayIcon();
+  Tray->UpdateTrayIcon();
 }
 
 void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfo->click(); }

@@ -5,13 +5,14 @@
 #include "shell/TDM.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/TFrm_About.h"
+#include "shell/tray_integration.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "update/product_values.h"
 
 void TForm_Tarnel::setupHelp() {
   connect(HelpBtn, &TLinkLabel::OnClick, this, &TForm_Tarnel::HelpBtnClick);
   connect(AboutBtn, &TLinkLabel::OnClick, this, &TForm_Tarnel::AboutBtnClick);
-  connect(Liveupdate1, &QAction::triggered, this, &TForm_Tarnel::Liveupdate1Click);
+  connect(Tray->Liveupdate1, &QAction::triggered, this, &TForm_Tarnel::Liveupdate1Click);
 }
 
 void TForm_Tarnel::HelpBtnClick() {

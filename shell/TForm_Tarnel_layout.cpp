@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QFrame>
 #include <QLabel>
-#include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/TForm_Tarnel_layout.h"
+#include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "shell/widgets/TNotebook.h"
@@ -83,10 +83,6 @@ void TForm_Tarnel::buildLayout() {
   QFont base(QStringLiteral("MS Sans Serif"));
   base.setPixelSize(11);
   setFont(base);
-
-  Image_IconBak = QImage(16, 16, QImage::Format_RGB888);
-  Image_IconBak.fill(QColor(0, 0, 255));
-  Image_Icon = Image_IconBak.copy();
 
   // Title panel: the picture fills it and drags the window; the tabs and corner buttons lie on it.
   auto* title = Named(new QWidget(this), "Panel_Title");
@@ -169,13 +165,5 @@ void TForm_Tarnel::buildLayout() {
   Timer_Auto = timer("Timer_Auto", 4000);
   Timer_HideMainWindows = timer("Timer_HideMainWindows", 1);
 
-  PopupMenu_Taskbar = Named(new QMenu(this), "PopupMenu_Taskbar");
-  OpenMainWindow1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Open Main Window")), "OpenMainWindow1");
-  Named(PopupMenu_Taskbar->addSeparator(), "N3");
-  pm_StartautoOptimize = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Start auto optimize")), "pm_StartautoOptimize");
-  OverallOpimize1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Overall Opimize")), "OverallOpimize1");
-  Named(PopupMenu_Taskbar->addSeparator(), "N2");
-  Liveupdate1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Live update")), "Liveupdate1");
-  Named(PopupMenu_Taskbar->addSeparator(), "N1");
-  Exit1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Exit")), "Exit1");
+  Tray = new nv::TrayIntegration(svc.memory, [this] { return CpuUsage; }, this);
 }

@@ -14,6 +14,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/gauge_progress.h"
 #include "shell/paint_through.h"
+#include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
@@ -46,10 +47,10 @@ void TForm_Tarnel::setupOptimize() {
   const auto startFull = [this] { SpeedButton_StartFullClick(); };
   const auto runAuto = [this] { SpeedButton_RunAutoClick(); };
   connect(SpeedButton_StartFull, &TImageEx::OnClick, this, startFull);
-  connect(OverallOpimize1, &QAction::triggered, this, startFull);
+  connect(Tray->OverallOpimize1, &QAction::triggered, this, startFull);
   connect(SpeedButton_RunAuto, &TImageEx::OnClick, this, runAuto);
   connect(SpeedButton_RunAuto2, &TImageEx::OnClick, this, runAuto);
-  connect(pm_StartautoOptimize, &QAction::triggered, this, runAuto);
+  connect(Tray->pm_StartautoOptimize, &QAction::triggered, this, runAuto);
   connect(Timer_Auto, &QTimer::timeout, this, &TForm_Tarnel::Timer_AutoTimer);
   connect(Timer_self, &QTimer::timeout, this, &TForm_Tarnel::Timer_selfTimer);
   Timer_TrimWatch = new QTimer(this);
@@ -113,7 +114,7 @@ void TForm_Tarnel::SetAutoOptimizeText(const QString& text) {
 void TForm_Tarnel::SpeedButton_RunAutoClick() {
   using namespace nv::auto_texts;
   if (Timer_Auto->isActive()) {
-    pm_StartautoOptimize->setText(QString::fromLatin1(kStartCaption));
+    Tray->pm_StartautoOptimize->setText(QString::fromLatin1(kStartCaption));
     SetAutoOptimizeText(QString());
     SetAutoOptimizeLook(kStoppedTag, kStartPicture);
     Timer_Auto->stop();
@@ -125,7 +126,7 @@ void TForm_Tarnel::SpeedButton_RunAutoClick() {
   const int intervalMs = nv::TimerIntervalMs(SpinEdit_Time->Value());
 
   SetAutoOptimizeLook(kRunningTag, kStopPicture);
-  pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
+  Tray->pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
   SetAutoOptimizeText(QString::fromLatin1(kRunning));
   Timer_Auto->setInterval(intervalMs);
   if (CheckBox_AfterMemTrim->isChecked()) {

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "shell/TForm_Tarnel.h"
+#include "shell/tray_integration.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void TForm_Tarnel::FormShow() {
   RunStep(svc.dialogs, [this] { Button_GetProcessInfoClick(); });
   if (CheckBox_Auto->isChecked()) RunStep(svc.dialogs, [this] { SpeedButton_RunAutoClick(); });
   RunStep(svc.dialogs, [this] { TrackBar_OverallOptionChange(); });
-  RunStep(svc.dialogs, [this] { AddTrayIcon(); });
+  RunStep(svc.dialogs, [this] { Tray->AddTrayIcon(); });
   Timer_HideMainWindows->start(1);
   RunStep(svc.dialogs, [this] { SpeedButton_UsageGraphClick(); });
 }

@@ -10,6 +10,7 @@
 #include "shell/QuitRequest.h"
 #include "shell/TDM.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/tray_integration.h"
 #include "shell/linux_services.h"
 
 int main(int argc, char** argv) {
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
     app.exec();
   }
   // Every way out ends here: the tray icon goes and the single-instance mark is dropped.
-  window.RemoveTrayIcon();
+  window.Tray->RemoveTrayIcon();
   platform.instance().ResetInstanceEvent();
   return 0;
 }

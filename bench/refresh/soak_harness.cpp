@@ -15,6 +15,7 @@
 
 #include "platform/linux/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/tray_integration.h"
 #include "shell/linux_services.h"
 #include "shell/widgets/TLineChart.h"
 
@@ -72,6 +73,6 @@ int main(int argc, char** argv) {
   });
   report.start(every * 1000);
   app.exec();
-  window.RemoveTrayIcon();
+  window.Tray->RemoveTrayIcon();
   return 0;
 }

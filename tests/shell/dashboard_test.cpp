@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -14,7 +15,7 @@ class DashboardTest : public WindowFixture {
   // The window as the first showing leaves the graphs: 50 zero points each.
   TForm_Tarnel& Prepared() {
     TForm_Tarnel& w = Window();
-    w.PrepareCharts();
+    TForm_TarnelProbe(w).PrepareCharts();
     return w;
   }
   static std::string Text(QLabel* label) { return label->text().toStdString(); }
@@ -87,13 +88,13 @@ TEST_F(DashboardTest, CpuSampleIsTruncatedForTextsAndHeldInsideTheGauges) {
   TForm_Tarnel& w = Prepared();
   w.Button_GetProcessInfoClick();
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(w.CpuUsage, 76);
+  EXPECT_EQ(TForm_TarnelProbe(w).CpuUsage(), 76);
   EXPECT_EQ(Text(w.Label_CPUusage), "76%");
   EXPECT_EQ(w.Gauge_CPU->progress(), 76);
   EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 76);
 
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(w.CpuUsage, -1);
+  EXPECT_EQ(TForm_TarnelProbe(w).CpuUsage(), -1);
   EXPECT_EQ(Text(w.Label_CPUusage), "-1%");
   EXPECT_EQ(w.Gauge_CPU->text(), "0%");
   EXPECT_EQ(w.Gauge_Cpu2->text(), "0%");
@@ -112,7 +113,7 @@ class ReportTest : public DashboardTest {
   // A refresh with the report in sight: window shown, processes page selected.
   void Refresh() {
     TForm_Tarnel& w = Window();
-    if (!w.ProcessReportCanBeSeen()) {
+    if (!TForm_TarnelProbe(w).ProcessReportCanBeSeen()) {
       w.show();
       w.SpeedButton_fullClick();
     }

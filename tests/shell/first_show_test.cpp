@@ -9,6 +9,7 @@
 #include "settings/settings_store.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -32,7 +33,7 @@ class FirstShowTest : public WindowFixture {
 TEST_F(FirstShowTest, BringsEverythingUpOnceWithTheStoredSettings) {
   TForm_Tarnel& w = Window();
   w.show();
-  EXPECT_TRUE(w.FirstShowDone);
+  EXPECT_TRUE(TForm_TarnelProbe(w).FirstShowDone());
   EXPECT_EQ(Refreshes(), 1u);
   // Charts were prepared before the refresh rolled them.
   EXPECT_EQ(w.Chart_CPUs->series(0).count(), 50);
@@ -43,8 +44,8 @@ TEST_F(FirstShowTest, BringsEverythingUpOnceWithTheStoredSettings) {
   EXPECT_NE(registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue), nullptr);
   EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
   EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
-  EXPECT_TRUE(w.TrayIcon->isVisible());
-  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
   EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
   EXPECT_TRUE(dialogs.shown.empty());
   // The report, out of sight so far, is up to date as soon as its page is selected.
@@ -72,7 +73,7 @@ TEST_F(FirstShowTest, MinimizeWhenStartMinimizesAtTheFirstTickWithoutATrayAndKee
   EXPECT_TRUE(QTest::qWaitFor([&w] { return w.windowState().testFlag(Qt::WindowMinimized); }, 3000));
   EXPECT_TRUE(w.isVisible());
   EXPECT_FALSE(w.Timer_HideMainWindows->isActive());
-  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
 }
 
 TEST_F(FirstShowTest, WithoutMinimizeWhenStartTheWindowStays) {
@@ -88,14 +89,14 @@ TEST_F(FirstShowTest, AutoOptimizeWhenStartRunsBeforeTheIconIsAdded) {
   StoreSettings(record);
   TForm_Tarnel& w = Window();
   bool iconShownWhenStarted = true;
-  QObject::connect(w.pm_StartautoOptimize, &QAction::changed, [&w, &iconShownWhenStarted] {
-    if (w.pm_StartautoOptimize->text() == "Stop auto optimize") iconShownWhenStarted = w.TrayIcon->isVisible();
+  QObject::connect(w.Tray->pm_StartautoOptimize, &QAction::changed, [&w, &iconShownWhenStarted] {
+    if (w.Tray->pm_StartautoOptimize->text() == "Stop auto optimize") iconShownWhenStarted = TForm_TarnelProbe(w).TrayIcon()->isVisible();
   });
   w.show();
   EXPECT_FALSE(iconShownWhenStarted);
   EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Stop auto optimize");
-  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
 }
 
 TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
@@ -108,7 +109,7 @@ TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
   QTest::qWait(1300);
   EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
   EXPECT_EQ(Refreshes(), 1u);
-  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
 }
 
 TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnDefaults) {
@@ -119,11 +120,11 @@ TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnD
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'NvSetInfo'"});
   // Defaults in place (the design value of the refresh interval is 1, the default 2) ...
   EXPECT_EQ(w.SpinEdit_ProcessListTime->Value(), 2);
-  EXPECT_TRUE(w.CurrentHotKeys[3].Enabled);
+  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[3].Enabled);
   // ... the rest of the start-up ran ...
   EXPECT_EQ(Refreshes(), 1u);
   EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
   EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
   // ... and nothing stored was overwritten unasked.
   const RegValue* stored = registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);

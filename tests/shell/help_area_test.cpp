@@ -13,6 +13,7 @@
 #include "update/live_update.h"
 #include "update/product_values.h"
 #include "window_fixture.h"
+#include "shell/tray_integration.h"
 
 namespace nv::test {
 namespace {
@@ -77,7 +78,7 @@ TEST_F(HelpArea, LiveUpdateFromTheTrayMenuChecksEvenWithTheStartCheckOff) {
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   dialogs.answers = {false};
-  Window().Liveupdate1->trigger();
+  Window().Tray->Liveupdate1->trigger();
   ASSERT_EQ(http.requests.size(), 1u);
   EXPECT_EQ(http.requests[0].url, "http://updates.example/products/system-utility/velqor-norvane/update/Update.ini");
   EXPECT_EQ(dialogs.Texts("yesno"), std::vector<std::string>{kNewerVersionQuestion});
@@ -89,7 +90,7 @@ TEST_F(HelpArea, AnErrorOfTheMenuCheckReachesTheErrorDialogWithoutTheNotice) {
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   // Through the event dispatch, as a click on the menu item arrives.
-  QMetaObject::invokeMethod(Window().Liveupdate1, &QAction::trigger, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Window().Tray->Liveupdate1, &QAction::trigger, Qt::QueuedConnection);
   QCoreApplication::processEvents();
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'Version'"});
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<TShowLiveUpdateForm*>(w), nullptr);

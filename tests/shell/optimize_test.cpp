@@ -19,6 +19,7 @@
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -123,7 +124,7 @@ TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
                           http, paging, reclaimer, reclaimMeter, focus});
   for (bool runningBefore : {false, true}) {
     if (w.Timer_Auto->isActive() != runningBefore) w.SpeedButton_RunAutoClick();
-    hooked.onMessage = [&w] { w.pm_StartautoOptimize->trigger(); };
+    hooked.onMessage = [&w] { w.Tray->pm_StartautoOptimize->trigger(); };
 
     w.SpeedButton_StartFullClick();
 
@@ -161,7 +162,7 @@ class AutoOptimizeTest : public OptimizeTest {
   AutoLook Look() {
     auto& w = Window();
     return {w.SpeedButton_RunAuto->Tag,         w.SpeedButton_RunAuto2->Tag,    w.SpeedButton_RunAuto->pictureName,
-            w.SpeedButton_RunAuto2->pictureName, w.pm_StartautoOptimize->text(), Status(),
+            w.SpeedButton_RunAuto2->pictureName, w.Tray->pm_StartautoOptimize->text(), Status(),
             w.Label_AutoOptimize->text(),        w.Timer_Auto->isActive()};
   }
   const AutoLook stopped{0, 0, "SpeedButton_RunAuto1", "SpeedButton_RunAuto1", "Start auto optimize", "", "", false};
@@ -172,7 +173,7 @@ class AutoOptimizeTest : public OptimizeTest {
 TEST_F(AutoOptimizeTest, TwoTogglesGoToRunningAndBackToStopped) {
   auto& w = Window();
   w.SpinEdit_Time->setText("7");
-  w.AutoDotsPhase = true;
+  TForm_TarnelProbe(w).AutoDotsPhase() = true;
 
   w.SpeedButton_RunAutoClick();
   EXPECT_EQ(Look(), running);
@@ -180,7 +181,7 @@ TEST_F(AutoOptimizeTest, TwoTogglesGoToRunningAndBackToStopped) {
 
   w.SpeedButton_RunAutoClick();
   EXPECT_EQ(Look(), stopped);
-  EXPECT_TRUE(w.AutoDotsPhase);
+  EXPECT_TRUE(TForm_TarnelProbe(w).AutoDotsPhase());
   EXPECT_TRUE(memory.commitRequests.empty());
 }
 
@@ -190,7 +191,7 @@ TEST_F(AutoOptimizeTest, EveryEntryPointToggles) {
   EXPECT_TRUE(w.Timer_Auto->isActive());
   Click(w.SpeedButton_RunAuto2);
   EXPECT_FALSE(w.Timer_Auto->isActive());
-  w.pm_StartautoOptimize->trigger();
+  w.Tray->pm_StartautoOptimize->trigger();
   EXPECT_TRUE(w.Timer_Auto->isActive());
 }
 
@@ -300,7 +301,7 @@ TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
   EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 0 MB came back");
   EXPECT_TRUE(w.Timer_TrimWatch->isActive());
   reclaimMeter.counters.cameBackBytes += 9 * MiB;
-  w.Timer_TrimWatchTimer();
+  TForm_TarnelProbe(w).Timer_TrimWatchTimer();
   EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
   EXPECT_TRUE(dialogs.Texts("message").empty()) << "a pass shows no box";
 }

@@ -10,6 +10,7 @@
 #include "platform/linux/x11_hotkeys.h"
 #include "shell/widgets/THotKeyEdit.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -46,9 +47,9 @@ TEST_F(HotKeysUnderX11Test, AltShiftAStartsAndStopsAutoOptimization) {
   TForm_Tarnel& w = *window_;
   ASSERT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
   Press("alt+shift+a");
-  EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Stop auto optimize"; }));
+  EXPECT_TRUE(Until([&] { return w.Tray->pm_StartautoOptimize->text() == "Stop auto optimize"; }));
   Press("alt+shift+a");
-  EXPECT_TRUE(Until([&] { return w.pm_StartautoOptimize->text() == "Start auto optimize"; }));
+  EXPECT_TRUE(Until([&] { return w.Tray->pm_StartautoOptimize->text() == "Start auto optimize"; }));
 }
 
 TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButStillActs) {
@@ -59,7 +60,7 @@ TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButSt
   w.ActivateHotKeys();
   EXPECT_EQ(w.HotKeyLabels[1]->text(), "not register");
   EXPECT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
-  EXPECT_TRUE(w.CurrentHotKeys[1].Enabled);
+  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[1].Enabled);
 
   dialogs.answers = {false};
   w.WMHotKey(MOD_ALT | MOD_SHIFT, 'T');  // as if the system delivered it after all
@@ -76,10 +77,10 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
 
   Press("ctrl+alt+k");
   EXPECT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; })) << tweak->text().toStdString();
-  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
   Press("shift+F1");
-  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Key == 0x70u; }));
-  EXPECT_EQ(w.PendingHotKeys[1].Modifiers, uint32_t(MOD_SHIFT));
+  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0x70u; }));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers, uint32_t(MOD_SHIFT));
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << tweak->text().toStdString();
   ASSERT_EQ(std::system("xdotool keydown shift"), 0);
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'\x10'"; })) << tweak->text().toStdString();
@@ -87,7 +88,7 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << "back to the pending combination";
   Press("k");
   QTest::qWait(200);
-  EXPECT_EQ(w.PendingHotKeys[1].Key, 0x70u) << "a key without modifiers is not taken";
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, 0x70u) << "a key without modifiers is not taken";
   EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'") << "nothing registered before the save";
 }
 
@@ -103,15 +104,15 @@ TEST_F(HotKeysUnderX11Test, PunctuationIsCapturedByItsKeyAndAKeyWithoutACodeIsRe
   ASSERT_TRUE(Until([&] { return tweak->hasFocus(); }));
 
   Press("ctrl+semicolon");
-  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Key == 0xBAu; })) << w.PendingHotKeys[1].Key;
+  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0xBAu; })) << TForm_TarnelProbe(w).PendingHotKeys()[1].Key;
   Press("ctrl+shift+colon");  // the same key, shifted
-  EXPECT_TRUE(Until([&] { return w.PendingHotKeys[1].Modifiers == uint32_t(MOD_CONTROL | MOD_SHIFT); }));
-  EXPECT_EQ(w.PendingHotKeys[1].Key, 0xBAu);
+  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers == uint32_t(MOD_CONTROL | MOD_SHIFT); }));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, 0xBAu);
   Press("ctrl+alt+k");
   ASSERT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; }));
   Press("ctrl+eacute");
   QTest::qWait(300);
-  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
 }
 

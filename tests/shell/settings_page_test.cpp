@@ -19,6 +19,7 @@
 #include "shell/widgets/THotKeyEdit.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -285,7 +286,7 @@ TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   THotKeyEdit* tweak = w.HotKeyEdits[1];
   QTest::keyPress(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(w.PendingHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
   QTest::keyRelease(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   QTest::keyRelease(tweak, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
@@ -301,12 +302,12 @@ TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   EXPECT_EQ(tweak->text(), "SHIFT+'\x10'");
   QTest::keyRelease(tweak, Qt::Key_Shift, Qt::ShiftModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(w.PendingHotKeys[1].Key, uint32_t('K'));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, uint32_t('K'));
 
   Click(w.SpeedButton_SaveSet);
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(MOD_CONTROL | MOD_ALT, 'K'));
   EXPECT_EQ(w.HotKeyLabels[1]->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(w.CurrentHotKeys[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).CurrentHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
 }
 
 TEST_F(SettingsPageTest, UncheckingASlotDisablesItsBoxAtOnceAndReleasesItAtTheSave) {
@@ -327,9 +328,9 @@ TEST_F(SettingsPageTest, AHotKeyThatCouldNotBeRegisteredStillActsWhenDelivered) 
   ASSERT_FALSE(w.Timer_Auto->isActive());
   hotKeys.Deliver(kAltShift, 'A');
   EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Stop auto optimize");
+  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
   hotKeys.Deliver(kAltShift, 'A');
-  EXPECT_EQ(w.pm_StartautoOptimize->text(), "Start auto optimize");
+  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Start auto optimize");
 }
 
 TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
@@ -339,7 +340,7 @@ TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
   w.show();
   for (QLabel* label : w.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
   EXPECT_EQ(w.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
-  EXPECT_TRUE(w.CurrentHotKeys[0].Enabled);
+  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[0].Enabled);
 }
 
 TEST_F(SettingsPageTest, TwoSlotsOnOneCombinationBothAct) {
@@ -359,10 +360,10 @@ TEST_F(SettingsPageTest, OpenMainWindowRestoresAndShows) {
   w.hide();
   hotKeys.Deliver(kAltShift, 'M');
   EXPECT_TRUE(w.isVisible());
-  w.IsMinimized = true;
+  TForm_TarnelProbe(w).IsMinimized() = true;
   w.setWindowState(Qt::WindowMinimized);
   hotKeys.Deliver(kAltShift, 'M');
-  EXPECT_FALSE(w.IsMinimized);
+  EXPECT_FALSE(TForm_TarnelProbe(w).IsMinimized());
   EXPECT_FALSE(w.windowState().testFlag(Qt::WindowMinimized));
 }
 

@@ -2,6 +2,7 @@
 #include <QSystemTrayIcon>
 
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace nv::test {
 namespace {
@@ -16,7 +17,7 @@ const QColor kRed(255, 0, 0);
 
 class TrayTest : public WindowFixture {
  protected:
-  QColor Pixel(int x, int y) { return QColor(Window().Image_Icon.pixel(x, y)); }
+  QColor Pixel(int x, int y) { return QColor(TForm_TarnelProbe(Window()).Image_Icon().pixel(x, y)); }
 
   // The colours of one bar row, left to right.
   std::vector<QColor> Row(int y) {
@@ -31,7 +32,7 @@ class TrayTest : public WindowFixture {
   }
   void DrawWithFree(uint64_t freeMb) {
     memory.status.ullAvailPhys = freeMb * MB;
-    Window().DrawTrayIcon();
+    TForm_TarnelProbe(Window()).DrawTrayIcon();
   }
 };
 
@@ -55,8 +56,8 @@ TEST_F(TrayTest, BarsByRatioAndCpuPixelByPixel) {
   };
   for (const auto& c : cases) {
     memory.status = FakeMemory::StatusMB(c.totalMb, c.totalMb - c.usedMb, c.totalMb, c.totalMb - c.usedMb);
-    Window().CpuUsage = c.cpu;
-    Window().DrawTrayIcon();
+    TForm_TarnelProbe(Window()).CpuUsage() = c.cpu;
+    TForm_TarnelProbe(Window()).DrawTrayIcon();
     SCOPED_TRACE(testing::Message() << c.totalMb << "/" << c.usedMb << " MB, CPU " << c.cpu);
     for (int y : {13, 14}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.mem));
     for (int y : {11, 12}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.page));
@@ -109,9 +110,9 @@ int InkHeight(const QImage& icon) {
 // shows whole and apart, larger in larger cells, and the bars keep their design rows.
 TEST_F(TrayTest, DrawnForEachSizeTheTrayAsksForWithTheFigureWhole) {
   memory.status = FakeMemory::StatusMB(32768, 2048, 65536, 32768);
-  const QIcon megabytes = Window().DrawTrayIcon();
+  const QIcon megabytes = TForm_TarnelProbe(Window()).DrawTrayIcon();
   memory.status = FakeMemory::StatusMB(32768, 23300, 65536, 32768);
-  const QIcon gigabytes = Window().DrawTrayIcon();
+  const QIcon gigabytes = TForm_TarnelProbe(Window()).DrawTrayIcon();
   for (qreal ratio : {1.0, 2.0}) {
     int previousHeight = 0;
     for (int size : {16, 22, 24, 32, 48}) {
@@ -138,7 +139,7 @@ TEST_F(TrayTest, DrawnForEachSizeTheTrayAsksForWithTheFigureWhole) {
 
 TEST_F(TrayTest, TemplateBlueIsTransparentEverythingDrawnIsOpaque) {
   memory.status = FakeMemory::StatusMB(1000, 7, 1000, 500);
-  const QImage icon = Window().DrawTrayIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+  const QImage icon = TForm_TarnelProbe(Window()).DrawTrayIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(icon.size(), QSize(16, 16));
   EXPECT_EQ(qAlpha(icon.pixel(0, 15)), 0);
   EXPECT_EQ(qAlpha(icon.pixel(15, 15)), 0);
@@ -151,13 +152,13 @@ TEST_F(TrayTest, TemplateBlueIsTransparentEverythingDrawnIsOpaque) {
 TEST_F(TrayTest, TipReadsTheTitleWhenAddedAndTheFiguresAfterARefresh) {
   memory.status = {1610612736, 805306368, 2048 * MB, 1024 * MB, 0, 0};
   TForm_Tarnel& w = Window();
-  w.AddTrayIcon();
-  EXPECT_TRUE(w.TrayIcon->isVisible());
-  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
-  w.UpdateTrayIcon();
-  EXPECT_EQ(w.TrayIcon->toolTip(), "768 MB free of 1536 MB physical memory");
-  w.AddTrayIcon();  // a tray host came back
-  EXPECT_EQ(w.TrayIcon->toolTip(), "Velqor Norvane");
+  w.Tray->AddTrayIcon();
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
+  w.Tray->UpdateTrayIcon();
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "768 MB free of 1536 MB physical memory");
+  w.Tray->AddTrayIcon();  // a tray host came back
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
   EXPECT_EQ(w.findChildren<QSystemTrayIcon*>().size(), 1);
 }
 
@@ -165,14 +166,14 @@ TEST_F(TrayTest, DoubleClickShowsAHiddenWindowOnly) {
   TForm_Tarnel& w = Window();
   w.show();
   w.hide();
-  emit w.TrayIcon->activated(QSystemTrayIcon::Trigger);
-  emit w.TrayIcon->activated(QSystemTrayIcon::MiddleClick);
+  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::Trigger);
+  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::MiddleClick);
   EXPECT_FALSE(w.isVisible());
-  emit w.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(w.isVisible());
 
   w.showMinimized();
-  emit w.TrayIcon->activated(QSystemTrayIcon::DoubleClick);
+  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized)) << "a minimized window is not restored here";
 }
 
@@ -180,10 +181,10 @@ TEST_F(TrayTest, RightClickOpensTheMenuWhoseFirstItemShowsTheWindow) {
   TForm_Tarnel& w = Window();
   w.show();
   w.hide();
-  emit w.TrayIcon->activated(QSystemTrayIcon::Context);
-  EXPECT_TRUE(w.PopupMenu_Taskbar->isVisible());
-  w.PopupMenu_Taskbar->hide();
-  w.OpenMainWindow1->trigger();
+  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::Context);
+  EXPECT_TRUE(w.Tray->PopupMenu_Taskbar->isVisible());
+  w.Tray->PopupMenu_Taskbar->hide();
+  w.Tray->OpenMainWindow1->trigger();
   EXPECT_TRUE(w.isVisible());
 }
 
@@ -207,8 +208,8 @@ TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
   TForm_Tarnel& w = Window();
   w.show();
   ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
-  EXPECT_TRUE(EndsTheProgram([&w] { w.Exit1->trigger(); }));
-  EXPECT_FALSE(w.TrayIcon->isVisible());
+  EXPECT_TRUE(EndsTheProgram([&w] { w.Tray->Exit1->trigger(); }));
+  EXPECT_FALSE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
   EXPECT_EQ(instance.resets, 1);
 }
 
@@ -220,7 +221,7 @@ TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
   EXPECT_FALSE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
-  EXPECT_TRUE(w.TrayIcon->isVisible());
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
 
   w.show();
   w.CheckBox_CloseMinimize->setChecked(false);

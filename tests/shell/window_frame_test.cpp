@@ -12,6 +12,7 @@
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace {
 
@@ -136,10 +137,10 @@ TEST_F(WindowTest, TimersAndTrayMenuAsDesigned) {
   EXPECT_EQ(w.Timer_HideMainWindows->interval(), 1);
 
   QStringList captions;
-  for (QAction* a : w.PopupMenu_Taskbar->actions()) captions << (a->isSeparator() ? "-" : a->text());
+  for (QAction* a : w.Tray->PopupMenu_Taskbar->actions()) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions, QStringList({"Open Main Window", "-", "Start auto optimize", "Overall Opimize", "-", "Live update", "-", "Exit"}));
-  EXPECT_EQ(w.PopupMenu_Taskbar->actions().at(2), w.pm_StartautoOptimize);
-  EXPECT_EQ(w.PopupMenu_Taskbar->actions().at(7), w.Exit1);
+  EXPECT_EQ(w.Tray->PopupMenu_Taskbar->actions().at(2), w.Tray->pm_StartautoOptimize);
+  EXPECT_EQ(w.Tray->PopupMenu_Taskbar->actions().at(7), w.Tray->Exit1);
 }
 
 TEST_F(WindowTest, PrivilegeStepAtCreation) {
@@ -165,9 +166,9 @@ TEST_F(WindowTest, PrivilegeStepAtCreation) {
     EXPECT_EQ(dialogs.Texts("error"), c.errors);
     EXPECT_EQ(w.StartRefused, c.refused);
     EXPECT_EQ(w.Timer_self->isActive(), !c.refused);
-    EXPECT_FALSE(w.IsMinimized);
-    EXPECT_FALSE(w.FirstShowDone);
-    EXPECT_EQ(w.PlatformCode, 4);  // the NT family, as the doubles report it
+    EXPECT_FALSE(TForm_TarnelProbe(w).IsMinimized());
+    EXPECT_FALSE(TForm_TarnelProbe(w).FirstShowDone());
+    EXPECT_EQ(TForm_TarnelProbe(w).PlatformCode(), 4);  // the NT family, as the doubles report it
   }
 }
 
@@ -204,16 +205,16 @@ TEST_F(WindowTest, CloseButtonMinimizesWhileAskedToGoToATrayThatIsNotThere) {
   EXPECT_FALSE(LoopEndsWithin(300));
   EXPECT_TRUE(visible);
   EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
-  EXPECT_TRUE(w.IsMinimized);
+  EXPECT_TRUE(TForm_TarnelProbe(w).IsMinimized());
 }
 
 TEST_F(WindowTest, MinimizingIsRecordedUntilRestored) {
   TForm_Tarnel& w = Window();
   w.show();
   Click(w.MinimizeBtn);
-  EXPECT_TRUE(w.IsMinimized);
+  EXPECT_TRUE(TForm_TarnelProbe(w).IsMinimized());
   w.showNormal();
-  EXPECT_FALSE(w.IsMinimized);
+  EXPECT_FALSE(TForm_TarnelProbe(w).IsMinimized());
 }
 
 TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {

@@ -4,6 +4,7 @@
 #include "shell/widgets/TLinkLabel.h"
 #include "shell/widgets/TNotebook.h"
 #include "window_fixture.h"
+#include "window_probe.h"
 
 namespace {
 
@@ -85,25 +86,25 @@ TEST_F(NavigationTest, HoverHandlersIgnoreOtherSenders) {
 
 TEST_F(NavigationTest, CornerButtonsTakeTheirPicturesFromTheImageList) {
   TForm_Tarnel& w = Window();
-  EXPECT_EQ(w.MinimizeBtn->picture(), w.MinImgList[0]);
-  EXPECT_EQ(w.CloseBtn->picture(), w.MinImgList[2]);
+  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[0]);
+  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[2]);
   Enter(w.MinimizeBtn);
   Enter(w.CloseBtn);
-  EXPECT_EQ(w.MinimizeBtn->picture(), w.MinImgList[1]);
-  EXPECT_EQ(w.CloseBtn->picture(), w.MinImgList[3]);
+  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[1]);
+  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[3]);
   Leave(w.MinimizeBtn);
   Leave(w.CloseBtn);
-  EXPECT_EQ(w.MinimizeBtn->picture(), w.MinImgList[0]);
-  EXPECT_EQ(w.CloseBtn->picture(), w.MinImgList[2]);
+  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[0]);
+  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[2]);
   EXPECT_EQ(w.MinimizeBtn->size(), QSize(24, 14));  // the 25-pixel picture does not widen it
-  for (const QImage& picture : w.MinImgList) EXPECT_EQ(picture.size(), QSize(25, 14));
+  for (const QImage& picture : TForm_TarnelProbe(w).MinImgList()) EXPECT_EQ(picture.size(), QSize(25, 14));
 }
 
 TEST_F(NavigationTest, DraggingMovesOnlyWithTheLeftButtonWhileAnyPressSetsTheOrigin) {
   TForm_Tarnel& w = Window();
   ASSERT_EQ(w.pos(), QPoint(279, 233));
   w.Image1MouseDown(Qt::RightButton, 10, 20);
-  EXPECT_EQ(std::pair(w.DragOriginX, w.DragOriginY), std::pair(10, 20));
+  EXPECT_EQ(std::pair(TForm_TarnelProbe(w).DragOriginX(), TForm_TarnelProbe(w).DragOriginY()), std::pair(10, 20));
   w.Image1MouseMove(Qt::RightButton, 50, 60);
   w.Image1MouseMove(Qt::NoButton, 50, 60);
   EXPECT_EQ(w.pos(), QPoint(279, 233));
@@ -112,7 +113,7 @@ TEST_F(NavigationTest, DraggingMovesOnlyWithTheLeftButtonWhileAnyPressSetsTheOri
 
   // The same through real mouse events on the title picture.
   QTest::mousePress(w.Image1, Qt::LeftButton, {}, QPoint(100, 30));
-  EXPECT_EQ(std::pair(w.DragOriginX, w.DragOriginY), std::pair(100, 30));
+  EXPECT_EQ(std::pair(TForm_TarnelProbe(w).DragOriginX(), TForm_TarnelProbe(w).DragOriginY()), std::pair(100, 30));
   QMouseEvent move(QEvent::MouseMove, QPointF(90, 45), QPointF(90, 45), Qt::NoButton, Qt::LeftButton, {});
   QApplication::sendEvent(w.Image1, &move);
   EXPECT_EQ(w.pos(), QPoint(274, 240));

@@ -1,0 +1,37 @@
+#pragma once
+#include <QIcon>
+#include <QImage>
+#include <QSystemTrayIcon>
+#include <array>
+
+#include "shell/TForm_Tarnel.h"
+#include "shell/tray_integration.h"
+
+// Reaches the state of the main window and of its tray that only tests read: the window and
+// the tray name it as their friend, and nothing but the tests includes it.
+class TForm_TarnelProbe {
+ public:
+  explicit TForm_TarnelProbe(TForm_Tarnel& w) : w_(w) {}
+
+  int& DragOriginX() { return w_.DragOriginX; }
+  int& DragOriginY() { return w_.DragOriginY; }
+  bool& IsMinimized() { return w_.IsMinimized; }
+  uint8_t& PlatformCode() { return w_.PlatformCode; }
+  std::array<QImage, 4>& MinImgList() { return w_.MinImgList; }
+  double& CpuUsage() { return w_.CpuUsage; }
+  void PrepareCharts() { w_.PrepareCharts(); }
+  bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
+  bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
+  nv::MemoryTweak& Tweak() { return w_.Tweak; }
+  void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
+  nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
+  nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
+  bool& FirstShowDone() { return w_.FirstShowDone; }
+
+  QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
+  QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(); }
+  const QImage& Image_Icon() { return w_.Tray->Image_Icon; }
+
+ private:
+  TForm_Tarnel& w_;
+};
