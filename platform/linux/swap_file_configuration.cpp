@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/linux/durable_file.h"
+#include "platform/product.h"
 
 namespace nv {
 
@@ -84,14 +85,16 @@ std::string SwapFileConfiguration::UnitText() {
   // which is no failure. systemd wants '$' written as "$$".
   return std::string(
              "[Unit]\n"
-             "Description=System-managed swap file of Velqor Norvane\n"
-             "After=local-fs.target\n"
-             "ConditionPathIsReadWrite=/\n"
-             "\n"
-             "[Service]\n"
-             "Type=oneshot\n"
-             "RemainAfterExit=yes\n"
-             "Environment=SWAPFILE=") +
+             "Description=System-managed swap file of ") +
+         kProductTitle +
+         "\n"
+         "After=local-fs.target\n"
+         "ConditionPathIsReadWrite=/\n"
+         "\n"
+         "[Service]\n"
+         "Type=oneshot\n"
+         "RemainAfterExit=yes\n"
+         "Environment=SWAPFILE=" +
          kSwapFile +
          "\n"
          "ExecStart=/bin/sh -c 'f=\"$$SWAPFILE\"; \\\n"
