@@ -1,12 +1,14 @@
 #pragma once
 #include <string>
 
+#include "platform/product.h"
 #include "platform/registry.h"
 
 namespace nv {
 
-// The product key under HKEY_CURRENT_USER; installers and the updater record "Version" there.
-inline constexpr char kProductKey[] = "Software\\Velqor Norvane";
+// The product key under HKEY_CURRENT_USER, named after the product; installers and the updater
+// record "Version" there.
+inline const std::string kProductKey = std::string("Software\\") + kProductTitle;
 
 // The maker's web host: the build's constant, unless NORVANE_UPDATE_HOST names another.
 std::string UpdateHost();
