@@ -22,7 +22,6 @@ class TForm_TarnelProbe {
   void PrepareCharts() { w_.PrepareCharts(); }
   bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
   bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
-  nv::MemoryTweak& Tweak() { return w_.Tweak; }
   void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
   nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
   nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
