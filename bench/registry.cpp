@@ -17,12 +17,14 @@ class HiveOfThousandValues {
         dir_ + "/HKEY_LOCAL_MACHINE.reg", dir_ + "/HKEY_CURRENT_USER.reg", dir_ + "/VirtualStore.reg",
         dir_ + "/autostart", dir_ + "/autostart", true});
     for (int k = 0; k < 10; ++k) {
-      auto key = registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Bench\\Key" + std::to_string(k), true);
+      auto key =
+          registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Bench\\Key" + std::to_string(k), true).value();
       for (int v = 0; v < (k == 0 ? 99 : 100); ++v)
-        key->Write("Value " + std::to_string(v), nv::RegValue::String("some text of a typical length, " + std::to_string(v)));
+        key->Write("Value " + std::to_string(v), nv::RegValue::String("some text of a typical length, " + std::to_string(v)))
+            .value();
     }
-    settings_ = registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
-    settings_->Write("NvSetInfo", nv::RegValue::Binary(std::vector<uint8_t>(92, 0x41)));
+    settings_ = registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
+    settings_->Write("NvSetInfo", nv::RegValue::Binary(std::vector<uint8_t>(92, 0x41))).value();
   }
   ~HiveOfThousandValues() { std::filesystem::remove_all(dir_); }
   nv::RegistryKey& Settings() { return *settings_; }
@@ -44,7 +46,8 @@ void BM_WriteSettingsValue(benchmark::State& state) {
   std::vector<uint8_t> record(92, 0);
   for (auto _ : state) {
     ++record[0];  // a real change each time, so every iteration writes the file
-    if (!hive.Settings().Write("NvSetInfo", nv::RegValue::Binary(record))) state.SkipWithError("write refused");
+    if (const auto written = hive.Settings().Write("NvSetInfo", nv::RegValue::Binary(record)); !written)
+      state.SkipWithError(written.error().reason.c_str());
   }
 }
 BENCHMARK(BM_WriteSettingsValue)->Unit(benchmark::kMicrosecond);

@@ -58,15 +58,15 @@ void BM_TweakWholeRamPass(benchmark::State& state) {
 void BM_MemsetFreshBlock(benchmark::State& state) {
   nv::LinuxMemory memory;
   for (auto _ : state) {
-    void* block = memory.Commit(kBlock);
+    const auto block = memory.Commit(kBlock);
     if (!block) {
-      state.SkipWithError("the system refused a 1 GiB block");
+      state.SkipWithError(block.error().reason.c_str());
       break;
     }
-    std::memset(block, 0, kBlock);
-    std::memset(block, 0xFF, kBlock);
+    std::memset(*block, 0, kBlock);
+    std::memset(*block, 0xFF, kBlock);
     benchmark::ClobberMemory();
-    memory.Release(block, kBlock);
+    memory.Release(*block, kBlock);
   }
   state.SetBytesProcessed(state.iterations() * kBytesWritten);
 }
@@ -74,18 +74,18 @@ void BM_MemsetFreshBlock(benchmark::State& state) {
 // For reference: memset alone over a block whose pages are already present.
 void BM_MemsetResidentBlock(benchmark::State& state) {
   nv::LinuxMemory memory;
-  void* block = memory.Commit(kBlock);
+  const auto block = memory.Commit(kBlock);
   if (!block) {
-    state.SkipWithError("the system refused a 1 GiB block");
+    state.SkipWithError(block.error().reason.c_str());
     return;
   }
-  std::memset(block, 0, kBlock);
+  std::memset(*block, 0, kBlock);
   for (auto _ : state) {
-    std::memset(block, 0xFF, kBlock);
-    std::memset(block, 0, kBlock);
+    std::memset(*block, 0xFF, kBlock);
+    std::memset(*block, 0, kBlock);
     benchmark::ClobberMemory();
   }
-  memory.Release(block, kBlock);
+  memory.Release(*block, kBlock);
   state.SetBytesProcessed(state.iterations() * kBytesWritten);
 }
 

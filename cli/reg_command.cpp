@@ -176,9 +176,8 @@ int NotFound(std::ostream& err) {
   return kFailedExit;
 }
 
-int Refused(const HiveRegistry& registry, std::ostream& err) {
-  const std::string& reason = registry.LastRefusal();
-  err << "ERROR: " << (reason.empty() ? "Access is denied." : reason) << '\n';
+int Refused(const Failure& failure, std::ostream& err) {
+  err << "ERROR: " << failure.reason << '\n';
   return kFailedExit;
 }
 
@@ -209,7 +208,8 @@ int Query(HiveRegistry& registry, const KeyName& key, const std::optional<std::s
 int Add(HiveRegistry& registry, const KeyName& key, const Arguments& args, std::ostream& out, std::ostream& err) {
   const RegValue value = ParseData(ParseType(args[3]), args[4]);
   // One write makes the key with its value, so that a refused value leaves no key behind.
-  if (!registry.WriteValue(key.root, key.path, args[2], value)) return Refused(registry, err);
+  if (const auto written = registry.WriteValue(key.root, key.path, args[2], value); !written)
+    return Refused(written.error(), err);
   return Done(out);
 }
 
@@ -217,20 +217,15 @@ int Delete(HiveRegistry& registry, const KeyName& key, const std::optional<std::
            std::ostream& err) {
   if (name) {
     if (!registry.ReadValue(key.root, key.path, *name)) return NotFound(err);
-    auto handle = registry.Open(key.root, key.path, false);
-    if (!handle || !handle->Delete(*name)) return Refused(registry, err);
+    const auto handle = registry.Open(key.root, key.path, false);
+    if (!handle) return Refused(handle.error(), err);
+    if (const auto deleted = (*handle)->Delete(*name); !deleted) return Refused(deleted.error(), err);
     return Done(out);
   }
   if (key.path.empty()) throw BadInput{"A root key cannot be deleted."};
-  switch (registry.DeleteKey(key.root, key.path)) {
-    case HiveRegistry::KeyDeletion::Deleted:
-      return Done(out);
-    case HiveRegistry::KeyDeletion::NotFound:
-      return NotFound(err);
-    case HiveRegistry::KeyDeletion::Refused:
-      break;
-  }
-  return Refused(registry, err);
+  const auto deleted = registry.DeleteKey(key.root, key.path);
+  if (!deleted) return Refused(deleted.error(), err);
+  return *deleted == HiveRegistry::KeyDeletion::Deleted ? Done(out) : NotFound(err);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/memory_units.h"
+#include "platform/log.h"
 
 namespace nv {
 
@@ -37,10 +38,13 @@ class BlockTable {
 
   // Commits one more block and writes zeros over it; false when the commit is refused.
   bool CommitNext() {
-    void* block = memory_.Commit(MemoryTweak::kBlockBytes);
-    if (!block) return false;
-    blocks_.push_back(block);
-    std::memset(block, 0, MemoryTweak::kBlockBytes);
+    const auto block = memory_.Commit(MemoryTweak::kBlockBytes);
+    if (!block) {
+      LogFailure(LogLevel::Warning, "The tweak stopped", block.error());
+      return false;
+    }
+    blocks_.push_back(*block);
+    std::memset(*block, 0, MemoryTweak::kBlockBytes);
     return true;
   }
 
@@ -95,12 +99,14 @@ void MemoryTweak::TweakWholeRam(uint64_t size, ProgressGauge& gauge) {
   const uint64_t pageSize = memory_.PageSize();
   const uint64_t pages = pageSize ? size / pageSize : 0;
   gauge.Start(pages);
-  auto* block = static_cast<unsigned char*>(memory_.Commit(size));
-  if (!block) {
+  const auto committed = memory_.Commit(size);
+  if (!committed) {
+    LogFailure(LogLevel::Warning, "The tweak did not start", committed.error());
     showMessage_(kOutOfMemoryMessage);
     gauge.Hide();
     return;
   }
+  auto* block = static_cast<unsigned char*>(*committed);
   std::memset(block, 0, size);
   gauge.Restart();
   for (uint64_t page = 0; page < pages; ++page) {

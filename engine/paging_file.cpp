@@ -1,6 +1,7 @@
 #include "engine/paging_file.h"
 
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace nv {
 
@@ -16,16 +17,23 @@ std::vector<uint8_t> SystemManagedPagingFiles(const std::string& windowsDirector
 
 bool ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& paging,
                                   const std::string& windowsDirectory) {
-  if (std::string reason; !paging.CanHoldPagingFile(reason)) throw Error(reason);
+  if (const auto held = paging.CanHoldPagingFile(); !held) throw Error(held.error().reason);
   // A Windows machine always has this key; the stand-in hive gets it with its first value.
   const auto key = registry.Open(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, true);
-  if (!key) return false;
+  if (!key) {
+    LogFailure(LogLevel::Error, "The paging file setting was not written", key.error());
+    return false;
+  }
   RegValue value;
   value.type = REG_MULTI_SZ;
   value.data = SystemManagedPagingFiles(windowsDirectory);
-  if (!key->Write(kPagingFilesValue, value)) return false;
-  std::string error;
-  return paging.SetSystemManaged(error);
+  if (const auto written = (*key)->Write(kPagingFilesValue, value); !written) {
+    LogFailure(LogLevel::Error, "The paging file setting was not written", written.error());
+    return false;
+  }
+  const auto set = paging.SetSystemManaged();
+  if (!set) LogFailure(LogLevel::Error, "The system does not manage the paging file", set.error());
+  return set.has_value();
 }
 
 }  // namespace nv

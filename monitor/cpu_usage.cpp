@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace nv {
 
@@ -17,9 +18,12 @@ double CounterAsReal(uint64_t counter) {
 }  // namespace
 
 uint8_t GetPlatformCode(Cpu& cpu) {
-  uint32_t id = 0xFFFFFFFF;
-  if (!cpu.QueryPlatformId(id)) return 0;
-  switch (id) {
+  const auto id = cpu.QueryPlatformId();
+  if (!id) {
+    LogFailure(LogLevel::Warning, "The processor usage is not sampled", id.error());
+    return 0;
+  }
+  switch (*id) {
     case 0: return 1;
     case 1: return 2;
     case 2: return 4;
@@ -28,12 +32,16 @@ uint8_t GetPlatformCode(Cpu& cpu) {
 }
 
 double CpuUsageSampler::SampleNtCpuUsage() {
-  uint32_t processors = 0;
-  uint64_t systemTime = 0;
-  uint64_t idleTime = 0;
-  if (!cpu_.QueryProcessorCount(processors) || !cpu_.QuerySystemTime(systemTime) ||
-      !cpu_.QueryIdleTime(idleTime))
-    return 0;
+  const auto processorCount = cpu_.QueryProcessorCount();
+  if (!processorCount) return Failed(processorCount.error());
+  const auto systemTimeNow = cpu_.QuerySystemTime();
+  if (!systemTimeNow) return Failed(systemTimeNow.error());
+  const auto idleTimeNow = cpu_.QueryIdleTime();
+  if (!idleTimeNow) return Failed(idleTimeNow.error());
+  failing_ = false;
+  const uint32_t processors = *processorCount;
+  const uint64_t systemTime = *systemTimeNow;
+  const uint64_t idleTime = *idleTimeNow;
   // No processors would divide by zero; such a reading is as useless as a failed one.
   if (processors == 0) return 0;
 
@@ -54,11 +62,18 @@ double CpuUsageSampler::SampleNtCpuUsage() {
   return result;
 }
 
+double CpuUsageSampler::Failed(const Failure& failure) {
+  // Sampled every second: one line when the counters stop answering, not one per sample.
+  if (!failing_) LogFailure(LogLevel::Warning, "The processor usage reads 0", failure);
+  failing_ = true;
+  return 0;
+}
+
 double ReadDynDataCpuUsage(Registry& registry) {
   try {
     auto key = registry.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", false);
     if (!key) return 0;
-    const auto value = key->Read("KERNEL\\CPUUsage");
+    const auto value = (*key)->Read("KERNEL\\CPUUsage");
     return value ? static_cast<double>(value->AsDword()) : 0;
   } catch (const Error&) {
     return 0;

@@ -29,10 +29,13 @@ class CpuUsageSampler {
   uint64_t PrevSystemTime() const { return prevSystemTime_; }
 
  private:
+  double Failed(const Failure& failure);
+
   Cpu& cpu_;
   std::function<void()> pump_;
   uint64_t prevIdleTime_ = 0;
   uint64_t prevSystemTime_ = 0;
+  bool failing_ = false;
 };
 
 // The usage published in HKEY_DYN_DATA by the 95/98/ME family; 0 when it cannot be read.

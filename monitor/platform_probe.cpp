@@ -1,14 +1,15 @@
 #include "monitor/platform_probe.h"
 
-#include <cstdint>
-
 #include "platform/error.h"
+#include "platform/log.h"
 
 namespace nv {
 
 void ProbePlatformVersion(Cpu& cpu) {
-  uint32_t id = 0;
-  if (!cpu.QueryPlatformId(id)) throw Error("Can't get the Windows version");
+  if (const auto id = cpu.QueryPlatformId(); !id) {
+    LogFailure(LogLevel::Error, "Can't get the Windows version", id.error());
+    throw Error("Can't get the Windows version");
+  }
 }
 
 }  // namespace nv

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/result.h"
+
 namespace nv {
 
 // The system's memory figures, all in bytes.
@@ -18,8 +20,8 @@ class Memory {
   virtual ~Memory() = default;
   virtual MemoryStatusEx GlobalMemoryStatusEx() = 0;
   virtual uint64_t PageSize() = 0;
-  // A read/write block of `bytes`, or nullptr where the system would refuse the commit.
-  virtual void* Commit(uint64_t bytes) = 0;
+  // A read/write block of `bytes`; a failure where the system would refuse the commit.
+  virtual Result<void*> Commit(uint64_t bytes) = 0;
   virtual void Release(void* block, uint64_t bytes) = 0;
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-#include <string>
+#include "platform/result.h"
 
 namespace nv {
 
@@ -8,11 +8,10 @@ namespace nv {
 class PagingConfiguration {
  public:
   virtual ~PagingConfiguration() = default;
-  // false, with the reason in words for the user, when the system drive cannot hold a paging
-  // file at all: the setting would then fail at every start.
-  virtual bool CanHoldPagingFile(std::string& reason) = 0;
-  // false, with a reason in `error`, when the setting could not be written.
-  virtual bool SetSystemManaged(std::string& error) = 0;
+  // A failure, with the reason in words for the user, when the system drive cannot hold a
+  // paging file at all: the setting would then fail at every start.
+  virtual Result<void> CanHoldPagingFile() = 0;
+  virtual Result<void> SetSystemManaged() = 0;
 };
 
 }  // namespace nv

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace nv {
 
 enum RegType : uint32_t {
@@ -37,19 +39,20 @@ struct RegValue {
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
-  // nullopt when the value does not exist. Throws nv::Error when the hive cannot be read.
+  // nullopt when the value does not exist. Throws nv::Error when the hive cannot be read: a
+  // registry error ends the operation in hand and the general error handler shows it.
   virtual std::optional<RegValue> Read(const std::string& name) = 0;
-  // false when the write is refused. Throws nv::Error when the hive cannot be read.
-  virtual bool Write(const std::string& name, const RegValue& value) = 0;
-  // true when the value is gone afterwards (also when it never existed).
-  virtual bool Delete(const std::string& name) = 0;
+  // A failure, with the reason, when the write is refused. Throws nv::Error as Read does.
+  virtual Result<void> Write(const std::string& name, const RegValue& value) = 0;
+  // Succeeds when the value is gone afterwards (also when it never existed).
+  virtual Result<void> Delete(const std::string& name) = 0;
 };
 
 class Registry {
  public:
   virtual ~Registry() = default;
-  // The key, created when missing and `create` is set; nullptr when it cannot be opened.
-  virtual std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) = 0;
+  // The key, created when missing and `create` is set. Throws nv::Error as Read does.
+  virtual Result<std::unique_ptr<RegistryKey>> Open(RootKey root, const std::string& path, bool create) = 0;
 };
 
 }  // namespace nv

@@ -1,5 +1,7 @@
 #include "platform/registry_values.h"
 
+#include "platform/log.h"
+
 namespace nv {
 
 bool IsStringValue(const RegValue& value) { return value.type == REG_SZ || value.type == REG_EXPAND_SZ; }
@@ -23,7 +25,10 @@ std::optional<uint32_t> ReadDwordValue(RegistryKey& key, const std::string& name
 }
 
 void WriteValue(RegistryKey& key, const std::string& name, const RegValue& value) {
-  if (!key.Write(name, value)) throw FailedToSetData(name);
+  if (const auto written = key.Write(name, value); !written) {
+    LogFailure(LogLevel::Error, "Cannot write '" + name + "'", written.error());
+    throw FailedToSetData(name);
+  }
 }
 
 }  // namespace nv

@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+
+#include "platform/result.h"
 
 namespace nv {
 
@@ -11,15 +14,20 @@ class InstanceEvent {
   virtual void ResetInstanceEvent() = 0;
 };
 
-// The privilege step of start-up.
-enum class PrivilegeResult { Ok, OpenTokenFailed, LookupFailed, AdjustFailed };
+// The part of the privilege step of start-up that failed: each has its own message.
+enum class PrivilegeStep { OpenToken, LookupPrivilege, AdjustToken };
+
+struct PrivilegeFailure {
+  PrivilegeStep step;
+  std::string reason;
+};
 
 class Privileges {
  public:
   virtual ~Privileges() = default;
-  virtual bool SaveTokenPrivileges() = 0;
-  // Ok also when the process is not permitted the privilege: it then simply lacks it.
-  virtual PrivilegeResult EnableDebugPrivilege() = 0;
+  virtual Result<void> SaveTokenPrivileges() = 0;
+  // Succeeds also when the process is not permitted the privilege: it then simply lacks it.
+  virtual Result<void, PrivilegeFailure> EnableDebugPrivilege() = 0;
 };
 
 }  // namespace nv

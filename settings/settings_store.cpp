@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/log.h"
 #include "platform/registry_values.h"
 
 namespace nv {
@@ -33,9 +34,10 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
   StoredSettings stored;
   {
     auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
+    if (!key) LogFailure(LogLevel::Warning, "The default settings apply", key.error());
     useDefaults = useDefaults || !key;
     if (!useDefaults) {
-      if (auto value = key->Read(kSettingsValue)) {
+      if (auto value = (*key)->Read(kSettingsValue)) {
         if (!IsAcceptedRecordValue(*value)) throw InvalidDataType(kSettingsValue);
         stored.record = SetInfoFromStoredBytes(value->data);
       }
@@ -46,29 +48,41 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     return stored;
   }
   if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true)) {
-    const auto entry = run->Read(kAutostartValueName);
+    const auto entry = (*run)->Read(kAutostartValueName);
     stored.autoStart = entry && NamesThisExecutable(*entry);
+  } else {
+    LogFailure(LogLevel::Warning, "Startup with the system reads as off", run.error());
   }
   return stored;
 }
 
 bool SettingsStore::SaveRecord(const TSetInfo& record) {
   auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
-  if (!key) return false;
+  if (!key) {
+    LogFailure(LogLevel::Error, "The settings were not saved", key.error());
+    return false;
+  }
   const auto bytes = SerializeSetInfo(record);
-  WriteValue(*key, kSettingsValue, RegValue::Binary({bytes.begin(), bytes.end()}));
+  WriteValue(**key, kSettingsValue, RegValue::Binary({bytes.begin(), bytes.end()}));
   return true;
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
   auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true);
   if (enabled) {
-    if (!run) throw FailedToSetData(kAutostartValueName);
-    WriteValue(*run, kAutostartValueName, RegValue::String(executablePath_));
+    if (!run) {
+      LogFailure(LogLevel::Error, "Cannot open the Run key", run.error());
+      throw FailedToSetData(kAutostartValueName);
+    }
+    WriteValue(**run, kAutostartValueName, RegValue::String(executablePath_));
     return;
   }
   // A Run key that cannot be opened holds no entry that could start the program.
-  if (run && !run->Delete(kAutostartValueName)) throw FailedToSetData(kAutostartValueName);
+  if (!run) return;
+  if (const auto deleted = (*run)->Delete(kAutostartValueName); !deleted) {
+    LogFailure(LogLevel::Error, "Cannot delete the Run value", deleted.error());
+    throw FailedToSetData(kAutostartValueName);
+  }
 }
 
 bool SettingsStore::NamesThisExecutable(const RegValue& value) const {

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "monitor/cpu_usage.h"
+#include "platform/log.h"
 #include "shell/rounded_outline.h"
 
 namespace {
@@ -37,25 +38,28 @@ void TForm_Tarnel::FormCreate() {
 
   // A token whose privileges cannot even be read ends the program without a word; one in
   // which the debug privilege cannot be switched on is refused with the message.
-  if (!svc.privileges.SaveTokenPrivileges()) {
+  if (const auto saved = svc.privileges.SaveTokenPrivileges(); !saved) {
+    nv::LogFailure(nv::LogLevel::Error, "The program does not start", saved.error());
     StartRefused = true;
     return;
   }
-  switch (svc.privileges.EnableDebugPrivilege()) {
-    case nv::PrivilegeResult::Ok:
-      break;
-    case nv::PrivilegeResult::OpenTokenFailed:
-      // Systems without access tokens land here; the program runs on without the privilege.
-      svc.dialogs.ShowError("OpenProcessToken ERROR");
-      break;
-    case nv::PrivilegeResult::LookupFailed:
-      svc.dialogs.ShowError("LookupPrivilegeValue ERROR!");
-      StartRefused = true;
-      break;
-    case nv::PrivilegeResult::AdjustFailed:
-      svc.dialogs.ShowError("AdjustTokenPrivileges ERROR!");
-      StartRefused = true;
-      break;
+  if (const auto enabled = svc.privileges.EnableDebugPrivilege(); !enabled) {
+    const nv::PrivilegeFailure& failure = enabled.error();
+    nv::Log(nv::LogLevel::Error, "The debug privilege is not held: " + failure.reason);
+    switch (failure.step) {
+      case nv::PrivilegeStep::OpenToken:
+        // Systems without access tokens land here; the program runs on without the privilege.
+        svc.dialogs.ShowError("OpenProcessToken ERROR");
+        break;
+      case nv::PrivilegeStep::LookupPrivilege:
+        svc.dialogs.ShowError("LookupPrivilegeValue ERROR!");
+        StartRefused = true;
+        break;
+      case nv::PrivilegeStep::AdjustToken:
+        svc.dialogs.ShowError("AdjustTokenPrivileges ERROR!");
+        StartRefused = true;
+        break;
+    }
   }
   if (StartRefused) {
     svc.dialogs.ShowError(kRefusal);

@@ -1,10 +1,10 @@
 #include <QIcon>
 #include <exception>
 #include <filesystem>
-#include <iostream>
 
 #include "monitor/platform_probe.h"
 #include "platform/linux/capability_drop.h"
+#include "platform/log.h"
 #include "platform/product.h"
 #include "shell/Application.h"
 #include "shell/QuitRequest.h"
@@ -19,11 +19,12 @@ int main(int argc, char** argv) {
   const nv::CapabilityDrop drop = nv::DropEveryCapability();
   if (!drop.held.empty()) {
     std::error_code unreadable;
-    std::cerr << "norvane: this program's file gave it capabilities (" << drop.held << "). "
-              << (drop.dropped ? "They were dropped: " : "They could not be dropped, so the program ends: ")
-              << "a Qt program must hold none, and other programs are trimmed by norvane-reclaim. "
-                 "Take them off the file with: sudo setcap -r "
-              << std::filesystem::read_symlink("/proc/self/exe", unreadable).string() << '\n';
+    nv::Log(drop.dropped ? nv::LogLevel::Warning : nv::LogLevel::Error,
+            "this program's file gave it capabilities (" + drop.held + "). " +
+                (drop.dropped ? "They were dropped: " : "They could not be dropped, so the program ends: ") +
+                "a Qt program must hold none, and other programs are trimmed by norvane-reclaim. "
+                "Take them off the file with: sudo setcap -r " +
+                std::filesystem::read_symlink("/proc/self/exe", unreadable).string());
     if (!drop.dropped) return 1;
   }
 

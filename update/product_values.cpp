@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/log.h"
 #include "platform/registry_values.h"
 
 namespace nv {
@@ -29,13 +30,17 @@ std::string HelpPageAddress() { return HomePageAddress() + "help/"; }
 std::string UpdateFileAddress() { return HomePageAddress() + "update/Update.ini"; }
 
 bool LoadProductValues(Registry& registry) {
-  const auto key = registry.Open(RootKey::HKEY_CURRENT_USER, kProductKey, true);
-  if (!key) return false;
-  KeepOrWriteString(*key, "HelpURL", HelpPageAddress());
-  KeepOrWriteString(*key, "HomePage", HomePageAddress());
-  const auto check = ReadDwordValue(*key, "CheckUpdate");
+  const auto opened = registry.Open(RootKey::HKEY_CURRENT_USER, kProductKey, true);
+  if (!opened) {
+    LogFailure(LogLevel::Warning, "The update check is off", opened.error());
+    return false;
+  }
+  RegistryKey& key = **opened;
+  KeepOrWriteString(key, "HelpURL", HelpPageAddress());
+  KeepOrWriteString(key, "HomePage", HomePageAddress());
+  const auto check = ReadDwordValue(key, "CheckUpdate");
   if (!check) {
-    WriteValue(*key, "CheckUpdate", RegValue::Dword(1));
+    WriteValue(key, "CheckUpdate", RegValue::Dword(1));
     return true;
   }
   return *check != 0;
@@ -43,8 +48,11 @@ bool LoadProductValues(Registry& registry) {
 
 std::string InstalledVersion(Registry& registry) {
   const auto key = registry.Open(RootKey::HKEY_CURRENT_USER, kProductKey, true);
-  if (!key) return {};
-  return ReadStringValue(*key, "Version").value_or(std::string());
+  if (!key) {
+    LogFailure(LogLevel::Warning, "The installed version is unknown", key.error());
+    return {};
+  }
+  return ReadStringValue(**key, "Version").value_or(std::string());
 }
 
 }  // namespace nv

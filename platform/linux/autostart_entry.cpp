@@ -72,24 +72,24 @@ std::optional<std::string> AutostartDesktopEntry(std::string_view program) {
 
 std::string AutostartFolder::EntryPath() const { return dir_ + "/" + std::string(kAutostartFileName); }
 
-bool AutostartFolder::Set(std::string_view program) const {
+Result<void> AutostartFolder::Set(std::string_view program) const {
   const auto entry = AutostartDesktopEntry(program);
-  if (!entry) return false;
+  if (!entry) return Failure{kUnstartableRunValue};
   try {
     MakeDirectories(dir_, 0755);
     WriteFileAtomically(EntryPath(), *entry, 0644);
-    return true;
-  } catch (const std::system_error&) {
-    return false;
+    return {};
+  } catch (const std::system_error& e) {
+    return Failure{"Cannot write the autostart entry: " + std::string(e.what()), e.code().value()};
   }
 }
 
-bool AutostartFolder::Remove() const {
+Result<void> AutostartFolder::Remove() const {
   try {
     RemoveFileDurably(EntryPath());
-    return true;
-  } catch (const std::system_error&) {
-    return false;
+    return {};
+  } catch (const std::system_error& e) {
+    return Failure{"Cannot remove the autostart entry: " + std::string(e.what()), e.code().value()};
   }
 }
 

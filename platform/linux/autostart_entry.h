@@ -4,11 +4,14 @@
 #include <string_view>
 
 #include "platform/product.h"
+#include "platform/result.h"
 
 namespace nv {
 
 // The file name of the entry that mirrors the Run value (platform/product.h).
 inline constexpr std::string_view kAutostartFileName = "velqor-norvane.desktop";
+inline constexpr char kUnstartableRunValue[] =
+    "The Run value cannot start a program at login: its text is not UTF-8 or holds control characters.";
 
 // `program` as one argument of a desktop entry's Exec key, escaped for the file.
 std::string QuoteExecArgument(std::string_view program);
@@ -21,10 +24,10 @@ std::optional<std::string> AutostartDesktopEntry(std::string_view program);
 class AutostartFolder {
  public:
   explicit AutostartFolder(std::string dir) : dir_(std::move(dir)) {}
-  // false when the entry cannot be written or the program cannot be started from one.
-  bool Set(std::string_view program) const;
-  // true when the entry is gone afterwards.
-  bool Remove() const;
+  // A failure when the entry cannot be written or the program cannot be started from one.
+  Result<void> Set(std::string_view program) const;
+  // Succeeds when the entry is gone afterwards.
+  Result<void> Remove() const;
   std::string EntryPath() const;
 
  private:

@@ -25,12 +25,13 @@ mode_t ModeOf(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : kNewHiveMode;
 }
 
-std::string WriteFailureText(const std::error_code& error, const std::string& path) {
+Failure WriteFailure(const std::system_error& e, const std::string& path) {
+  const std::error_code& error = e.code();
   if (error == std::errc::no_space_on_device || error.value() == EDQUOT)
-    return "There is not enough space on the disk to write the registry file \"" + path + "\".";
+    return {"There is not enough space on the disk to write the registry file \"" + path + "\".", error.value()};
   if (error == std::errc::read_only_file_system)
-    return "The registry file \"" + path + "\" is on a read-only file system.";
-  return {};
+    return {"The registry file \"" + path + "\" is on a read-only file system.", error.value()};
+  return {"Access is denied: " + std::string(e.what()) + ".", error.value()};
 }
 
 }  // namespace
@@ -60,25 +61,23 @@ std::shared_ptr<const Hive> HiveFile::Load() const {
   return text ? Parse(std::move(*text)) : std::make_shared<const Hive>();
 }
 
-bool HiveFile::Update(const std::function<bool(Hive&)>& change) {
+Result<void> HiveFile::Update(const std::function<bool(Hive&)>& change) {
   // A change that the file as it stands makes no difference to needs no folder, lock or
   // write; deleting what is not there succeeds also where nothing may be written.
-  if (Hive probe = *Load(); !change(probe)) return true;
-  lastWriteFailure_.clear();
+  if (Hive probe = *Load(); !change(probe)) return {};
   try {
     MakeDirectories(ParentDirectory(path_), kFolderMode);
     FileLock lock(path_ + ".lock");
     RemoveStaleTemporaries(path_);
     Hive hive = *Load();
-    if (!change(hive)) return true;
+    if (!change(hive)) return {};
     std::string text = FormatHive(hive, rootName_);
     WriteFileAtomically(path_, text, ModeOf(path_));
     cachedText_ = std::move(text);
     cachedHive_ = std::make_shared<const Hive>(std::move(hive));
-    return true;
+    return {};
   } catch (const std::system_error& e) {
-    lastWriteFailure_ = WriteFailureText(e.code(), path_);
-    return false;
+    return WriteFailure(e, path_);
   }
 }
 

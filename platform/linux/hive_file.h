@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/linux/hive.h"
+#include "platform/result.h"
 
 namespace nv {
 
@@ -20,13 +21,9 @@ class HiveFile {
 
   // Applies `change` to the current hive and writes the result when `change` returns true
   // (`change` may run more than once: it must only depend on the hive it is given).
-  // false when the file or its folder cannot be written; throws nv::Error as Load does, and
-  // then leaves the file untouched.
-  bool Update(const std::function<bool(Hive&)>& change);
-
-  // Why the last Update that returned false failed, in words for the user: a full disk or a
-  // read-only file system. Empty when the file or its folder was refused for want of rights.
-  const std::string& LastWriteFailure() const { return lastWriteFailure_; }
+  // A failure, with the reason in words for the user, when the file or its folder cannot be
+  // written; throws nv::Error as Load does, and then leaves the file untouched.
+  Result<void> Update(const std::function<bool(Hive&)>& change);
 
  private:
   std::shared_ptr<const Hive> Parse(std::string text) const;
@@ -36,7 +33,6 @@ class HiveFile {
   // The last text read and its hive: a file read again unchanged is not parsed again.
   mutable std::string cachedText_;
   mutable std::shared_ptr<const Hive> cachedHive_;
-  std::string lastWriteFailure_;
 };
 
 }  // namespace nv

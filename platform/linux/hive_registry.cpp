@@ -11,6 +11,9 @@ namespace {
 constexpr const char* kMachineRootName = "HKEY_LOCAL_MACHINE";
 constexpr const char* kUserRootName = "HKEY_CURRENT_USER";
 constexpr std::string_view kVirtualizedSubtree = "Software";
+constexpr char kAccessDenied[] = "Access is denied.";
+constexpr char kNoSuchRoot[] = "This system has no such root key.";
+constexpr char kInvalidName[] = "The name is not valid: a registry name holds no line break and no NUL character.";
 
 // Names that the hive text could not carry.
 bool IsValidName(const std::string& name) { return name.find_first_of(std::string("\n\0", 2)) == std::string::npos; }
@@ -31,10 +34,10 @@ class HiveKeyHandle : public RegistryKey {
       : registry_(registry), root_(root), path_(std::move(path)) {}
 
   std::optional<RegValue> Read(const std::string& name) override { return registry_.ReadValue(root_, path_, name); }
-  bool Write(const std::string& name, const RegValue& value) override {
+  Result<void> Write(const std::string& name, const RegValue& value) override {
     return registry_.WriteValue(root_, path_, name, value);
   }
-  bool Delete(const std::string& name) override { return registry_.DeleteValue(root_, path_, name); }
+  Result<void> Delete(const std::string& name) override { return registry_.DeleteValue(root_, path_, name); }
 
  private:
   HiveRegistry& registry_;
@@ -67,23 +70,17 @@ std::vector<const HiveFile*> HiveRegistry::ReadOrder(RootKey root, const std::st
   }
 }
 
-std::optional<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, const std::string& path) {
+Result<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, const std::string& path) {
   switch (root) {
     case RootKey::HKEY_CURRENT_USER:
       return WriteTarget{&user_, nullptr};
     case RootKey::HKEY_LOCAL_MACHINE:
       if (locations_.mayWriteMachine) return WriteTarget{&machine_, &locations_.machineAutostartDir};
       if (IsVirtualized(root, path)) return WriteTarget{&virtualStore_, &locations_.userAutostartDir};
-      return std::nullopt;
+      return Failure{kAccessDenied};
     default:
-      return std::nullopt;
+      return Failure{kNoSuchRoot};
   }
-}
-
-bool HiveRegistry::UpdateTarget(const WriteTarget& target, const std::function<bool(Hive&)>& change) {
-  if (target.file->Update(change)) return true;
-  lastRefusal_ = target.file->LastWriteFailure();
-  return false;
 }
 
 bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
@@ -93,20 +90,21 @@ bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
   return false;
 }
 
-std::unique_ptr<RegistryKey> HiveRegistry::Open(RootKey root, const std::string& path, bool create) {
-  lastRefusal_.clear();
-  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return nullptr;
+Result<std::unique_ptr<RegistryKey>> HiveRegistry::Open(RootKey root, const std::string& path, bool create) {
+  if (root == RootKey::HKEY_DYN_DATA) return Failure{kNoSuchRoot};
+  if (!IsValidKeyPath(path)) return Failure{kInvalidName};
   if (!KeyExists(root, path)) {
+    if (!create) return Failure{"The key \"" + path + "\" does not exist."};
     const auto target = TargetFor(root, path);
-    if (!create || !target) return nullptr;
-    if (!UpdateTarget(*target, [&](Hive& hive) {
-          bool created = false;
-          if (!hive.KeyExists(path)) hive.CreateKey(path, &created);
-          return created;
-        }))
-      return nullptr;
+    if (!target) return target.error();
+    const auto created = target->file->Update([&](Hive& hive) {
+      bool made = false;
+      if (!hive.KeyExists(path)) hive.CreateKey(path, &made);
+      return made;
+    });
+    if (!created) return created.error();
   }
-  return std::make_unique<HiveKeyHandle>(*this, root, path);
+  return std::unique_ptr<RegistryKey>(std::make_unique<HiveKeyHandle>(*this, root, path));
 }
 
 std::optional<RegValue> HiveRegistry::ReadValue(RootKey root, const std::string& path, const std::string& name) {
@@ -117,39 +115,35 @@ std::optional<RegValue> HiveRegistry::ReadValue(RootKey root, const std::string&
   return std::nullopt;
 }
 
-bool HiveRegistry::WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value) {
-  lastRefusal_.clear();
+Result<void> HiveRegistry::WriteValue(RootKey root, const std::string& path, const std::string& name,
+                                      const RegValue& value) {
   const auto target = TargetFor(root, path);
-  if (!target) return false;
-  if (!IsValidKeyPath(path) || !IsValidName(name)) {
-    lastRefusal_ = "The name is not valid: a registry name holds no line break and no NUL character.";
-    return false;
-  }
+  if (!target) return target.error();
+  if (!IsValidKeyPath(path) || !IsValidName(name)) return Failure{kInvalidName};
   const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;
   const bool startable = (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !value.AsString().empty();
   // Refused before the hive changes: a Run value that no entry mirrors would say the program
   // starts at login when it does not.
-  if (mirrored && startable && !AutostartDesktopEntry(value.AsString())) {
-    lastRefusal_ = "The Run value cannot start a program at login: its text is not UTF-8 or holds control characters.";
-    return false;
-  }
-  if (!UpdateTarget(*target, [&](Hive& hive) { return hive.SetValue(path, name, value); })) return false;
-  if (!mirrored) return true;
+  if (mirrored && startable && !AutostartDesktopEntry(value.AsString())) return Failure{kUnstartableRunValue};
+  if (auto written = target->file->Update([&](Hive& hive) { return hive.SetValue(path, name, value); }); !written)
+    return written;
+  if (!mirrored) return {};
   const AutostartFolder folder(*target->autostartDir);
   return startable ? folder.Set(value.AsString()) : folder.Remove();
 }
 
-bool HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
-  lastRefusal_.clear();
+Result<void> HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
   const auto target = TargetFor(root, path);
   if (target) {
-    if (!UpdateTarget(*target, [&](Hive& hive) { return hive.DeleteValue(path, name); })) return false;
-    if (IsAutostartValue(root, path, name) && target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
-      return false;
+    if (auto deleted = target->file->Update([&](Hive& hive) { return hive.DeleteValue(path, name); }); !deleted)
+      return deleted;
+    if (IsAutostartValue(root, path, name) && target->autostartDir)
+      if (auto removed = AutostartFolder(*target->autostartDir).Remove(); !removed) return removed;
   }
   // A value that a write could not reach (the machine's, seen through the virtual store)
   // is still there.
-  return !ReadValue(root, path, name).has_value();
+  if (!ReadValue(root, path, name)) return {};
+  return target ? Failure{kAccessDenied} : target.error();
 }
 
 std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const std::string& path) {
@@ -171,17 +165,18 @@ std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const s
   return merged;
 }
 
-HiveRegistry::KeyDeletion HiveRegistry::DeleteKey(RootKey root, const std::string& path) {
-  lastRefusal_.clear();
+Result<HiveRegistry::KeyDeletion> HiveRegistry::DeleteKey(RootKey root, const std::string& path) {
   if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return KeyDeletion::NotFound;
   if (!KeyExists(root, path)) return KeyDeletion::NotFound;
   const auto target = TargetFor(root, path);
-  if (!target) return KeyDeletion::Refused;
-  if (!UpdateTarget(*target, [&](Hive& hive) { return hive.DeleteKeyTree(path); })) return KeyDeletion::Refused;
+  if (!target) return target.error();
+  if (const auto deleted = target->file->Update([&](Hive& hive) { return hive.DeleteKeyTree(path); }); !deleted)
+    return deleted.error();
   if (root == RootKey::HKEY_LOCAL_MACHINE && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
-      target->autostartDir && !AutostartFolder(*target->autostartDir).Remove())
-    return KeyDeletion::Refused;
-  return KeyExists(root, path) ? KeyDeletion::Refused : KeyDeletion::Deleted;
+      target->autostartDir)
+    if (const auto removed = AutostartFolder(*target->autostartDir).Remove(); !removed) return removed.error();
+  if (KeyExists(root, path)) return Failure{kAccessDenied};
+  return KeyDeletion::Deleted;
 }
 
 }  // namespace nv

@@ -30,24 +30,21 @@ class HiveRegistry : public Registry {
  public:
   explicit HiveRegistry(HiveLocations locations);
 
-  std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override;
+  Result<std::unique_ptr<RegistryKey>> Open(RootKey root, const std::string& path, bool create) override;
 
   // The values of the key as reads see them; nullopt when the key does not exist.
   std::optional<std::vector<HiveValue>> Values(RootKey root, const std::string& path);
 
-  enum class KeyDeletion { Deleted, NotFound, Refused };
-  // Removes the key with everything beneath it.
-  KeyDeletion DeleteKey(RootKey root, const std::string& path);
+  enum class KeyDeletion { Deleted, NotFound };
+  // Removes the key with everything beneath it; a failure when that is refused.
+  Result<KeyDeletion> DeleteKey(RootKey root, const std::string& path);
 
-  // What an open key does, by root and path, for tools that hold no key.
+  // What an open key does, by root and path, for tools that hold no key. A refusal says why
+  // in words for the user (a bad name, a Run value that no autostart entry can carry, a full
+  // disk, a read-only file system, a want of rights).
   std::optional<RegValue> ReadValue(RootKey root, const std::string& path, const std::string& name);
-  bool WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
-  bool DeleteValue(RootKey root, const std::string& path, const std::string& name);
-
-  // Why the last refused write was refused, in words for the user (a bad name, a Run value
-  // that no autostart entry can carry, a full disk, a read-only file system); empty when it
-  // was refused for want of rights.
-  const std::string& LastRefusal() const { return lastRefusal_; }
+  Result<void> WriteValue(RootKey root, const std::string& path, const std::string& name, const RegValue& value);
+  Result<void> DeleteValue(RootKey root, const std::string& path, const std::string& name);
 
  private:
   // The file a write goes to and the autostart folder that mirrors it there.
@@ -58,15 +55,13 @@ class HiveRegistry : public Registry {
 
   bool IsVirtualized(RootKey root, const std::string& path) const;
   std::vector<const HiveFile*> ReadOrder(RootKey root, const std::string& path) const;
-  std::optional<WriteTarget> TargetFor(RootKey root, const std::string& path);
+  Result<WriteTarget> TargetFor(RootKey root, const std::string& path);
   bool KeyExists(RootKey root, const std::string& path) const;
-  bool UpdateTarget(const WriteTarget& target, const std::function<bool(Hive&)>& change);
 
   HiveLocations locations_;
   HiveFile machine_;
   HiveFile user_;
   HiveFile virtualStore_;
-  std::string lastRefusal_;
 };
 
 }  // namespace nv

@@ -12,20 +12,20 @@ class LinuxCpu : public Cpu {
   explicit LinuxCpu(const std::string& procRoot = "/proc");
 
   // The cpuN lines of /proc/stat.
-  bool QueryProcessorCount(uint32_t& count) override;
+  Result<uint32_t> QueryProcessorCount() override;
   // CLOCK_REALTIME in 100-ns units.
-  bool QuerySystemTime(uint64_t& time) override;
+  Result<uint64_t> QuerySystemTime() override;
   // idle + iowait of all processors, converted from clock ticks to 100-ns units.
-  bool QueryIdleTime(uint64_t& idleSummedOverProcessors) override;
+  Result<uint64_t> QueryIdleTime() override;
   // Linux answers as the NT family (2).
-  bool QueryPlatformId(uint32_t& id) override;
+  Result<uint32_t> QueryPlatformId() override;
 
  private:
   struct CpuCounters {
     uint32_t processors = 0;
     uint64_t idleTicks = 0;
   };
-  bool ReadCpuLines(CpuCounters& counters);
+  Result<CpuCounters> ReadCpuLines();
 
   KeptOpenFile stat_;
 };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 
 #include "platform/linux/cgroup_memory.h"
 
@@ -74,11 +75,16 @@ MemoryStatusEx LinuxMemory::GlobalMemoryStatusEx() {
 
 uint64_t LinuxMemory::PageSize() { return static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)); }
 
-void* LinuxMemory::Commit(uint64_t bytes) {
+Result<void*> LinuxMemory::Commit(uint64_t bytes) {
+  if (bytes == 0) return Failure{"A block of 0 bytes cannot be committed"};
   MeminfoFigures figures;
-  if (bytes == 0 || !ReadMeminfo(figures) || bytes > CommitHeadroomNow(figures)) return nullptr;
+  if (!ReadMeminfo(figures)) return Failure{"Cannot read " + meminfo_.Path()};
+  if (const uint64_t headroom = CommitHeadroomNow(figures); bytes > headroom)
+    return Failure{"A block of " + std::to_string(bytes) + " bytes is beyond the commit headroom of " +
+                   std::to_string(headroom) + " bytes"};
   void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  return block == MAP_FAILED ? nullptr : block;
+  if (block == MAP_FAILED) return SystemFailure("Cannot map a block of " + std::to_string(bytes) + " bytes");
+  return block;
 }
 
 uint64_t LinuxMemory::CommitHeadroomNow(const MeminfoFigures& figures) const {

@@ -25,7 +25,7 @@ class LinuxMemory : public Memory {
   uint64_t PageSize() override;
   // Refuses a block beyond the commit headroom instead of letting the OOM killer answer later:
   // the machine's, or the memory cgroup's when that is smaller.
-  void* Commit(uint64_t bytes) override;
+  Result<void*> Commit(uint64_t bytes) override;
   void Release(void* block, uint64_t bytes) override;
 
  private:

@@ -15,11 +15,11 @@ class LinuxPrivileges : public Privileges {
   LinuxPrivileges(const LinuxPrivileges&) = delete;
   LinuxPrivileges& operator=(const LinuxPrivileges&) = delete;
 
-  // Reads the capability sets of the process; false when they cannot be read.
-  bool SaveTokenPrivileges() override;
+  // Reads the capability sets of the process.
+  Result<void> SaveTokenPrivileges() override;
   // Raises both capabilities from the permitted into the effective set. A process that is
-  // not permitted them gets Ok: it simply goes on without them.
-  PrivilegeResult EnableDebugPrivilege() override;
+  // not permitted them succeeds: it simply goes on without them.
+  Result<void, PrivilegeFailure> EnableDebugPrivilege() override;
 
  private:
   cap_t saved_ = nullptr;

@@ -48,6 +48,7 @@ class KeptOpenFile {
   int Descriptor();
   // Closes the descriptor so that the next request opens the file again.
   void Drop();
+  const std::string& Path() const { return path_; }
 
  private:
   std::string path_;

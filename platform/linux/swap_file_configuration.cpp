@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <system_error>
 
@@ -56,20 +55,16 @@ std::string SwapFileRefusingFileSystem(uint64_t type) {
   return number;
 }
 
-bool SwapFileConfiguration::CanHoldPagingFile(std::string& reason) {
+Result<void> SwapFileConfiguration::CanHoldPagingFile() {
   // A system root still to be made lies on the file system of its nearest existing folder.
   std::string root = root_.empty() ? "/" : root_;
   struct statfs info {};
   while (::statfs(root.c_str(), &info) != 0 && errno == ENOENT && root != "/") root = ParentDirectory(root);
-  if (::statfs(root.c_str(), &info) != 0) {
-    reason = "Cannot examine the file system of " + root + ": " + std::strerror(errno);
-    return false;
-  }
+  if (::statfs(root.c_str(), &info) != 0) return SystemFailure("Cannot examine the file system of " + root);
   const std::string refusing = SwapFileRefusingFileSystem(static_cast<uint64_t>(info.f_type));
-  if (refusing.empty()) return true;
-  reason = "The root file system (" + refusing +
-           ") cannot hold a swap file, so the system cannot manage the paging file. Nothing was changed.";
-  return false;
+  if (refusing.empty()) return {};
+  return Failure{"The root file system (" + refusing +
+                 ") cannot hold a swap file, so the system cannot manage the paging file. Nothing was changed."};
 }
 
 SwapFileConfiguration::SwapFileConfiguration(std::string systemRoot) : root_(std::move(systemRoot)) {
@@ -117,17 +112,16 @@ std::string SwapFileConfiguration::UnitText() {
          "WantedBy=multi-user.target\n";
 }
 
-bool SwapFileConfiguration::SetSystemManaged(std::string& error) {
+Result<void> SwapFileConfiguration::SetSystemManaged() {
   const std::string unitPath = std::string(kUnitFolder) + "/" + kUnitName;
   try {
     MakeDirectories(root_ + kWantsFolder, 0755);
     WriteFileAtomically(root_ + unitPath, UnitText(), 0644);
     ReplaceSymlink(unitPath, root_ + kWantsFolder + "/" + kUnitName);
     SyncDirectory(root_ + kWantsFolder);
-    return true;
+    return {};
   } catch (const std::system_error& e) {
-    error = "Cannot write " + std::string(e.what());
-    return false;
+    return Failure{"Cannot write " + std::string(e.what()), e.code().value()};
   }
 }
 

@@ -17,8 +17,8 @@ class SwapFileConfiguration : public PagingConfiguration {
   explicit SwapFileConfiguration(std::string systemRoot);
   // Only a file system that maps a file's blocks for the kernel's swap can hold the file:
   // tmpfs, NFS and the like refuse swapon however the file is made.
-  bool CanHoldPagingFile(std::string& reason) override;
-  bool SetSystemManaged(std::string& error) override;
+  Result<void> CanHoldPagingFile() override;
+  Result<void> SetSystemManaged() override;
 
   // The unit file's text.
   static std::string UnitText();

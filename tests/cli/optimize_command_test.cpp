@@ -109,7 +109,7 @@ TEST(OptimizeOnThisMachine, BlockBeyondTheCommitHeadroomIsRefusedWithTheMessage)
 
   EXPECT_EQ(messages, std::vector<std::string>{MemoryTweak::kOutOfMemoryMessage});
   EXPECT_FALSE(gauge.visible);
-  EXPECT_EQ(memory.Commit(tooLarge), nullptr);
+  EXPECT_FALSE(memory.Commit(tooLarge));
 }
 
 }  // namespace

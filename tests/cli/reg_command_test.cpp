@@ -59,8 +59,9 @@ TEST_F(RegCommandTest, QueryListsEveryValueAndFailsOnWhatDoesNotExist) {
   ASSERT_EQ(Reg({"add", "HKCU\\Software\\Velqor Norvane", "CheckUpdate", "REG_DWORD", "1"}).exit, 0);
   ASSERT_EQ(Reg({"add", "HKCU\\Software\\Velqor Norvane", "Odd\nName", "REG_SZ", "line\nbreak"}).exit, 1)
       << "a name the hive cannot hold is refused";
-  registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false)
-      ->Write("Qword", RegValue{11, {1, 0, 0, 0, 0, 0, 0, 0}});
+  registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false).value()
+      ->Write("Qword", RegValue{11, {1, 0, 0, 0, 0, 0, 0, 0}})
+      .value();
   EXPECT_EQ(Reg({"query", "HKCU\\Software\\Velqor Norvane"}).out,
             "HKEY_CURRENT_USER\\Software\\Velqor Norvane\n"
             "    CheckUpdate    REG_DWORD    0x1\n"

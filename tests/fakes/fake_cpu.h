@@ -33,21 +33,20 @@ class FakeCpu : public Cpu {
     readings.push_back({count, time, idle});
   }
 
-  bool QueryProcessorCount(uint32_t& count) override {
+  Result<uint32_t> QueryProcessorCount() override {
     current_ = std::min(next_++, readings.size() - 1);
-    return Answer("count", readings[current_].processorCount, count);
+    return Answer("count", readings[current_].processorCount);
   }
-  bool QuerySystemTime(uint64_t& time) override { return Answer("time", readings[current_].systemTime, time); }
-  bool QueryIdleTime(uint64_t& idle) override { return Answer("idle", readings[current_].idleTime, idle); }
-  bool QueryPlatformId(uint32_t& id) override { return Answer("platform", platformId, id); }
+  Result<uint64_t> QuerySystemTime() override { return Answer("time", readings[current_].systemTime); }
+  Result<uint64_t> QueryIdleTime() override { return Answer("idle", readings[current_].idleTime); }
+  Result<uint32_t> QueryPlatformId() override { return Answer("platform", platformId); }
 
  private:
   template <typename T>
-  bool Answer(const char* name, const std::optional<T>& value, T& out) {
+  Result<T> Answer(const char* name, const std::optional<T>& value) {
     log.push_back(name);
-    if (!value) return false;
-    out = *value;
-    return true;
+    if (!value) return Failure{std::string("no ") + name + " in the script"};
+    return *value;
   }
 
   bool scripted_ = false;

@@ -44,13 +44,14 @@ class FakeMemory : public Memory {
   }
   uint64_t PageSize() override { return pageSize; }
 
-  void* Commit(uint64_t bytes) override {
+  Result<void*> Commit(uint64_t bytes) override {
     const int call = static_cast<int>(commitRequests.size());
     if (onCommit) onCommit(call);
     commitRequests.push_back(bytes);
-    if (refuseCommits || bytes > commitLimit || (refuseFromCall >= 0 && call >= refuseFromCall)) return nullptr;
+    if (refuseCommits || bytes > commitLimit || (refuseFromCall >= 0 && call >= refuseFromCall))
+      return Failure{"commit " + std::to_string(call) + " refused"};
     void* block = std::calloc(1, bytes == 0 ? 1 : static_cast<size_t>(bytes));
-    if (!block) return nullptr;
+    if (!block) return Failure{"the test ran out of memory"};
     live_[block] = bytes;
     commits.push_back({block, bytes});
     return block;

@@ -10,14 +10,14 @@ class FakePagingConfiguration : public PagingConfiguration {
   bool fails = false;
   bool cannotHold = false;
   int calls = 0;
-  bool CanHoldPagingFile(std::string& reason) override {
-    if (cannotHold) reason = "no paging file here";
-    return !cannotHold;
+  Result<void> CanHoldPagingFile() override {
+    if (cannotHold) return Failure{"no paging file here"};
+    return {};
   }
-  bool SetSystemManaged(std::string& error) override {
+  Result<void> SetSystemManaged() override {
     ++calls;
-    if (fails) error = "refused";
-    return !fails;
+    if (fails) return Failure{"the system configuration refused"};
+    return {};
   }
 };
 

@@ -37,11 +37,11 @@ class FakeRegistry : public Registry {
     return v == k->second.end() ? nullptr : &v->second;
   }
 
-  std::unique_ptr<RegistryKey> Open(RootKey root, const std::string& path, bool create) override {
+  Result<std::unique_ptr<RegistryKey>> Open(RootKey root, const std::string& path, bool create) override {
     const auto name = KeyName(root, path);
-    if (refusedKeys.count(name)) return nullptr;
+    if (refusedKeys.count(name)) return Failure{"the key " + path + " is refused"};
     if (!keys.count(name)) {
-      if (!create) return nullptr;
+      if (!create) return Failure{"there is no key " + path};
       keys[name];
     }
     return std::make_unique<Key>(*this, name);
@@ -57,15 +57,15 @@ class FakeRegistry : public Registry {
       if (it == values.end()) return std::nullopt;
       return it->second;
     }
-    bool Write(const std::string& value, const RegValue& v) override {
-      if (reg_.refusedWrites.count(Fold(value))) return false;
+    Result<void> Write(const std::string& value, const RegValue& v) override {
+      if (reg_.refusedWrites.count(Fold(value))) return Failure{"the value " + value + " is refused"};
       reg_.keys[name_][Fold(value)] = v;
       ++reg_.writes;
-      return true;
+      return {};
     }
-    bool Delete(const std::string& value) override {
+    Result<void> Delete(const std::string& value) override {
       reg_.keys[name_].erase(Fold(value));
-      return true;
+      return {};
     }
 
    private:

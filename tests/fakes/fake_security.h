@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "platform/security.h"
 
 namespace nv::test {
@@ -20,9 +22,15 @@ class FakeInstanceEvent : public InstanceEvent {
 class FakePrivileges : public Privileges {
  public:
   bool saveSucceeds = true;
-  PrivilegeResult enableResult = PrivilegeResult::Ok;
-  bool SaveTokenPrivileges() override { return saveSucceeds; }
-  PrivilegeResult EnableDebugPrivilege() override { return enableResult; }
+  std::optional<PrivilegeStep> failingStep;
+  Result<void> SaveTokenPrivileges() override {
+    if (!saveSucceeds) return Failure{"the token could not be read"};
+    return {};
+  }
+  Result<void, PrivilegeFailure> EnableDebugPrivilege() override {
+    if (failingStep) return PrivilegeFailure{*failingStep, "the step failed"};
+    return {};
+  }
 };
 
 }  // namespace nv::test

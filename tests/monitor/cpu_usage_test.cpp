@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "fakes/capturing_log.h"
 #include "fakes/fake_cpu.h"
 #include "fakes/fake_registry.h"
 
@@ -75,6 +76,20 @@ TEST(CpuUsageSampler, QueriesStopAtTheFirstFailureAndLeaveTheCountersAlone) {
     EXPECT_EQ(sampler.PrevIdleTime(), kStartIdle);
     EXPECT_EQ(sampler.PrevSystemTime(), kStartTime);
   }
+}
+
+TEST(CpuUsageSampler, LogsWhyOnceForEachRunOfFailedSamples) {
+  FakeCpu cpu;
+  cpu.Push(1, std::nullopt, 1);
+  cpu.Push(1, 1, std::nullopt);
+  cpu.Push(1, kStartTime, kStartIdle);
+  cpu.Push(std::nullopt, 1, 1);
+  CpuUsageSampler sampler(cpu);
+  test::CapturingLog log;
+  for (int sample = 0; sample < 4; ++sample) sampler.SampleNtCpuUsage();
+  ASSERT_EQ(log.lines.size(), 2u) << "a second-by-second failure must not flood the log";
+  EXPECT_NE(log.lines[0].message.find("no time in the script"), std::string::npos) << log.lines[0].message;
+  EXPECT_NE(log.lines[1].message.find("no count in the script"), std::string::npos) << log.lines[1].message;
 }
 
 TEST(CpuUsageSampler, AFailureBetweenTwoSuccessesSpansTheWholeInterval) {

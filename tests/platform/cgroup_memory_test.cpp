@@ -142,9 +142,8 @@ TEST(Commit, IsRefusedBeyondTheMemoryCgroupsHeadroom) {
   std::filesystem::copy_file(std::string(NV_FIXTURES) + "/meminfo_swap/meminfo", fixture.ProcRoot() + "/meminfo");
   LinuxMemory memory(fixture.ProcRoot());
   constexpr uint64_t kHeadroom = 512 * MiB - 100 * MiB - 64 * MiB;
-  EXPECT_EQ(memory.Commit(kHeadroom + 4096), nullptr);
-  void* granted = memory.Commit(kHeadroom);
-  EXPECT_NE(granted, nullptr);
+  EXPECT_FALSE(memory.Commit(kHeadroom + 4096));
+  void* granted = memory.Commit(kHeadroom).value();
   memory.Release(granted, kHeadroom);
 }
 

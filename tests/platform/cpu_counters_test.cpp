@@ -2,6 +2,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "platform/linux/linux_cpu.h"
@@ -23,42 +24,35 @@ TEST(CpuCounters, ProcessorCountAndIdleTimeFromCapturedStat) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.root);
     LinuxCpu cpu(kFixtures + "/" + row.root);
-    uint32_t count = 0;
-    uint64_t idle = 0;
-    ASSERT_TRUE(cpu.QueryProcessorCount(count));
-    ASSERT_TRUE(cpu.QueryIdleTime(idle));
-    EXPECT_EQ(count, row.processors);
-    EXPECT_EQ(idle, TicksToHundredNs(row.idleTicks));
+    const auto count = cpu.QueryProcessorCount();
+    const auto idle = cpu.QueryIdleTime();
+    ASSERT_TRUE(count);
+    ASSERT_TRUE(idle);
+    EXPECT_EQ(*count, row.processors);
+    EXPECT_EQ(*idle, TicksToHundredNs(row.idleTicks));
   }
 }
 
 TEST(CpuCounters, QueriesOnStatFailWhenItCannotBeRead) {
   LinuxCpu cpu("/nonexistent/proc");
-  uint32_t count = 7;
-  uint64_t idle = 7;
-  EXPECT_FALSE(cpu.QueryProcessorCount(count));
-  EXPECT_FALSE(cpu.QueryIdleTime(idle));
+  for (const auto& failure : {cpu.QueryProcessorCount().error(), cpu.QueryIdleTime().error()}) {
+    EXPECT_NE(failure.reason.find("/nonexistent/proc/stat"), std::string::npos) << failure.reason;
+    EXPECT_EQ(failure.systemError, ENOENT);
+  }
   // Neither needs /proc: the clock and uname still answer.
-  uint64_t time = 0;
-  uint32_t platform = 0;
-  EXPECT_TRUE(cpu.QuerySystemTime(time));
-  EXPECT_TRUE(cpu.QueryPlatformId(platform));
-  EXPECT_EQ(platform, 2u);
+  EXPECT_TRUE(cpu.QuerySystemTime());
+  EXPECT_EQ(cpu.QueryPlatformId().value(), 2u);
 }
 
 TEST(CpuCounters, LiveCountersMatchTheSystem) {
   LinuxCpu cpu;
-  uint32_t count = 0;
-  ASSERT_TRUE(cpu.QueryProcessorCount(count));
-  EXPECT_EQ(count, static_cast<uint32_t>(::sysconf(_SC_NPROCESSORS_ONLN)));
+  EXPECT_EQ(cpu.QueryProcessorCount().value(), static_cast<uint32_t>(::sysconf(_SC_NPROCESSORS_ONLN)));
 
-  uint64_t idleBefore = 0, idleAfter = 0, time = 0;
-  ASSERT_TRUE(cpu.QueryIdleTime(idleBefore));
+  const uint64_t idleBefore = cpu.QueryIdleTime().value();
   ::usleep(50'000);
-  ASSERT_TRUE(cpu.QueryIdleTime(idleAfter));
-  EXPECT_GE(idleAfter, idleBefore);
+  EXPECT_GE(cpu.QueryIdleTime().value(), idleBefore);
 
-  ASSERT_TRUE(cpu.QuerySystemTime(time));
+  const uint64_t time = cpu.QuerySystemTime().value();
   const uint64_t seconds = static_cast<uint64_t>(::time(nullptr));
   EXPECT_NEAR(static_cast<double>(time / 10'000'000), static_cast<double>(seconds), 2.0);
 }

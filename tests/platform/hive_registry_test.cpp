@@ -36,22 +36,22 @@ class HiveRegistryTest : public ::testing::Test {
 };
 
 TEST_F(HiveRegistryTest, KeysAreCreatedOnOpenOnlyWhenAsked) {
-  EXPECT_EQ(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false), nullptr);
+  EXPECT_FALSE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "HKEY_CURRENT_USER.reg"));
 
-  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true), nullptr);
+  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true));
   EXPECT_NE(Load("HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER").FindKey("Software\\Velqor Norvane"), nullptr);
-  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "SOFTWARE\\velqor norvane", false), nullptr);
-  EXPECT_NE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false), nullptr) << "a parent exists with its child";
-  EXPECT_NE(registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "", false), nullptr) << "a root always exists";
+  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "SOFTWARE\\velqor norvane", false));
+  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false)) << "a parent exists with its child";
+  EXPECT_TRUE(registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "", false)) << "a root always exists";
 
-  EXPECT_EQ(registry_.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", true), nullptr);
+  EXPECT_FALSE(registry_.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", true));
   for (const char* bad : {"\\Software", "Software\\", "Software\\\\Norvane", "Soft\nware"})
-    EXPECT_EQ(registry_.Open(RootKey::HKEY_CURRENT_USER, bad, true), nullptr) << bad;
+    EXPECT_FALSE(registry_.Open(RootKey::HKEY_CURRENT_USER, bad, true)) << bad;
 }
 
 TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true).value();
   EXPECT_FALSE(key->Read("Version").has_value());
   ASSERT_TRUE(key->Write("Version", RegValue::String("")));
   ASSERT_TRUE(key->Write("CheckUpdate", RegValue::Dword(1)));
@@ -70,7 +70,7 @@ TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
 }
 
 TEST_F(HiveRegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true);
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true).value();
   ASSERT_TRUE(key->Write("HelpURL", RegValue::String("http://a/")));
   ASSERT_TRUE(key->Write("HELPURL", RegValue::String("http://b/")));
   EXPECT_EQ(key->Read("helpurl")->AsString(), "http://b/");
@@ -85,12 +85,12 @@ TEST_F(HiveRegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
 
 TEST_F(HiveRegistryTest, EveryReadSeesWhatOthersWrote) {
   HiveRegistry other(Locations(true));
-  auto mine = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
-  ASSERT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false)
+  auto mine = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
+  ASSERT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false).value()
                   ->Write("NvSetInfo", RegValue::Binary({1, 2, 3})));
   EXPECT_EQ(mine->Read("NvSetInfo")->data, (std::vector<uint8_t>{1, 2, 3}));
   ASSERT_TRUE(mine->Write("Other", RegValue::Dword(7)));
-  EXPECT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false)->Read("NvSetInfo").has_value())
+  EXPECT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false).value()->Read("NvSetInfo").has_value())
       << "a write keeps what another writer stored before it";
 }
 
@@ -110,15 +110,14 @@ TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
   for (const auto& c : cases) {
     // A handle opened before the damage fails on its next read and write as well.
     WriteText(file, good);
-    auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false);
-    ASSERT_NE(key, nullptr);
+    auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false).value();
     WriteText(file, c.text);
     const std::string expected = "The registry file \"" + file + "\" is damaged at " + c.message;
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
              [&] { key->Read("Version"); },
-             [&] { key->Write("Version", RegValue::String("x")); },
-             [&] { key->Delete("Version"); },
+             [&] { (void)key->Write("Version", RegValue::String("x")); },
+             [&] { (void)key->Delete("Version"); },
          }) {
       try {
         operation();
@@ -159,8 +158,8 @@ TEST_F(HiveRegistryTest, AHiveThatIsNoRegularFileOrTooLargeIsDamagedWithoutWaiti
     const auto type = std::filesystem::symlink_status(file).type();
     const std::string expected = "The registry file \"" + file + "\" is damaged: " + c.reason;
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false); },
-             [&] { registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false); },
+             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
          }) {
       try {
         operation();
@@ -182,8 +181,7 @@ TEST_F(HiveRegistryTest, ARegistryEditorsUtf16HiveIsReadAndWrittenBackAsUtf8) {
   for (char16_t unit : exported) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
   WriteText(dir_ / "HKEY_CURRENT_USER.reg", bytes);
 
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Norvane", false);
-  ASSERT_NE(key, nullptr);
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Norvane", false).value();
   EXPECT_EQ(key->Read("Language")->AsString(), "Fran\u00e7ais");
   ASSERT_TRUE(key->Write("Version", RegValue::String("2010")));
   EXPECT_EQ(ReadText(dir_ / "HKEY_CURRENT_USER.reg"),
@@ -192,7 +190,7 @@ TEST_F(HiveRegistryTest, ARegistryEditorsUtf16HiveIsReadAndWrittenBackAsUtf8) {
 }
 
 TEST_F(HiveRegistryTest, AnUnwritableFolderRefusesTheWrite) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", true);
+  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", true).value();
   ASSERT_TRUE(key->Write("Kept", RegValue::Dword(1)));
   {
     test::WriteDeniedFolder denied(dir_.Path());
@@ -210,21 +208,19 @@ TEST_F(HiveRegistryTest, WithoutMachineRightsSoftwareIsVirtualizedAndTheRestRefu
   const std::string machineBefore = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg");
   HiveRegistry user(Locations(false));
 
-  auto settings = user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
-  ASSERT_NE(settings, nullptr);
+  auto settings = user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
   EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{1}) << "the machine's value until the user writes";
   ASSERT_TRUE(settings->Write("NvSetInfo", RegValue::Binary({2})));
   EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{2}) << "reads prefer the virtual store";
   EXPECT_EQ(Load("VirtualStore/HKEY_LOCAL_MACHINE.reg").FindValue("Software\\Norvane", "NvSetInfo")->data,
             std::vector<uint8_t>{2});
   EXPECT_FALSE(settings->Delete("Installed")) << "the machine's value stays visible";
-  EXPECT_NE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\New\\Key", true), nullptr);
+  EXPECT_TRUE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\New\\Key", true));
 
   auto paging = user.Open(RootKey::HKEY_LOCAL_MACHINE,
-                          "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", false);
-  ASSERT_NE(paging, nullptr);
+                          "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", false).value();
   EXPECT_FALSE(paging->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", REG_MULTI_SZ)));
-  EXPECT_EQ(user.Open(RootKey::HKEY_LOCAL_MACHINE, "SYSTEM\\Missing", true), nullptr);
+  EXPECT_FALSE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "SYSTEM\\Missing", true));
   EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), machineBefore);
 }
 
@@ -234,8 +230,7 @@ TEST_F(HiveRegistryTest, DeletingAnAbsentValueNeedsNoWritablePlace) {
   HiveLocations at = Locations(false);
   at.virtualStoreHive = dir_ / "state/norvane/VirtualStore/HKEY_LOCAL_MACHINE.reg";
   HiveRegistry user(at);
-  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, false);
-  ASSERT_NE(run, nullptr);
+  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, false).value();
   test::WriteDeniedFolder denied(dir_.Path());
   EXPECT_TRUE(run->Delete("Velqor Norvane"));
   EXPECT_FALSE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
@@ -243,7 +238,7 @@ TEST_F(HiveRegistryTest, DeletingAnAbsentValueNeedsNoWritablePlace) {
 
 TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
   ASSERT_TRUE(run->Write("Other Program", RegValue::String("/usr/bin/other")));
   EXPECT_FALSE(std::filesystem::exists(entry)) << "only the program's own value has an entry";
 
@@ -259,13 +254,13 @@ TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   EXPECT_FALSE(std::filesystem::exists(entry));
 
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
-  EXPECT_EQ(registry_.DeleteKey(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft"), HiveRegistry::KeyDeletion::Deleted);
+  EXPECT_EQ(registry_.DeleteKey(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft").value(), HiveRegistry::KeyDeletion::Deleted);
   EXPECT_FALSE(std::filesystem::exists(entry)) << "deleting a key above Run removes the entry too";
 }
 
 TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnythingChanges) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
   const std::string hive = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), desktop = ReadText(entry);
   struct Case {
@@ -278,18 +273,18 @@ TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnyth
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    EXPECT_FALSE(run->Write(c.name, RegValue::String(c.text)));
-    EXPECT_NE(registry_.LastRefusal().find(c.reason), std::string::npos) << registry_.LastRefusal();
+    const auto written = run->Write(c.name, RegValue::String(c.text));
+    ASSERT_FALSE(written);
+    EXPECT_NE(written.error().reason.find(c.reason), std::string::npos) << written.error().reason;
     EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), hive) << "the hive changed";
     EXPECT_EQ(ReadText(entry), desktop) << "the autostart entry changed";
   }
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane2")));
-  EXPECT_EQ(registry_.LastRefusal(), "") << "a write that succeeds leaves no reason behind";
 }
 
 TEST_F(HiveRegistryTest, AVirtualizedRunValueStartsTheProgramForThisUserOnly) {
   HiveRegistry user(Locations(false));
-  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true);
+  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
   EXPECT_TRUE(std::filesystem::exists(dir_ / "home-autostart/velqor-norvane.desktop"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "etc-autostart/velqor-norvane.desktop"));

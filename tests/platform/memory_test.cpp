@@ -44,7 +44,7 @@ TEST(MemoryStatus, AllZeroWhenMeminfoCannotBeRead) {
   EXPECT_EQ(status.ullTotalPhys, 0u);
   EXPECT_EQ(status.ullTotalPageFile, 0u);
   EXPECT_EQ(status.ullTotalVirtual, 0u);
-  EXPECT_EQ(memory.Commit(MiB), nullptr);
+  EXPECT_FALSE(memory.Commit(MiB));
 }
 
 TEST(MemoryStatus, LiveFiguresAreConsistent) {
@@ -76,21 +76,21 @@ TEST(CommitHeadroom, IsAvailableMemoryAndFreeSwapLessTheMargin) {
 TEST(Commit, RefusesABlockBeyondTheHeadroomAndGrantsOneWithin) {
   // The fixture has 8 GiB - 256 MiB of headroom; nothing of it is touched.
   LinuxMemory fixture(kFixtures + "/meminfo_swap");
-  EXPECT_EQ(fixture.Commit(8 * GiB), nullptr);
-  void* granted = fixture.Commit(8 * GiB - 256 * MiB);
-  ASSERT_NE(granted, nullptr);
+  const auto refused = fixture.Commit(8 * GiB);
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().reason.find("headroom of 8321499136 bytes"), std::string::npos) << refused.error().reason;
+  void* granted = fixture.Commit(8 * GiB - 256 * MiB).value();
   fixture.Release(granted, 8 * GiB - 256 * MiB);
 
   // On this machine: more than memory and swap together is refused, a small block is real memory.
   LinuxMemory memory;
   const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
-  EXPECT_EQ(memory.Commit(status.ullTotalPageFile), nullptr);
-  void* block = memory.Commit(16 * MiB);
-  ASSERT_NE(block, nullptr);
+  EXPECT_FALSE(memory.Commit(status.ullTotalPageFile));
+  void* block = memory.Commit(16 * MiB).value();
   std::memset(block, 0x5a, 16 * MiB);
   EXPECT_EQ(static_cast<unsigned char*>(block)[16 * MiB - 1], 0x5a);
   memory.Release(block, 16 * MiB);
-  EXPECT_EQ(memory.Commit(0), nullptr);
+  EXPECT_FALSE(memory.Commit(0));
 }
 
 }  // namespace

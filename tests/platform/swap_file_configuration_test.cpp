@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/vfs.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -38,9 +39,8 @@ uint64_t MemTotalKib() {
 TEST(SwapFileConfiguration, EnablesItsUnitForTheNextBootUnderTheSystemRoot) {
   test::TempFolder root;
   SwapFileConfiguration paging(root.Path().string() + "/");
-  std::string error;
-  ASSERT_TRUE(paging.SetSystemManaged(error)) << error;
-  ASSERT_TRUE(paging.SetSystemManaged(error)) << "running it again is no failure: " << error;
+  ASSERT_NO_THROW(paging.SetSystemManaged().value());
+  ASSERT_NO_THROW(paging.SetSystemManaged().value()) << "running it again is no failure";
 
   const std::string unit = root / "etc/systemd/system/norvane-swapfile.service";
   EXPECT_EQ(ReadText(unit), SwapFileConfiguration::UnitText());
@@ -57,8 +57,10 @@ TEST(SwapFileConfiguration, ReportsWhyItCouldNotWrite) {
   fs::create_directories(root.Path() / "etc/systemd/system");
   test::WriteDeniedFolder denied(root.Path() / "etc/systemd/system");
   SwapFileConfiguration paging(root.Path().string());
-  std::string error;
-  EXPECT_FALSE(paging.SetSystemManaged(error));
+  const auto written = paging.SetSystemManaged();
+  ASSERT_FALSE(written);
+  const std::string& error = written.error().reason;
+  EXPECT_EQ(written.error().systemError, EACCES);
   EXPECT_NE(error.find("etc/systemd/system"), std::string::npos) << error;
   EXPECT_NE(error.find("ermission denied"), std::string::npos) << error;
 }
@@ -111,16 +113,16 @@ TEST(SwapFileConfiguration, ARootOnTmpfsIsRefusedWithItsReason) {
   struct statfs shm {};
   if (::statfs("/dev/shm", &shm) != 0 || shm.f_type != 0x01021994) GTEST_SKIP() << "/dev/shm is not a tmpfs here";
   SwapFileConfiguration paging("/dev/shm");
-  std::string reason;
-  EXPECT_FALSE(paging.CanHoldPagingFile(reason));
-  EXPECT_EQ(reason,
+  const auto held = paging.CanHoldPagingFile();
+  ASSERT_FALSE(held);
+  EXPECT_EQ(held.error().reason,
             "The root file system (tmpfs) cannot hold a swap file, so the system cannot manage the paging file. "
             "Nothing was changed.");
 
   SwapFileConfiguration thisMachine("/");
   struct statfs root {};
   ASSERT_EQ(::statfs("/", &root), 0);
-  EXPECT_EQ(thisMachine.CanHoldPagingFile(reason), SwapFileRefusingFileSystem(root.f_type).empty()) << reason;
+  EXPECT_EQ(thisMachine.CanHoldPagingFile().has_value(), SwapFileRefusingFileSystem(root.f_type).empty());
 }
 
 }  // namespace

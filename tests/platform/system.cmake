@@ -17,6 +17,7 @@ norvane_test(platform_system_test
     live_processes_test.cpp
     zram_reclaim_test.cpp
     kept_processes_test.cpp
+    log_test.cpp
   DEPS norvane_linux_system norvane_engine)
 add_dependencies(platform_system_test system_test_helper)
 target_compile_definitions(platform_system_test PRIVATE

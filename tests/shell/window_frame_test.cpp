@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <optional>
+
 #include "platform/error.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
@@ -16,7 +18,7 @@
 
 namespace {
 
-using nv::PrivilegeResult;
+using nv::PrivilegeStep;
 using nv::test::WindowFixture;
 using WindowTest = WindowFixture;
 
@@ -147,21 +149,21 @@ TEST_F(WindowTest, PrivilegeStepAtCreation) {
   const std::string refusal = "Can not run this program! Please run this program under administrator' authorization! ";
   struct Case {
     bool saves;
-    PrivilegeResult enable;
+    std::optional<PrivilegeStep> failingStep;
     std::vector<std::string> errors;
     bool refused;
   };
   const Case cases[] = {
-      {true, PrivilegeResult::Ok, {}, false},
-      {true, PrivilegeResult::OpenTokenFailed, {"OpenProcessToken ERROR"}, false},
-      {true, PrivilegeResult::LookupFailed, {"LookupPrivilegeValue ERROR!", refusal}, true},
-      {true, PrivilegeResult::AdjustFailed, {"AdjustTokenPrivileges ERROR!", refusal}, true},
-      {false, PrivilegeResult::Ok, {}, true},  // refused without a word
+      {true, std::nullopt, {}, false},
+      {true, PrivilegeStep::OpenToken, {"OpenProcessToken ERROR"}, false},
+      {true, PrivilegeStep::LookupPrivilege, {"LookupPrivilegeValue ERROR!", refusal}, true},
+      {true, PrivilegeStep::AdjustToken, {"AdjustTokenPrivileges ERROR!", refusal}, true},
+      {false, std::nullopt, {}, true},  // refused without a word
   };
   for (const Case& c : cases) {
     dialogs.shown.clear();
     privileges.saveSucceeds = c.saves;
-    privileges.enableResult = c.enable;
+    privileges.failingStep = c.failingStep;
     TForm_Tarnel w(services());
     EXPECT_EQ(dialogs.Texts("error"), c.errors);
     EXPECT_EQ(w.StartRefused, c.refused);
