@@ -1,6 +1,7 @@
 # What `cmake --install` puts where (GNU install directories under CMAKE_INSTALL_PREFIX, DESTDIR
-# honoured): the program, the CLI, the trimming helper with its capabilities, and what a desktop
-# expects of an application (menu entry, theme icons, AppStream metadata, manual page).
+# honoured): the program, the CLI, the trimming helper with its capabilities, the update check's
+# fetcher, and what a desktop expects of an application (menu entry, theme icons, AppStream
+# metadata, manual page).
 include(GNUInstallDirs)
 
 set(NORVANE_RECLAIM_CAPABILITIES "cap_sys_ptrace,cap_sys_nice+ep")
@@ -8,7 +9,7 @@ set(resources ${PROJECT_SOURCE_DIR}/resources)
 set(generated ${PROJECT_BINARY_DIR}/install)
 
 install(TARGETS norvane norvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS norvane-reclaim RUNTIME DESTINATION ${NORVANE_RECLAIM_INSTALL_DIR})
+install(TARGETS norvane-reclaim norvane-fetch RUNTIME DESTINATION ${NORVANE_RECLAIM_INSTALL_DIR})
 install(CODE "set(NORVANE_RECLAIM_PATH \"${NORVANE_RECLAIM_PATH}\")
               set(NORVANE_RECLAIM_INSTALLED \"\${CMAKE_INSTALL_PREFIX}/${NORVANE_RECLAIM_INSTALL_DIR}/norvane-reclaim\")
               set(NORVANE_RECLAIM_CAPABILITIES \"${NORVANE_RECLAIM_CAPABILITIES}\")")

@@ -9,7 +9,7 @@
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_reclaim_meter.h"
 #include "platform/linux/user_reclaimer.h"
-#include "platform/linux/curl_http.h"
+#include "platform/linux/fetcher_http.h"
 #include "platform/linux/hive_environment.h"
 #include "platform/linux/qt_shell_exec.h"
 #include "platform/linux/swap_file_configuration.h"
@@ -47,7 +47,7 @@ class LinuxServices {
   QtShellExec shell_;
   LinuxInstanceEvent instance_;
   LinuxPrivileges privileges_;
-  CurlHttp http_;
+  FetcherHttp http_{FindFetcher()};
   SwapFileConfiguration paging_{SystemRootFromEnvironment()};
   std::unique_ptr<Reclaimer> reclaimer_ = MakeUserReclaimer();
   LinuxReclaimMeter reclaimMeter_;

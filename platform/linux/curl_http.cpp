@@ -15,6 +15,7 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
   const HttpRequest& request;
   std::string& body;
+  const std::function<void()>& onData;
   Clock::time_point started = Clock::now();
   Clock::time_point lastData = started;
   bool tooLarge = false;
@@ -26,6 +27,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto& t = *static_cast<Transfer*>(user);
   const size_t n = size * count;
   t.lastData = Clock::now();
+  if (t.onData) t.onData();
   if (t.body.size() + n > t.request.maxBodyBytes) {
     t.tooLarge = true;
     return 0;  // libcurl ends the transfer with a write error
@@ -35,7 +37,9 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
 }
 
 size_t OnHeader(char*, size_t size, size_t count, void* user) {
-  static_cast<Transfer*>(user)->lastData = Clock::now();
+  auto& t = *static_cast<Transfer*>(user);
+  t.lastData = Clock::now();
+  if (t.onData) t.onData();
   return size * count;
 }
 
@@ -59,7 +63,7 @@ struct ListDeleter {
 
 }  // namespace
 
-CurlHttp::CurlHttp() {
+CurlHttp::CurlHttp(std::function<void()> onData) : onData_(std::move(onData)) {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -74,7 +78,7 @@ bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& e
   }
   const std::string accept = "Accept: " + request.accept;
   std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
-  Transfer transfer{request, body};
+  Transfer transfer{request, body, onData_};
   char reason[CURL_ERROR_SIZE] = {};
 
   CURL* c = curl.get();

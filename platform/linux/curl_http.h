@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+
 #include "platform/http.h"
 
 namespace nv {
@@ -8,8 +10,12 @@ namespace nv {
 // deadline or whose body passes maxBodyBytes; proxies from the environment are never used.
 class CurlHttp : public Http {
  public:
-  CurlHttp();
+  // `onData` is called each time a piece of the server's answer arrives.
+  explicit CurlHttp(std::function<void()> onData = {});
   bool Get(const HttpRequest& request, std::string& body, std::string& error) override;
+
+ private:
+  std::function<void()> onData_;
 };
 
 }  // namespace nv

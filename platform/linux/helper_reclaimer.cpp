@@ -1,16 +1,12 @@
 #include "platform/linux/helper_reclaimer.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <thread>
 
+#include "platform/linux/companion_binary.h"
 #include "platform/linux/reclaim_protocol.h"
 #include "reclaim/helper_location.h"
 
@@ -26,63 +22,28 @@ struct HelperRun {
   std::string output;
 };
 
-// Runs the helper with an empty environment, its input and errors on /dev/null (its refusals
-// come back as exit codes) and its output on a pipe read to the end.
+// Runs the helper and reads its output to the end; its refusals come back as exit codes.
 HelperRun RunHelper(const std::string& path, const std::vector<std::string>& args) {
   HelperRun run;
-  int out[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) return run;
-  std::vector<char*> argv{const_cast<char*>(path.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  char* noEnvironment[] = {nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  const int spawned = ::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), noEnvironment);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  if (spawned == 0) {
-    char buffer[512];
-    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) != 0;) {
-      if (got > 0) {
-        run.output.append(buffer, static_cast<size_t>(got));
-      } else if (errno != EINTR) {
-        break;
-      }
+  CompanionChild child;
+  if (!SpawnCompanion(path, args, child)) return run;
+  char buffer[512];
+  for (ssize_t got; (got = ::read(child.output, buffer, sizeof buffer)) != 0;) {
+    if (got > 0) {
+      run.output.append(buffer, static_cast<size_t>(got));
+    } else if (errno != EINTR) {
+      break;
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : kKilled;
   }
-  ::close(out[0]);
+  ::close(child.output);
+  const int status = WaitCompanion(child.pid);
+  run.exitCode = status >= 0 ? status : kKilled;
   return run;
-}
-
-bool IsFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::string BesideOwnBinary() {
-  char path[PATH_MAX];
-  const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
-  if (length <= 0 || static_cast<size_t>(length) >= sizeof path) return {};
-  std::string beside(path, static_cast<size_t>(length));
-  return beside.substr(0, beside.rfind('/') + 1) + reclaim::kHelperName;
 }
 
 }  // namespace
 
-std::string FindReclaimHelper() {
-  for (const std::string& candidate : {BesideOwnBinary(), std::string(NORVANE_RECLAIM_PATH)})
-    if (!candidate.empty() && IsFile(candidate)) return candidate;
-  return {};
-}
+std::string FindReclaimHelper() { return FindCompanion(reclaim::kHelperName, NORVANE_RECLAIM_PATH); }
 
 HelperReclaimer::HelperReclaimer(std::string helperPath) : helperPath_(std::move(helperPath)) {}
 
@@ -112,7 +73,7 @@ ReclaimOutcome HelperReclaimer::Advise(const std::vector<uint32_t>& pids, Reclai
 std::string HelperReclaimer::PrivilegeMessage(int exitCode) const {
   const std::string lead = "Nothing was trimmed: trimming other programs needs the helper norvane-reclaim";
   if (helperPath_.empty() || exitCode == kSpawnFailed)
-    return lead + ", and it is not installed (looked for " + BesideOwnBinary() + " and " NORVANE_RECLAIM_PATH
+    return lead + ", and it is not installed (looked for " + BesideOwnBinary(reclaim::kHelperName) + " and " NORVANE_RECLAIM_PATH
            "). Install Norvane as root, which gives the helper its capabilities: "
            "sudo cmake --install <build folder>, or install the norvane package.";
   if (exitCode == reclaim::kNoPrivilege)

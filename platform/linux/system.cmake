@@ -20,4 +20,5 @@ norvane_library(norvane_linux_system
     linux_cpu.cpp
     linux_instance_event.cpp
     linux_privileges.cpp
+    companion_binary.cpp
   DEPS norvane_platform PkgConfig::LIBCAP)

@@ -1,9 +1,11 @@
 #include "platform/linux/curl_http.h"
+#include "platform/linux/fetcher_http.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 
 #include "fakes/local_http_server.h"
 
@@ -13,7 +15,10 @@ namespace {
 using test::LocalHttpServer;
 using Behaviour = LocalHttpServer::Behaviour;
 
-class CurlHttpGet : public ::testing::Test {
+enum class Route { InProcess, ThroughFetcher };
+
+// Every case holds for libcurl in this process and for the same request made by norvane-fetch.
+class CurlHttpGet : public ::testing::TestWithParam<Route> {
  protected:
   HttpRequest Request(const std::string& path = "/file.ini") {
     HttpRequest r;
@@ -23,15 +28,16 @@ class CurlHttpGet : public ::testing::Test {
     r.maxBodyBytes = 1024;
     return r;
   }
-  bool Get(const HttpRequest& r) { return http.Get(r, body, error); }
+  bool Get(const HttpRequest& r) { return http->Get(r, body, error); }
 
   LocalHttpServer server;
-  CurlHttp http;
+  std::unique_ptr<Http> http = GetParam() == Route::InProcess ? std::unique_ptr<Http>(std::make_unique<CurlHttp>())
+                                                              : std::make_unique<FetcherHttp>(NV_FETCHER);
   std::string body = "stale";
   std::string error;
 };
 
-TEST_F(CurlHttpGet, FetchesTheBodyWithTheGivenHeaders) {
+TEST_P(CurlHttpGet, FetchesTheBodyWithTheGivenHeaders) {
   server.SetReply({200, "[Version]\r\nVer=1\r\n", Behaviour::Answer});
   ASSERT_TRUE(Get(Request("/a/b.ini"))) << error;
   EXPECT_EQ(body, "[Version]\r\nVer=1\r\n");
@@ -41,7 +47,7 @@ TEST_F(CurlHttpGet, FetchesTheBodyWithTheGivenHeaders) {
   EXPECT_NE(head.find("\r\nAccept: text/html, */*\r\n"), std::string::npos) << head;
 }
 
-TEST_F(CurlHttpGet, AnswersOtherThanSuccessFailWithoutABody) {
+TEST_P(CurlHttpGet, AnswersOtherThanSuccessFailWithoutABody) {
   for (int status : {301, 302, 304, 400, 404, 500, 503}) {
     server.SetReply({status, "error page", Behaviour::Answer});
     EXPECT_FALSE(Get(Request())) << status;
@@ -50,7 +56,7 @@ TEST_F(CurlHttpGet, AnswersOtherThanSuccessFailWithoutABody) {
   }
 }
 
-TEST_F(CurlHttpGet, BodiesOverTheLimitAreRefused) {
+TEST_P(CurlHttpGet, BodiesOverTheLimitAreRefused) {
   server.SetReply({200, std::string(1024, 'x'), Behaviour::Answer});
   EXPECT_TRUE(Get(Request()));  // exactly the limit is fine
 
@@ -64,7 +70,7 @@ TEST_F(CurlHttpGet, BodiesOverTheLimitAreRefused) {
   EXPECT_EQ(body, "");
 }
 
-TEST_F(CurlHttpGet, ASilentServerIsAbandonedAfterTheReadTimeout) {
+TEST_P(CurlHttpGet, ASilentServerIsAbandonedAfterTheReadTimeout) {
   server.SetReply({200, "", Behaviour::NeverAnswer});
   auto request = Request();
   request.readTimeoutMs = 1000;
@@ -76,7 +82,7 @@ TEST_F(CurlHttpGet, ASilentServerIsAbandonedAfterTheReadTimeout) {
   EXPECT_LT(waited, std::chrono::seconds(30)) << "the request hung";
 }
 
-TEST_F(CurlHttpGet, ATransferThatKeepsSendingIsNotCutOff) {
+TEST_P(CurlHttpGet, ATransferThatKeepsSendingIsNotCutOff) {
   // Four pauses of 400 ms: longer than the time-out in all, but never silent that long.
   server.SetReply({200, "[Version]\r\nVer=2010.1.3\r\n", Behaviour::SlowBody, 400});
   auto request = Request();
@@ -85,7 +91,7 @@ TEST_F(CurlHttpGet, ATransferThatKeepsSendingIsNotCutOff) {
   EXPECT_EQ(body, "[Version]\r\nVer=2010.1.3\r\n");
 }
 
-TEST_F(CurlHttpGet, AServerThatTricklesItsAnswerIsAbandonedAtTheDeadline) {
+TEST_P(CurlHttpGet, AServerThatTricklesItsAnswerIsAbandonedAtTheDeadline) {
   // A byte every 200 ms keeps every silence short, but the 40 bytes would take 8 s.
   server.SetReply({200, std::string(40, 'x'), Behaviour::Trickle, 200});
   auto request = Request();
@@ -100,7 +106,7 @@ TEST_F(CurlHttpGet, AServerThatTricklesItsAnswerIsAbandonedAtTheDeadline) {
   EXPECT_LT(waited, std::chrono::milliseconds(6000)) << "the deadline was not kept";
 }
 
-TEST_F(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
+TEST_P(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
   ::setenv("http_proxy", "http://127.0.0.1:9", 1);
   ::setenv("HTTP_PROXY", "http://127.0.0.1:9", 1);
   server.SetReply({200, "direct", Behaviour::Answer});
@@ -111,12 +117,15 @@ TEST_F(CurlHttpGet, ProxiesFromTheEnvironmentAreNotUsed) {
   EXPECT_EQ(body, "direct");
 }
 
-TEST_F(CurlHttpGet, OnlyWebAddressesAreFetched) {
+TEST_P(CurlHttpGet, OnlyWebAddressesAreFetched) {
   auto request = Request();
   request.url = "file:///etc/hostname";
   EXPECT_FALSE(Get(request));
   EXPECT_EQ(body, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Routes, CurlHttpGet, ::testing::Values(Route::InProcess, Route::ThroughFetcher),
+                         [](const auto& route) { return route.param == Route::InProcess ? "InProcess" : "ThroughFetcher"; });
 
 }  // namespace
 }  // namespace nv

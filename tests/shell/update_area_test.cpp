@@ -17,7 +17,7 @@
 #include "fakes/scripted_dialogs.h"
 #include "fakes/write_denied_folder.h"
 #include "platform/error.h"
-#include "platform/linux/curl_http.h"
+#include "platform/linux/fetcher_http.h"
 #include "platform/linux/qt_shell_exec.h"
 #include "shell/TDM.h"
 #include "shell/TFrm_About.h"
@@ -53,7 +53,7 @@ class ObservedHttp : public nv::Http {
     noticeDuringRequest = VisibleNotice() != nullptr;
     return real.Get(request, body, error);
   }
-  nv::CurlHttp real;
+  nv::FetcherHttp real{NV_FETCHER};
   bool noticeDuringRequest = false;
 };
 

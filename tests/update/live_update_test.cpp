@@ -17,7 +17,7 @@
 #include "fakes/scripted_dialogs.h"
 #include "fakes/write_denied_folder.h"
 #include "platform/error.h"
-#include "platform/linux/curl_http.h"
+#include "platform/linux/fetcher_http.h"
 #include "platform/linux/qt_shell_exec.h"
 #include "update/product_values.h"
 
@@ -91,7 +91,7 @@ class LiveUpdateCheck : public ::testing::Test {
 
   fs::path root;
   LocalHttpServer server;
-  CurlHttp http;
+  FetcherHttp http{NV_FETCHER};
   test::FakeRegistry registry;
   Journal journal;
   JournalDialogs dialogs{journal};
