@@ -69,6 +69,8 @@ class ProgramTest : public ::testing::Test {
 TEST_F(ProgramTest, ASecondStartEndsAtOnceWhileOneRunsAndAQuitRequestEndsTheRunningOne) {
   auto first = Start();
   ASSERT_TRUE(WaitUntilRunning(*first));
+  const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+  EXPECT_EQ(QFile::permissions(QuitSocket()) & others, QFile::Permissions()) << "others may ask it to quit";
 
   auto second = Start();
   ExpectCleanEnd(*second, 5000);
