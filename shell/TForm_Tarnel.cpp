@@ -1,6 +1,7 @@
 #include "shell/TForm_Tarnel.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -72,6 +73,17 @@ void TForm_Tarnel::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   FormShow();
   CatchUpProcessReport();
+}
+
+// A window hidden in the tray gives back its native window and with it the backing store (a
+// shared-memory image of the whole window, about 1.5 MB); showing it makes them again. Minimizing
+// keeps them: the window stays visible to Qt and to the task bar.
+void TForm_Tarnel::hideEvent(QHideEvent* e) {
+  QWidget::hideEvent(e);
+  if (e->spontaneous()) return;
+  QTimer::singleShot(0, this, [this] {
+    if (!isVisible() && testAttribute(Qt::WA_WState_Created)) destroy();
+  });
 }
 
 // Closing is always allowed, and closing the main window ends the program even while the

@@ -191,6 +191,7 @@ class TForm_Tarnel : public QWidget {
 
  protected:
   void showEvent(QShowEvent*) override;
+  void hideEvent(QHideEvent*) override;
   void closeEvent(QCloseEvent*) override;
   void changeEvent(QEvent*) override;
 
