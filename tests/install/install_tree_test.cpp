@@ -40,7 +40,7 @@ class InstallTree : public ::testing::Test {
 };
 
 TEST_F(InstallTree, PutsEveryPieceWhereTheDesktopLooksAndEachPassesItsValidator) {
-  for (const char* program : {"bin/norvane", "bin/norvane-cli", NV_RECLAIM_RELATIVE_PATH})
+  for (const char* program : {"bin/norvane", "bin/norvane-cli", NV_RECLAIM_RELATIVE_PATH, NV_FETCH_RELATIVE_PATH})
     EXPECT_EQ(::access((prefix_ / program).c_str(), X_OK), 0) << program;
 
   const fs::path entry = share_ / "applications/velqor-norvane.desktop";
