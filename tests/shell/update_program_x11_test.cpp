@@ -26,8 +26,10 @@ class UpdateOffer : public ::testing::Test {
     QDir(home.path()).mkpath("program");
     QDir(home.path()).mkpath("registry");
     QFile::setPermissions(home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // The program's folder is the one its executable lies in: a copy beside the stub updater.
+    // The program's folder is the one its executable lies in: a copy beside the stub updater,
+    // with the fetcher that makes its update request.
     ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_BINARY), Program()));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_FETCHER), home.filePath("program/norvane-fetch")));
     QFile updater(home.filePath("program/nvUpdate.exe"));
     ASSERT_TRUE(updater.open(QIODevice::WriteOnly));
     updater.write(("#!/bin/sh\ntouch '" + Marker() + "'\n").toUtf8());
