@@ -8,4 +8,8 @@ namespace nv {
 // another user could plant what the program then reads.
 std::string UserHomeFolder();
 
+// Where this user's programs keep what they can make again: the XDG cache folder
+// ($XDG_CACHE_HOME when it holds an absolute path, else .cache in the home folder).
+std::string UserCacheFolder();
+
 }  // namespace nv

@@ -1,6 +1,5 @@
 #include "update/virtual_store.h"
 
-#include <cstdlib>
 #include <system_error>
 
 #include "platform/account.h"
@@ -10,14 +9,7 @@ namespace nv {
 VirtualStore::VirtualStore(std::filesystem::path root) : root_(std::move(root)) {}
 
 std::filesystem::path VirtualStore::DefaultRoot() {
-  const char* cache = std::getenv("XDG_CACHE_HOME");
-  std::filesystem::path base;
-  if (cache && *cache == '/') {
-    base = cache;
-  } else {
-    base = std::filesystem::path(UserHomeFolder()) / ".cache";
-  }
-  return base / "norvane" / "VirtualStore";
+  return std::filesystem::path(UserCacheFolder()) / "norvane" / "VirtualStore";
 }
 
 std::filesystem::path VirtualStore::Mirror(const std::filesystem::path& file) const {

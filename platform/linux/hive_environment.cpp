@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "platform/account.h"
 #include "platform/linux/durable_file.h"
 
@@ -18,17 +16,11 @@ constexpr const char* kSystemAutostartDir = "/etc/xdg/autostart";
 constexpr const char* kMachineHiveName = "HKEY_LOCAL_MACHINE.reg";
 constexpr const char* kUserHiveName = "HKEY_CURRENT_USER.reg";
 
-// An XDG base folder: the variable when it holds an absolute path, else the default.
-std::string BaseDirectory(const EnvironmentLookup& environment, const char* variable, const std::string& fallback) {
-  const auto value = environment(variable);
-  return value && !value->empty() && value->front() == '/' ? *value : fallback;
-}
-
 }  // namespace
 
 HiveLocations HiveLocationsFrom(const EnvironmentLookup& environment, const std::string& home) {
-  const std::string config = BaseDirectory(environment, "XDG_CONFIG_HOME", home + "/.config");
-  const std::string state = BaseDirectory(environment, "XDG_STATE_HOME", home + "/.local/state");
+  const std::string config = XdgBaseFolder(environment, "XDG_CONFIG_HOME", home + "/.config");
+  const std::string state = XdgBaseFolder(environment, "XDG_STATE_HOME", home + "/.local/state");
   HiveLocations at;
   if (const auto dir = environment("NORVANE_REGISTRY_DIR"); dir && !dir->empty()) {
     at.machineHive = *dir + "/" + kMachineHiveName;
@@ -59,12 +51,7 @@ bool MayWriteDirectory(const std::string& dir) {
 }
 
 std::unique_ptr<HiveRegistry> MakeHiveRegistry() {
-  HiveLocations at = HiveLocationsFrom(
-      [](const char* name) -> std::optional<std::string> {
-        const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
-      },
-      UserHomeFolder());
+  HiveLocations at = HiveLocationsFrom(ProcessEnvironment(), UserHomeFolder());
   at.mayWriteMachine = MayWriteDirectory(ParentDirectory(at.machineHive));
   return std::make_unique<HiveRegistry>(std::move(at));
 }

@@ -1,14 +1,11 @@
 #pragma once
-#include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/linux/hive_registry.h"
+#include "platform/linux/user_folders.h"
 
 namespace nv {
-
-using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
 
 // The hive and autostart locations: NORVANE_REGISTRY_DIR holds all hives when set;
 // otherwise the machine hive is in /var/lib/norvane, the user hive in $XDG_CONFIG_HOME/norvane

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
+#include <string>
 
 #include "fakes/write_denied_folder.h"
 #include "platform/temp_folder.h"
@@ -43,6 +45,20 @@ TEST(HiveEnvironment, LocationsFollowTheEnvironment) {
     EXPECT_EQ(at.virtualStoreHive, c.expected.virtualStoreHive);
     EXPECT_EQ(at.machineAutostartDir, c.expected.machineAutostartDir);
     EXPECT_EQ(at.userAutostartDir, c.expected.userAutostartDir);
+  }
+}
+
+TEST(HiveEnvironment, TheCacheFolderIsAnAbsoluteXdgCacheHomeOrTheHomesCache) {
+  const struct {
+    std::optional<std::string> cacheHome;
+    const char* folder;
+  } cases[] = {{"/srv/cache", "/srv/cache"}, {"relative/cache", "/home/u/.cache"}, {"", "/home/u/.cache"},
+               {std::nullopt, "/home/u/.cache"}};
+  for (const auto& c : cases) {
+    const auto environment = [&](const char* name) {
+      return std::string(name) == "XDG_CACHE_HOME" ? c.cacheHome : std::nullopt;
+    };
+    EXPECT_EQ(UserCacheFolderFrom(environment, "/home/u"), c.folder) << c.cacheHome.value_or("(unset)");
   }
 }
 

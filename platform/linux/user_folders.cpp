@@ -1,0 +1,27 @@
+#include "platform/linux/user_folders.h"
+
+#include <cstdlib>
+
+#include "platform/account.h"
+
+namespace nv {
+
+EnvironmentLookup ProcessEnvironment() {
+  return [](const char* name) -> std::optional<std::string> {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  };
+}
+
+std::string XdgBaseFolder(const EnvironmentLookup& environment, const char* variable, const std::string& fallback) {
+  const auto value = environment(variable);
+  return value && !value->empty() && value->front() == '/' ? *value : fallback;
+}
+
+std::string UserCacheFolderFrom(const EnvironmentLookup& environment, const std::string& home) {
+  return XdgBaseFolder(environment, "XDG_CACHE_HOME", home + "/.cache");
+}
+
+std::string UserCacheFolder() { return UserCacheFolderFrom(ProcessEnvironment(), UserHomeFolder()); }
+
+}  // namespace nv
