@@ -18,12 +18,12 @@ class HiveOfThousandValues {
         dir_ + "/autostart", dir_ + "/autostart", true});
     for (int k = 0; k < 10; ++k) {
       auto key =
-          registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Bench\\Key" + std::to_string(k), true).value();
+          registry_->Open(nv::RootKey::HKeyLocalMachine, "Software\\Bench\\Key" + std::to_string(k), true).value();
       for (int v = 0; v < (k == 0 ? 99 : 100); ++v)
         key->Write("Value " + std::to_string(v), nv::RegValue::String("some text of a typical length, " + std::to_string(v)))
             .value();
     }
-    settings_ = registry_->Open(nv::RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
+    settings_ = registry_->Open(nv::RootKey::HKeyLocalMachine, "Software\\Norvane", true).value();
     settings_->Write("NvSetInfo", nv::RegValue::Binary(std::vector<uint8_t>(92, 0x41))).value();
   }
   ~HiveOfThousandValues() { std::filesystem::remove_all(dir_); }

@@ -26,21 +26,21 @@ struct TypeName {
   std::string_view name;
 };
 constexpr TypeName kTypeNames[] = {
-    {REG_NONE, "REG_NONE"},
-    {REG_SZ, "REG_SZ"},
-    {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
-    {REG_BINARY, "REG_BINARY"},
-    {REG_DWORD, "REG_DWORD"},
+    {reg::None, "REG_NONE"},
+    {reg::Sz, "REG_SZ"},
+    {reg::ExpandSz, "REG_EXPAND_SZ"},
+    {reg::Binary, "REG_BINARY"},
+    {reg::Dword, "REG_DWORD"},
     {5, "REG_DWORD_BIG_ENDIAN"},
     {6, "REG_LINK"},
-    {REG_MULTI_SZ, "REG_MULTI_SZ"},
+    {reg::MultiSz, "REG_MULTI_SZ"},
     {8, "REG_RESOURCE_LIST"},
     {9, "REG_FULL_RESOURCE_DESCRIPTOR"},
     {10, "REG_RESOURCE_REQUIREMENTS_LIST"},
     {11, "REG_QWORD"},
 };
 // The types `add` writes.
-constexpr uint32_t kWritableTypes[] = {REG_SZ, REG_EXPAND_SZ, REG_BINARY, REG_DWORD, REG_MULTI_SZ};
+constexpr uint32_t kWritableTypes[] = {reg::Sz, reg::ExpandSz, reg::Binary, reg::Dword, reg::MultiSz};
 constexpr std::string_view kMultiSeparator = "\\0";
 
 // Bad input: its message goes to the user and the command exits with kUsageExit.
@@ -61,8 +61,8 @@ KeyName ParseKey(const std::string& text) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
   const bool emptyName = path.find("\\\\") != std::string::npos || (!path.empty() && path.front() == '\\');
   if (!emptyName) {
-    if (root == "HKEY_LOCAL_MACHINE" || root == "HKLM") return {RootKey::HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", path};
-    if (root == "HKEY_CURRENT_USER" || root == "HKCU") return {RootKey::HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path};
+    if (root == "HKEY_LOCAL_MACHINE" || root == "HKLM") return {RootKey::HKeyLocalMachine, "HKEY_LOCAL_MACHINE", path};
+    if (root == "HKEY_CURRENT_USER" || root == "HKCU") return {RootKey::HKeyCurrentUser, "HKEY_CURRENT_USER", path};
   }
   throw BadInput{"Invalid key name \"" + text + "\": it starts with HKEY_LOCAL_MACHINE, HKLM, HKEY_CURRENT_USER or HKCU and has no empty names."};
 }
@@ -124,12 +124,12 @@ std::vector<uint8_t> ParseMultiString(const std::string& text) {
 
 RegValue ParseData(uint32_t type, const std::string& text) {
   switch (type) {
-    case REG_DWORD:
+    case reg::Dword:
       return RegValue::Dword(ParseDword(text));
-    case REG_BINARY:
+    case reg::Binary:
       return RegValue::Binary(ParseHex(text));
-    case REG_MULTI_SZ:
-      return RegValue{REG_MULTI_SZ, ParseMultiString(text)};
+    case reg::MultiSz:
+      return RegValue{reg::MultiSz, ParseMultiString(text)};
     default:
       return RegValue::String(text, type);
   }
@@ -139,14 +139,14 @@ std::string DataText(const RegValue& value) {
   std::string text;
   char buffer[16];
   switch (value.type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
+    case reg::Sz:
+    case reg::ExpandSz:
       return PlainField(value.AsString());
-    case REG_DWORD:
+    case reg::Dword:
       if (value.data.size() != 4) break;
       std::snprintf(buffer, sizeof buffer, "0x%x", value.AsDword());
       return buffer;
-    case REG_MULTI_SZ:
+    case reg::MultiSz:
       for (size_t start = 0; start < value.data.size() && value.data[start] != 0;) {
         size_t end = start;
         while (end < value.data.size() && value.data[end] != 0) ++end;

@@ -19,13 +19,13 @@ bool ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& pagin
                                   const std::string& windowsDirectory) {
   if (const auto held = paging.CanHoldPagingFile(); !held) throw Error(held.error().reason);
   // A Windows machine always has this key; the stand-in hive gets it with its first value.
-  const auto key = registry.Open(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, true);
+  const auto key = registry.Open(RootKey::HKeyLocalMachine, kMemoryManagementKey, true);
   if (!key) {
     LogFailure(LogLevel::Error, "The paging file setting was not written", key.error());
     return false;
   }
   RegValue value;
-  value.type = REG_MULTI_SZ;
+  value.type = reg::MultiSz;
   value.data = SystemManagedPagingFiles(windowsDirectory);
   if (const auto written = (*key)->Write(kPagingFilesValue, value); !written) {
     LogFailure(LogLevel::Error, "The paging file setting was not written", written.error());

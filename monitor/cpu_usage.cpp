@@ -71,7 +71,7 @@ double CpuUsageSampler::Failed(const Failure& failure) {
 
 double ReadDynDataCpuUsage(Registry& registry) {
   try {
-    auto key = registry.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", false);
+    auto key = registry.Open(RootKey::HKeyDynData, "PerfStats\\StatData", false);
     if (!key) return 0;
     const auto value = (*key)->Read("KERNEL\\CPUUsage");
     return value ? static_cast<double>(value->AsDword()) : 0;

@@ -3,7 +3,7 @@
 
 namespace nv {
 
-std::string FormatMessage(const std::string& pattern, const std::string& arg) {
+std::string FormatText(const std::string& pattern, const std::string& arg) {
   const auto at = pattern.find("%s");
   if (at == std::string::npos) return pattern;
   return pattern.substr(0, at) + arg + pattern.substr(at + 2);
@@ -19,14 +19,14 @@ RegValue RegValue::String(const std::string& text, uint32_t type) {
 
 RegValue RegValue::Dword(uint32_t value) {
   RegValue v;
-  v.type = REG_DWORD;
+  v.type = reg::Dword;
   for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<uint8_t>(value >> (8 * i)));
   return v;
 }
 
 RegValue RegValue::Binary(std::vector<uint8_t> bytes) {
   RegValue v;
-  v.type = REG_BINARY;
+  v.type = reg::Binary;
   v.data = std::move(bytes);
   return v;
 }

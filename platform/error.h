@@ -12,6 +12,6 @@ class Error : public std::runtime_error {
 };
 
 // Formats one of the system's texts that carry a single '%s'.
-std::string FormatMessage(const std::string& pattern, const std::string& arg);
+std::string FormatText(const std::string& pattern, const std::string& arg);
 
 }  // namespace nv

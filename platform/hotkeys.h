@@ -4,7 +4,11 @@
 
 namespace nv {
 
-enum HotKeyModifier : uint32_t { MOD_ALT = 1, MOD_CONTROL = 2, MOD_SHIFT = 4, MOD_WIN = 8 };
+// The modifier flags of a hot key record, valued as Windows keeps them; scoped so that the
+// Windows headers' MOD_* macros cannot collide with them.
+namespace mod {
+enum Modifier : uint32_t { Alt = 1, Control = 2, Shift = 4, Win = 8 };
+}  // namespace mod
 
 // System-wide hot keys, recorded with Windows virtual-key codes and MOD_* flags.
 class HotKeys {

@@ -9,24 +9,29 @@
 
 namespace nv {
 
-enum RegType : uint32_t {
-  REG_NONE = 0,
-  REG_SZ = 1,
-  REG_EXPAND_SZ = 2,
-  REG_BINARY = 3,
-  REG_DWORD = 4,
-  REG_MULTI_SZ = 7,
+// The value types, numbered as the registry numbers them (REG_SZ is 1 ...); scoped so that the
+// Windows headers' REG_* macros cannot collide with them.
+namespace reg {
+enum Type : uint32_t {
+  None = 0,
+  Sz = 1,
+  ExpandSz = 2,
+  Binary = 3,
+  Dword = 4,
+  MultiSz = 7,
 };
+}  // namespace reg
 
-enum class RootKey { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, HKEY_DYN_DATA };
+// The roots HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER and HKEY_DYN_DATA.
+enum class RootKey { HKeyLocalMachine, HKeyCurrentUser, HKeyDynData };
 
 // A value as the registry stores it: its type and its raw bytes (strings carry their
 // terminating zero, as the ANSI registry calls write them).
 struct RegValue {
-  uint32_t type = REG_NONE;
+  uint32_t type = reg::None;
   std::vector<uint8_t> data;
 
-  static RegValue String(const std::string& text, uint32_t type = REG_SZ);
+  static RegValue String(const std::string& text, uint32_t type = reg::Sz);
   static RegValue Dword(uint32_t value);
   static RegValue Binary(std::vector<uint8_t> bytes);
   // The text up to the first zero byte.

@@ -4,11 +4,11 @@
 
 namespace nv {
 
-bool IsStringValue(const RegValue& value) { return value.type == REG_SZ || value.type == REG_EXPAND_SZ; }
+bool IsStringValue(const RegValue& value) { return value.type == reg::Sz || value.type == reg::ExpandSz; }
 
-Error InvalidDataType(const std::string& name) { return Error(FormatMessage("Invalid data type for '%s'", name)); }
+Error InvalidDataType(const std::string& name) { return Error(FormatText("Invalid data type for '%s'", name)); }
 
-Error FailedToSetData(const std::string& name) { return Error(FormatMessage("Failed to set data for '%s'", name)); }
+Error FailedToSetData(const std::string& name) { return Error(FormatText("Failed to set data for '%s'", name)); }
 
 std::optional<std::string> ReadStringValue(RegistryKey& key, const std::string& name) {
   const auto value = key.Read(name);
@@ -20,7 +20,7 @@ std::optional<std::string> ReadStringValue(RegistryKey& key, const std::string& 
 std::optional<uint32_t> ReadDwordValue(RegistryKey& key, const std::string& name) {
   const auto value = key.Read(name);
   if (!value) return std::nullopt;
-  if (value->type != REG_DWORD) throw InvalidDataType(name);
+  if (value->type != reg::Dword) throw InvalidDataType(name);
   return value->AsDword();
 }
 

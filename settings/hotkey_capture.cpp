@@ -6,7 +6,7 @@
 namespace nv {
 namespace {
 
-constexpr uint32_t kCapturedModifiers = MOD_SHIFT | MOD_ALT | MOD_CONTROL;
+constexpr uint32_t kCapturedModifiers = mod::Shift | mod::Alt | mod::Control;
 
 bool IsModifierKey(uint32_t virtualKey) {
   constexpr uint32_t VK_SHIFT = 0x10, VK_CONTROL = 0x11, VK_MENU = 0x12;

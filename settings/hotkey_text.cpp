@@ -8,7 +8,7 @@ std::string HotKeyText(const THotKeyInfo& info) {
   static constexpr struct {
     uint32_t flag;
     const char* name;
-  } kNames[] = {{MOD_CONTROL, "CTRL"}, {MOD_ALT, "ALT"}, {MOD_SHIFT, "SHIFT"}, {MOD_WIN, "WIN"}};
+  } kNames[] = {{mod::Control, "CTRL"}, {mod::Alt, "ALT"}, {mod::Shift, "SHIFT"}, {mod::Win, "WIN"}};
   std::string text;
   for (const auto& modifier : kNames) {
     if (!(info.Modifiers & modifier.flag)) continue;

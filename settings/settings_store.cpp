@@ -21,7 +21,7 @@ std::string Normalized(const std::string& text) {
 }
 
 bool IsAcceptedRecordValue(const RegValue& value) {
-  const bool textOrNumber = IsStringValue(value) || value.type == REG_DWORD;
+  const bool textOrNumber = IsStringValue(value) || value.type == reg::Dword;
   return !textOrNumber && value.data.size() <= kSetInfoSize;
 }
 
@@ -33,7 +33,7 @@ SettingsStore::SettingsStore(Registry& registry, std::string executablePath)
 StoredSettings SettingsStore::Load(bool useDefaults) {
   StoredSettings stored;
   {
-    auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
+    auto key = registry_.Open(RootKey::HKeyLocalMachine, kSettingsKey, true);
     if (!key) LogFailure(LogLevel::Warning, "The default settings apply", key.error());
     useDefaults = useDefaults || !key;
     if (!useDefaults) {
@@ -47,7 +47,7 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     stored.autoStart = true;
     return stored;
   }
-  if (auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true)) {
+  if (auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true)) {
     const auto entry = (*run)->Read(kAutostartValueName);
     stored.autoStart = entry && NamesThisExecutable(*entry);
   } else {
@@ -57,7 +57,7 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
 }
 
 bool SettingsStore::SaveRecord(const TSetInfo& record) {
-  auto key = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kSettingsKey, true);
+  auto key = registry_.Open(RootKey::HKeyLocalMachine, kSettingsKey, true);
   if (!key) {
     LogFailure(LogLevel::Error, "The settings were not saved", key.error());
     return false;
@@ -68,7 +68,7 @@ bool SettingsStore::SaveRecord(const TSetInfo& record) {
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, true);
+  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true);
   if (enabled) {
     if (!run) {
       LogFailure(LogLevel::Error, "Cannot open the Run key", run.error());
@@ -86,7 +86,7 @@ void SettingsStore::SaveAutostart(bool enabled) {
 }
 
 bool SettingsStore::NamesThisExecutable(const RegValue& value) const {
-  return value.type == REG_SZ && Normalized(value.AsString()) == Normalized(executablePath_);
+  return value.type == reg::Sz && Normalized(value.AsString()) == Normalized(executablePath_);
 }
 
 }  // namespace nv

@@ -58,14 +58,14 @@ uint32_t VirtualKeyOf(const QKeyEvent& event) {
 uint32_t HeldModifiersOf(const QKeyEvent& event) {
   uint32_t held = 0;
   const auto modifiers = event.modifiers();
-  if (modifiers & Qt::ShiftModifier) held |= nv::MOD_SHIFT;
-  if (modifiers & Qt::AltModifier) held |= nv::MOD_ALT;
-  if (modifiers & Qt::ControlModifier) held |= nv::MOD_CONTROL;
+  if (modifiers & Qt::ShiftModifier) held |= nv::mod::Shift;
+  if (modifiers & Qt::AltModifier) held |= nv::mod::Alt;
+  if (modifiers & Qt::ControlModifier) held |= nv::mod::Control;
   uint32_t own = 0;
   switch (VirtualKeyOf(event)) {
-    case VK_SHIFT: own = nv::MOD_SHIFT; break;
-    case VK_MENU: own = nv::MOD_ALT; break;
-    case VK_CONTROL: own = nv::MOD_CONTROL; break;
+    case VK_SHIFT: own = nv::mod::Shift; break;
+    case VK_MENU: own = nv::mod::Alt; break;
+    case VK_CONTROL: own = nv::mod::Control; break;
   }
   return event.type() == QEvent::KeyRelease ? held & ~own : held | own;
 }

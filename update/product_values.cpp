@@ -30,7 +30,7 @@ std::string HelpPageAddress() { return HomePageAddress() + "help/"; }
 std::string UpdateFileAddress() { return HomePageAddress() + "update/Update.ini"; }
 
 bool LoadProductValues(Registry& registry) {
-  const auto opened = registry.Open(RootKey::HKEY_CURRENT_USER, kProductKey, true);
+  const auto opened = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
   if (!opened) {
     LogFailure(LogLevel::Warning, "The update check is off", opened.error());
     return false;
@@ -47,7 +47,7 @@ bool LoadProductValues(Registry& registry) {
 }
 
 std::string InstalledVersion(Registry& registry) {
-  const auto key = registry.Open(RootKey::HKEY_CURRENT_USER, kProductKey, true);
+  const auto key = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
   if (!key) {
     LogFailure(LogLevel::Warning, "The installed version is unknown", key.error());
     return {};

@@ -24,7 +24,7 @@ bool IsValidKeyPath(const std::string& path) {
 }
 
 bool IsAutostartValue(RootKey root, const std::string& path, const std::string& name) {
-  return root == RootKey::HKEY_LOCAL_MACHINE && SameRegistryName(path, kRunKeyPath) &&
+  return root == RootKey::HKeyLocalMachine && SameRegistryName(path, kRunKeyPath) &&
          SameRegistryName(name, kAutostartValueName);
 }
 
@@ -54,15 +54,15 @@ HiveRegistry::HiveRegistry(HiveLocations locations)
       virtualStore_(locations_.virtualStoreHive, kMachineRootName) {}
 
 bool HiveRegistry::IsVirtualized(RootKey root, const std::string& path) const {
-  return root == RootKey::HKEY_LOCAL_MACHINE && !locations_.mayWriteMachine &&
+  return root == RootKey::HKeyLocalMachine && !locations_.mayWriteMachine &&
          IsRegistryPathWithin(path, kVirtualizedSubtree);
 }
 
 std::vector<const HiveFile*> HiveRegistry::ReadOrder(RootKey root, const std::string& path) const {
   switch (root) {
-    case RootKey::HKEY_CURRENT_USER:
+    case RootKey::HKeyCurrentUser:
       return {&user_};
-    case RootKey::HKEY_LOCAL_MACHINE:
+    case RootKey::HKeyLocalMachine:
       if (IsVirtualized(root, path)) return {&virtualStore_, &machine_};
       return {&machine_};
     default:
@@ -72,9 +72,9 @@ std::vector<const HiveFile*> HiveRegistry::ReadOrder(RootKey root, const std::st
 
 Result<HiveRegistry::WriteTarget> HiveRegistry::TargetFor(RootKey root, const std::string& path) {
   switch (root) {
-    case RootKey::HKEY_CURRENT_USER:
+    case RootKey::HKeyCurrentUser:
       return WriteTarget{&user_, nullptr};
-    case RootKey::HKEY_LOCAL_MACHINE:
+    case RootKey::HKeyLocalMachine:
       if (locations_.mayWriteMachine) return WriteTarget{&machine_, &locations_.machineAutostartDir};
       if (IsVirtualized(root, path)) return WriteTarget{&virtualStore_, &locations_.userAutostartDir};
       return Failure{kAccessDenied};
@@ -91,7 +91,7 @@ bool HiveRegistry::KeyExists(RootKey root, const std::string& path) const {
 }
 
 Result<std::unique_ptr<RegistryKey>> HiveRegistry::Open(RootKey root, const std::string& path, bool create) {
-  if (root == RootKey::HKEY_DYN_DATA) return Failure{kNoSuchRoot};
+  if (root == RootKey::HKeyDynData) return Failure{kNoSuchRoot};
   if (!IsValidKeyPath(path)) return Failure{kInvalidName};
   if (!KeyExists(root, path)) {
     if (!create) return Failure{"The key \"" + path + "\" does not exist."};
@@ -121,7 +121,7 @@ Result<void> HiveRegistry::WriteValue(RootKey root, const std::string& path, con
   if (!target) return target.error();
   if (!IsValidKeyPath(path) || !IsValidName(name)) return Failure{kInvalidName};
   const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;
-  const bool startable = (value.type == REG_SZ || value.type == REG_EXPAND_SZ) && !value.AsString().empty();
+  const bool startable = (value.type == reg::Sz || value.type == reg::ExpandSz) && !value.AsString().empty();
   // Refused before the hive changes: a Run value that no entry mirrors would say the program
   // starts at login when it does not.
   if (mirrored && startable && !AutostartDesktopEntry(value.AsString())) return Failure{kUnstartableRunValue};
@@ -147,7 +147,7 @@ Result<void> HiveRegistry::DeleteValue(RootKey root, const std::string& path, co
 }
 
 std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const std::string& path) {
-  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return std::nullopt;
+  if (root == RootKey::HKeyDynData || !IsValidKeyPath(path)) return std::nullopt;
   std::optional<std::vector<HiveValue>> merged;
   if (path.empty()) merged.emplace();
   for (const HiveFile* file : ReadOrder(root, path)) {
@@ -166,13 +166,13 @@ std::optional<std::vector<HiveValue>> HiveRegistry::Values(RootKey root, const s
 }
 
 Result<HiveRegistry::KeyDeletion> HiveRegistry::DeleteKey(RootKey root, const std::string& path) {
-  if (root == RootKey::HKEY_DYN_DATA || !IsValidKeyPath(path)) return KeyDeletion::NotFound;
+  if (root == RootKey::HKeyDynData || !IsValidKeyPath(path)) return KeyDeletion::NotFound;
   if (!KeyExists(root, path)) return KeyDeletion::NotFound;
   const auto target = TargetFor(root, path);
   if (!target) return target.error();
   if (const auto deleted = target->file->Update([&](Hive& hive) { return hive.DeleteKeyTree(path); }); !deleted)
     return deleted.error();
-  if (root == RootKey::HKEY_LOCAL_MACHINE && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
+  if (root == RootKey::HKeyLocalMachine && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
       target->autostartDir)
     if (const auto removed = AutostartFolder(*target->autostartDir).Remove(); !removed) return removed.error();
   if (KeyExists(root, path)) return Failure{kAccessDenied};

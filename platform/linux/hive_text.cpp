@@ -160,7 +160,7 @@ class HiveParser {
     }
     RegValue value;
     if (StartsWithFolded(rest, "hex:")) {
-      value.type = REG_BINARY;
+      value.type = reg::Binary;
       pos_ += 4;
     } else if (StartsWithFolded(rest, "hex(")) {
       pos_ += 4;
@@ -250,7 +250,7 @@ void AppendQuoted(std::string& out, std::string_view text) {
 // line ends; any other string keeps its exact bytes in hex(1):.
 bool IsPlainText(const RegValue& value) {
   const auto& d = value.data;
-  if (value.type != REG_SZ || d.empty() || d.back() != 0) return false;
+  if (value.type != reg::Sz || d.empty() || d.back() != 0) return false;
   for (size_t i = 0; i + 1 < d.size(); ++i)
     if (d[i] == 0 || d[i] == '\n' || d[i] == '\r') return false;
   return true;
@@ -262,12 +262,12 @@ void AppendData(std::string& out, const RegValue& value) {
     AppendQuoted(out, value.AsString());
     return;
   }
-  if (value.type == REG_DWORD && value.data.size() == 4) {
+  if (value.type == reg::Dword && value.data.size() == 4) {
     std::snprintf(buffer, sizeof buffer, "dword:%08x", value.AsDword());
     out += buffer;
     return;
   }
-  if (value.type == REG_BINARY) {
+  if (value.type == reg::Binary) {
     out += "hex:";
   } else {
     std::snprintf(buffer, sizeof buffer, "hex(%x):", value.type);

@@ -52,10 +52,10 @@ constexpr int kCallTimeoutMs = 5000;
 // The notation of the XDG shortcuts standard: modifiers, then the key's keysym name.
 QString Trigger(uint32_t modifiers, uint32_t keysym) {
   QString trigger;
-  if (modifiers & MOD_CONTROL) trigger += QLatin1String("CTRL+");
-  if (modifiers & MOD_ALT) trigger += QLatin1String("ALT+");
-  if (modifiers & MOD_SHIFT) trigger += QLatin1String("SHIFT+");
-  if (modifiers & MOD_WIN) trigger += QLatin1String("LOGO+");
+  if (modifiers & mod::Control) trigger += QLatin1String("CTRL+");
+  if (modifiers & mod::Alt) trigger += QLatin1String("ALT+");
+  if (modifiers & mod::Shift) trigger += QLatin1String("SHIFT+");
+  if (modifiers & mod::Win) trigger += QLatin1String("LOGO+");
   char name[64];
   if (xkb_keysym_get_name(keysym, name, sizeof name) <= 0) return {};
   return trigger + QString::fromLatin1(name);
@@ -103,7 +103,7 @@ bool PortalHotKeys::PortalPresent() {
 
 bool PortalHotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
   const uint32_t keysym = KeysymForVirtualKey(virtualKey);
-  if (!keysym || (modifiers & ~uint32_t(MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN))) return false;
+  if (!keysym || (modifiers & ~uint32_t(mod::Alt | mod::Control | mod::Shift | mod::Win))) return false;
   const Combination combination{modifiers, virtualKey, Trigger(modifiers, keysym)};
   if (combination.trigger.isEmpty()) return false;
   for (const auto& [other, held] : wanted_)

@@ -74,15 +74,15 @@ bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey)
   // when the combination was captured; other keys are found by their keysym.
   const uint32_t placed = PunctuationKeycodeOfVirtualKey(virtualKey);
   const uint32_t keysym = KeysymForVirtualKey(virtualKey);
-  if ((!placed && !keysym) || (modifiers & ~uint32_t(MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN))) return false;
+  if ((!placed && !keysym) || (modifiers & ~uint32_t(mod::Alt | mod::Control | mod::Shift | mod::Win))) return false;
 
   masks_ = QueryModifierMasks();
   Grab grab{id, modifiers, virtualKey, 0, placed ? std::vector<uint8_t>{uint8_t(placed)} : KeycodesFor(keysym)};
   if (grab.keycodes.empty()) return false;
-  if (modifiers & MOD_SHIFT) grab.mask |= XCB_MOD_MASK_SHIFT;
-  if (modifiers & MOD_CONTROL) grab.mask |= XCB_MOD_MASK_CONTROL;
-  if (modifiers & MOD_ALT) grab.mask |= masks_.alt;
-  if (modifiers & MOD_WIN) grab.mask |= masks_.win;
+  if (modifiers & mod::Shift) grab.mask |= XCB_MOD_MASK_SHIFT;
+  if (modifiers & mod::Control) grab.mask |= XCB_MOD_MASK_CONTROL;
+  if (modifiers & mod::Alt) grab.mask |= masks_.alt;
+  if (modifiers & mod::Win) grab.mask |= masks_.win;
   // The server lets a client grab what it already holds, so a combination this program holds
   // under another id is refused here; compared as the server sees it, since two records can
   // name one key (Alt and Win on one modifier, say).

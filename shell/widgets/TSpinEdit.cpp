@@ -45,7 +45,7 @@ TSpinEdit::TSpinEdit(int min, int max, int initial, QWidget* parent) : QLineEdit
 
 int TSpinEdit::Value() const {
   if (auto v = WholeNumber(text())) return *v;
-  throw nv::Error(nv::FormatMessage("'%s' is not a valid integer value", text().toStdString()));
+  throw nv::Error(nv::FormatText("'%s' is not a valid integer value", text().toStdString()));
 }
 
 void TSpinEdit::setValue(int v) { setText(QString::number(v)); }

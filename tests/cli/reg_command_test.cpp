@@ -35,20 +35,20 @@ TEST_F(RegCommandTest, AddedValuesQueryBackInTheirTypes) {
   } cases[] = {
       {"REG_SZ", "C:\\Program Files\\x \"y\"", "REG_SZ    C:\\Program Files\\x \"y\"",
        RegValue::String("C:\\Program Files\\x \"y\"")},
-      {"reg_expand_sz", "%HOME%/x", "REG_EXPAND_SZ    %HOME%/x", RegValue::String("%HOME%/x", REG_EXPAND_SZ)},
+      {"reg_expand_sz", "%HOME%/x", "REG_EXPAND_SZ    %HOME%/x", RegValue::String("%HOME%/x", reg::ExpandSz)},
       {"REG_DWORD", "4294967295", "REG_DWORD    0xffffffff", RegValue::Dword(0xFFFFFFFFu)},
       {"REG_DWORD", "0x2A", "REG_DWORD    0x2a", RegValue::Dword(42)},
       {"REG_BINARY", "00ff7Fa0", "REG_BINARY    00FF7FA0", RegValue::Binary({0x00, 0xFF, 0x7F, 0xA0})},
       {"REG_BINARY", "", "REG_BINARY    ", RegValue::Binary({})},
       {"REG_MULTI_SZ", "D:\\pagefile.sys 0 0", "REG_MULTI_SZ    D:\\pagefile.sys 0 0",
-       RegValue{REG_MULTI_SZ, {'D', ':', '\\', 'p', 'a', 'g', 'e', 'f', 'i', 'l', 'e', '.', 's', 'y', 's', ' ', '0', ' ', '0', 0, 0}}},
-      {"REG_MULTI_SZ", "a\\0b", "REG_MULTI_SZ    a\\0b", RegValue{REG_MULTI_SZ, {'a', 0, 'b', 0, 0}}},
-      {"REG_MULTI_SZ", "", "REG_MULTI_SZ    ", RegValue{REG_MULTI_SZ, {0}}},
+       RegValue{reg::MultiSz, {'D', ':', '\\', 'p', 'a', 'g', 'e', 'f', 'i', 'l', 'e', '.', 's', 'y', 's', ' ', '0', ' ', '0', 0, 0}}},
+      {"REG_MULTI_SZ", "a\\0b", "REG_MULTI_SZ    a\\0b", RegValue{reg::MultiSz, {'a', 0, 'b', 0, 0}}},
+      {"REG_MULTI_SZ", "", "REG_MULTI_SZ    ", RegValue{reg::MultiSz, {0}}},
   };
   for (const auto& c : cases) {
     const auto added = Reg({"add", "HKLM\\Software\\Norvane", "Value", c.type, c.data});
     ASSERT_EQ(added.exit, 0) << c.type << " " << c.data << ": " << added.err;
-    EXPECT_EQ(registry_.ReadValue(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", "Value"), c.stored) << c.data;
+    EXPECT_EQ(registry_.ReadValue(RootKey::HKeyLocalMachine, "Software\\Norvane", "Value"), c.stored) << c.data;
     const auto queried = Reg({"query", "hkey_local_machine\\software\\norvane", "VALUE"});
     EXPECT_EQ(queried.exit, 0);
     EXPECT_EQ(queried.out, "HKEY_LOCAL_MACHINE\\software\\norvane\n    Value    " + std::string(c.shown) + "\n");
@@ -59,7 +59,7 @@ TEST_F(RegCommandTest, QueryListsEveryValueAndFailsOnWhatDoesNotExist) {
   ASSERT_EQ(Reg({"add", "HKCU\\Software\\Velqor Norvane", "CheckUpdate", "REG_DWORD", "1"}).exit, 0);
   ASSERT_EQ(Reg({"add", "HKCU\\Software\\Velqor Norvane", "Odd\nName", "REG_SZ", "line\nbreak"}).exit, 1)
       << "a name the hive cannot hold is refused";
-  registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false).value()
+  registry_.Open(RootKey::HKeyCurrentUser, "Software\\Velqor Norvane", false).value()
       ->Write("Qword", RegValue{11, {1, 0, 0, 0, 0, 0, 0, 0}})
       .value();
   EXPECT_EQ(Reg({"query", "HKCU\\Software\\Velqor Norvane"}).out,

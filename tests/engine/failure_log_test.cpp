@@ -39,7 +39,7 @@ TEST(FailureLog, AFailureHandledWithoutItsReasonLogsTheReason) {
          setPaging(s);
        }, "the system configuration refused"},
       {"the paging key refused", [&](Services& s) {
-         s.registry.refusedKeys.insert(test::FakeRegistry::KeyName(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey));
+         s.registry.refusedKeys.insert(test::FakeRegistry::KeyName(RootKey::HKeyLocalMachine, kMemoryManagementKey));
          setPaging(s);
        }, "is refused"},
       {"the paging value refused", [&](Services& s) {

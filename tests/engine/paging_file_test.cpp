@@ -24,20 +24,20 @@ TEST(SystemManagedPagingFiles, OneEntryOnTheDriveOfTheWindowsDirectory) {
 class ConfigurePagingTest : public ::testing::Test {
  protected:
   const RegValue* Written() const {
-    return registry.Get(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles");
+    return registry.Get(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles");
   }
   test::FakeRegistry registry;
   test::FakePagingConfiguration paging;
 };
 
 TEST_F(ConfigurePagingTest, ReplacesThePagingFilesValueThenConfiguresTheSystem) {
-  registry.Set(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles",
-               RegValue::String("E:\\pagefile.sys 512 1024", REG_MULTI_SZ));
+  registry.Set(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles",
+               RegValue::String("E:\\pagefile.sys 512 1024", reg::MultiSz));
 
   EXPECT_TRUE(ConfigureSystemManagedPaging(registry, paging, "D:\\WINDOWS"));
 
   ASSERT_NE(Written(), nullptr);
-  EXPECT_EQ(Written()->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(Written()->type, uint32_t(reg::MultiSz));
   EXPECT_EQ(Written()->data.size(), 21u);
   EXPECT_EQ(Written()->data, SystemManagedPagingFiles("D:\\WINDOWS"));
   EXPECT_EQ(paging.calls, 1);
@@ -45,7 +45,7 @@ TEST_F(ConfigurePagingTest, ReplacesThePagingFilesValueThenConfiguresTheSystem) 
 
 TEST_F(ConfigurePagingTest, FailsWithoutSuccessWhenEitherWriteIsRefused) {
   // The key refused: nothing is written anywhere.
-  registry.refusedKeys.insert(test::FakeRegistry::KeyName(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey));
+  registry.refusedKeys.insert(test::FakeRegistry::KeyName(RootKey::HKeyLocalMachine, kMemoryManagementKey));
   EXPECT_FALSE(ConfigureSystemManagedPaging(registry, paging));
   EXPECT_EQ(Written(), nullptr);
   EXPECT_EQ(paging.calls, 0);

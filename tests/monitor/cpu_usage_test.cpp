@@ -184,7 +184,7 @@ class ReadCpuUsageMethods : public testing::Test {
     cpu.Push(1, kStartTime + kElapsed, kStartIdle + kElapsed / 4);
   }
   void PublishUsage(std::vector<uint8_t> bytes) {
-    registry.Set(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", "KERNEL\\CPUUsage", RegValue::Binary(std::move(bytes)));
+    registry.Set(RootKey::HKeyDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage", RegValue::Binary(std::move(bytes)));
   }
   FakeCpu cpu;
   FakeRegistry registry;
@@ -205,9 +205,9 @@ TEST_F(ReadCpuUsageMethods, NinetyFiveFamilyReadsTheDynamicRegistryValue) {
 
 TEST_F(ReadCpuUsageMethods, NinetyFiveFamilyWithoutTheKeyOrValueGivesZero) {
   EXPECT_EQ(ReadCpuUsage(2, sampler, registry), 0) << "key absent, as on Linux";
-  registry.Set(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", "Other", RegValue::Dword(9));
+  registry.Set(RootKey::HKeyDynData, "PerfStats\\StatData", "Other", RegValue::Dword(9));
   EXPECT_EQ(ReadCpuUsage(2, sampler, registry), 0) << "value absent";
-  EXPECT_TRUE(registry.Get(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", "KERNEL\\CPUUsage") == nullptr)
+  EXPECT_TRUE(registry.Get(RootKey::HKeyDynData, "PerfStats\\StatData", "KERNEL\\CPUUsage") == nullptr)
       << "the key is read without writing";
 }
 

@@ -60,7 +60,7 @@ TEST(HiveProcesses, WritersRacingOnOneHiveLoseNothing) {
       ::close(gate[1]);
       if (::read(gate[0], &go, 1) != 0) return false;  // released together when the gate closes
       HiveRegistry registry(LocationsIn(dir));
-      auto key = registry.Open(RootKey::HKEY_CURRENT_USER, "Software\\Race", true);
+      auto key = registry.Open(RootKey::HKeyCurrentUser, "Software\\Race", true);
       for (int v = 0; v < kValues; ++v)
         if (!key || !(*key)->Write("w" + std::to_string(w) + "-" + std::to_string(v), RegValue::Dword(v))) return false;
       return true;
@@ -83,7 +83,7 @@ TEST(HiveProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
   const std::vector<uint8_t> blob(64 * 1024, 0x5A);  // long enough for writes to be caught midway
   {
     HiveRegistry registry(LocationsIn(dir));
-    auto key = registry.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
+    auto key = registry.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", true).value();
     ASSERT_TRUE(key->Write("Blob", RegValue::Binary(blob)));
     ASSERT_TRUE(key->Write("Counter", RegValue::Dword(0)));
   }
@@ -92,7 +92,7 @@ TEST(HiveProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
   for (int round = 0; round < 40; ++round) {
     const pid_t writer = Spawn([&] {
       HiveRegistry registry(LocationsIn(dir));
-      auto key = registry.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false);
+      auto key = registry.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", false);
       if (!key) return false;
       for (uint32_t n = lastSeen + 1;; ++n)
         if (!(*key)->Write("Counter", RegValue::Dword(n))) return false;
@@ -111,7 +111,7 @@ TEST(HiveProcesses, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
   }
   // The next write clears the temporary files of the killed writers.
   HiveRegistry registry(LocationsIn(dir));
-  ASSERT_TRUE(registry.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false).value()->Write("Done", RegValue::Dword(1)));
+  ASSERT_TRUE(registry.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", false).value()->Write("Done", RegValue::Dword(1)));
   for (const auto& entry : fs::directory_iterator(dir.Path()))
     EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
@@ -129,7 +129,7 @@ TEST(HiveProcesses, AnUnprivilegedUserGetsAVirtualStoreAndItsOwnAutostart) {
   {
     ::setenv("NORVANE_REGISTRY_DIR", registryDir.c_str(), 1);
     auto machine = MakeHiveRegistry();
-    ASSERT_TRUE(machine->Open(RootKey::HKEY_LOCAL_MACHINE, pagingKey, true));
+    ASSERT_TRUE(machine->Open(RootKey::HKeyLocalMachine, pagingKey, true));
   }
   fs::create_directories(registryDir + "/VirtualStore");
   fs::create_directories(home);
@@ -142,13 +142,13 @@ TEST(HiveProcesses, AnUnprivilegedUserGetsAVirtualStoreAndItsOwnAutostart) {
     ::setenv("HOME", home.c_str(), 1);
     for (const char* unset : {"XDG_CONFIG_HOME", "XDG_STATE_HOME", "NORVANE_AUTOSTART_DIR"}) ::unsetenv(unset);
     auto registry = MakeHiveRegistry();
-    auto settings = registry->Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true);
-    auto run = registry->Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", true);
-    auto paging = registry->Open(RootKey::HKEY_LOCAL_MACHINE, pagingKey, true);
+    auto settings = registry->Open(RootKey::HKeyLocalMachine, "Software\\Norvane", true);
+    auto run = registry->Open(RootKey::HKeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", true);
+    auto paging = registry->Open(RootKey::HKeyLocalMachine, pagingKey, true);
     return settings && (*settings)->Write("NvSetInfo", RegValue::Binary({1, 2, 3})) &&
            (*settings)->Read("NvSetInfo") == RegValue::Binary({1, 2, 3}) && run &&
            (*run)->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")) && paging &&
-           !(*paging)->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", REG_MULTI_SZ));
+           !(*paging)->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", reg::MultiSz));
   });
   ::unsetenv("NORVANE_REGISTRY_DIR");
   EXPECT_EQ(ExitStatus(user), 0);

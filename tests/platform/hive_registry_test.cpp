@@ -36,22 +36,22 @@ class HiveRegistryTest : public ::testing::Test {
 };
 
 TEST_F(HiveRegistryTest, KeysAreCreatedOnOpenOnlyWhenAsked) {
-  EXPECT_FALSE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", false));
+  EXPECT_FALSE(registry_.Open(RootKey::HKeyCurrentUser, "Software\\Velqor Norvane", false));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "HKEY_CURRENT_USER.reg"));
 
-  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true));
+  EXPECT_TRUE(registry_.Open(RootKey::HKeyCurrentUser, "Software\\Velqor Norvane", true));
   EXPECT_NE(Load("HKEY_CURRENT_USER.reg", "HKEY_CURRENT_USER").FindKey("Software\\Velqor Norvane"), nullptr);
-  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "SOFTWARE\\velqor norvane", false));
-  EXPECT_TRUE(registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false)) << "a parent exists with its child";
-  EXPECT_TRUE(registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "", false)) << "a root always exists";
+  EXPECT_TRUE(registry_.Open(RootKey::HKeyCurrentUser, "SOFTWARE\\velqor norvane", false));
+  EXPECT_TRUE(registry_.Open(RootKey::HKeyCurrentUser, "Software", false)) << "a parent exists with its child";
+  EXPECT_TRUE(registry_.Open(RootKey::HKeyLocalMachine, "", false)) << "a root always exists";
 
-  EXPECT_FALSE(registry_.Open(RootKey::HKEY_DYN_DATA, "PerfStats\\StatData", true));
+  EXPECT_FALSE(registry_.Open(RootKey::HKeyDynData, "PerfStats\\StatData", true));
   for (const char* bad : {"\\Software", "Software\\", "Software\\\\Norvane", "Soft\nware"})
-    EXPECT_FALSE(registry_.Open(RootKey::HKEY_CURRENT_USER, bad, true)) << bad;
+    EXPECT_FALSE(registry_.Open(RootKey::HKeyCurrentUser, bad, true)) << bad;
 }
 
 TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true).value();
+  auto key = registry_.Open(RootKey::HKeyCurrentUser, "Software\\Velqor Norvane", true).value();
   EXPECT_FALSE(key->Read("Version").has_value());
   ASSERT_TRUE(key->Write("Version", RegValue::String("")));
   ASSERT_TRUE(key->Write("CheckUpdate", RegValue::Dword(1)));
@@ -60,8 +60,8 @@ TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
   const auto empty = key->Read("Version");
   ASSERT_TRUE(empty.has_value());
   EXPECT_EQ(*empty, RegValue::String(""));
-  EXPECT_EQ(key->Read("CheckUpdate")->type, uint32_t{REG_DWORD});
-  EXPECT_EQ(key->Read("Blob")->type, uint32_t{REG_BINARY});
+  EXPECT_EQ(key->Read("CheckUpdate")->type, uint32_t{reg::Dword});
+  EXPECT_EQ(key->Read("Blob")->type, uint32_t{reg::Binary});
   EXPECT_TRUE(key->Read("Blob")->data.empty());
 
   EXPECT_TRUE(key->Delete("Version"));
@@ -70,7 +70,7 @@ TEST_F(HiveRegistryTest, ValuesKeepTheirTypeAndMissingIsNotEmpty) {
 }
 
 TEST_F(HiveRegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Velqor Norvane", true).value();
+  auto key = registry_.Open(RootKey::HKeyCurrentUser, "Software\\Velqor Norvane", true).value();
   ASSERT_TRUE(key->Write("HelpURL", RegValue::String("http://a/")));
   ASSERT_TRUE(key->Write("HELPURL", RegValue::String("http://b/")));
   EXPECT_EQ(key->Read("helpurl")->AsString(), "http://b/");
@@ -85,12 +85,12 @@ TEST_F(HiveRegistryTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
 
 TEST_F(HiveRegistryTest, EveryReadSeesWhatOthersWrote) {
   HiveRegistry other(Locations(true));
-  auto mine = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
-  ASSERT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false).value()
+  auto mine = registry_.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", true).value();
+  ASSERT_TRUE(other.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", false).value()
                   ->Write("NvSetInfo", RegValue::Binary({1, 2, 3})));
   EXPECT_EQ(mine->Read("NvSetInfo")->data, (std::vector<uint8_t>{1, 2, 3}));
   ASSERT_TRUE(mine->Write("Other", RegValue::Dword(7)));
-  EXPECT_TRUE(other.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", false).value()->Read("NvSetInfo").has_value())
+  EXPECT_TRUE(other.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", false).value()->Read("NvSetInfo").has_value())
       << "a write keeps what another writer stored before it";
 }
 
@@ -110,11 +110,11 @@ TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
   for (const auto& c : cases) {
     // A handle opened before the damage fails on its next read and write as well.
     WriteText(file, good);
-    auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false).value();
+    auto key = registry_.Open(RootKey::HKeyCurrentUser, "Software", false).value();
     WriteText(file, c.text);
     const std::string expected = "The registry file \"" + file + "\" is damaged at " + c.message;
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+             [&] { (void)registry_.Open(RootKey::HKeyCurrentUser, "Software\\New", true); },
              [&] { key->Read("Version"); },
              [&] { (void)key->Write("Version", RegValue::String("x")); },
              [&] { (void)key->Delete("Version"); },
@@ -158,8 +158,8 @@ TEST_F(HiveRegistryTest, AHiveThatIsNoRegularFileOrTooLargeIsDamagedWithoutWaiti
     const auto type = std::filesystem::symlink_status(file).type();
     const std::string expected = "The registry file \"" + file + "\" is damaged: " + c.reason;
     for (const auto& operation : std::vector<std::function<void()>>{
-             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", false); },
-             [&] { (void)registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\New", true); },
+             [&] { (void)registry_.Open(RootKey::HKeyCurrentUser, "Software", false); },
+             [&] { (void)registry_.Open(RootKey::HKeyCurrentUser, "Software\\New", true); },
          }) {
       try {
         operation();
@@ -181,7 +181,7 @@ TEST_F(HiveRegistryTest, ARegistryEditorsUtf16HiveIsReadAndWrittenBackAsUtf8) {
   for (char16_t unit : exported) bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
   WriteText(dir_ / "HKEY_CURRENT_USER.reg", bytes);
 
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software\\Norvane", false).value();
+  auto key = registry_.Open(RootKey::HKeyCurrentUser, "Software\\Norvane", false).value();
   EXPECT_EQ(key->Read("Language")->AsString(), "Fran\u00e7ais");
   ASSERT_TRUE(key->Write("Version", RegValue::String("2010")));
   EXPECT_EQ(ReadText(dir_ / "HKEY_CURRENT_USER.reg"),
@@ -190,7 +190,7 @@ TEST_F(HiveRegistryTest, ARegistryEditorsUtf16HiveIsReadAndWrittenBackAsUtf8) {
 }
 
 TEST_F(HiveRegistryTest, AnUnwritableFolderRefusesTheWrite) {
-  auto key = registry_.Open(RootKey::HKEY_CURRENT_USER, "Software", true).value();
+  auto key = registry_.Open(RootKey::HKeyCurrentUser, "Software", true).value();
   ASSERT_TRUE(key->Write("Kept", RegValue::Dword(1)));
   {
     test::WriteDeniedFolder denied(dir_.Path());
@@ -208,19 +208,19 @@ TEST_F(HiveRegistryTest, WithoutMachineRightsSoftwareIsVirtualizedAndTheRestRefu
   const std::string machineBefore = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg");
   HiveRegistry user(Locations(false));
 
-  auto settings = user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\Norvane", true).value();
+  auto settings = user.Open(RootKey::HKeyLocalMachine, "Software\\Norvane", true).value();
   EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{1}) << "the machine's value until the user writes";
   ASSERT_TRUE(settings->Write("NvSetInfo", RegValue::Binary({2})));
   EXPECT_EQ(settings->Read("NvSetInfo")->data, std::vector<uint8_t>{2}) << "reads prefer the virtual store";
   EXPECT_EQ(Load("VirtualStore/HKEY_LOCAL_MACHINE.reg").FindValue("Software\\Norvane", "NvSetInfo")->data,
             std::vector<uint8_t>{2});
   EXPECT_FALSE(settings->Delete("Installed")) << "the machine's value stays visible";
-  EXPECT_TRUE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "Software\\New\\Key", true));
+  EXPECT_TRUE(user.Open(RootKey::HKeyLocalMachine, "Software\\New\\Key", true));
 
-  auto paging = user.Open(RootKey::HKEY_LOCAL_MACHINE,
+  auto paging = user.Open(RootKey::HKeyLocalMachine,
                           "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Memory Management", false).value();
-  EXPECT_FALSE(paging->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", REG_MULTI_SZ)));
-  EXPECT_FALSE(user.Open(RootKey::HKEY_LOCAL_MACHINE, "SYSTEM\\Missing", true));
+  EXPECT_FALSE(paging->Write("PagingFiles", RegValue::String("C:\\pagefile.sys 0 0", reg::MultiSz)));
+  EXPECT_FALSE(user.Open(RootKey::HKeyLocalMachine, "SYSTEM\\Missing", true));
   EXPECT_EQ(ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), machineBefore);
 }
 
@@ -230,7 +230,7 @@ TEST_F(HiveRegistryTest, DeletingAnAbsentValueNeedsNoWritablePlace) {
   HiveLocations at = Locations(false);
   at.virtualStoreHive = dir_ / "state/norvane/VirtualStore/HKEY_LOCAL_MACHINE.reg";
   HiveRegistry user(at);
-  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, false).value();
+  auto run = user.Open(RootKey::HKeyLocalMachine, kRun, false).value();
   test::WriteDeniedFolder denied(dir_.Path());
   EXPECT_TRUE(run->Delete("Velqor Norvane"));
   EXPECT_FALSE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
@@ -238,7 +238,7 @@ TEST_F(HiveRegistryTest, DeletingAnAbsentValueNeedsNoWritablePlace) {
 
 TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
+  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRun, true).value();
   ASSERT_TRUE(run->Write("Other Program", RegValue::String("/usr/bin/other")));
   EXPECT_FALSE(std::filesystem::exists(entry)) << "only the program's own value has an entry";
 
@@ -247,20 +247,20 @@ TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   EXPECT_NE(ReadText(entry).find("\nExec=\"/opt/Velqor Norvane/norvane\"\n"), std::string::npos) << ReadText(entry);
   EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
 
-  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane", REG_DWORD)));
+  ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane", reg::Dword)));
   EXPECT_FALSE(std::filesystem::exists(entry)) << "a value that cannot start a program has no entry";
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
   ASSERT_TRUE(run->Delete("Velqor Norvane"));
   EXPECT_FALSE(std::filesystem::exists(entry));
 
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
-  EXPECT_EQ(registry_.DeleteKey(RootKey::HKEY_LOCAL_MACHINE, "Software\\Microsoft").value(), HiveRegistry::KeyDeletion::Deleted);
+  EXPECT_EQ(registry_.DeleteKey(RootKey::HKeyLocalMachine, "Software\\Microsoft").value(), HiveRegistry::KeyDeletion::Deleted);
   EXPECT_FALSE(std::filesystem::exists(entry)) << "deleting a key above Run removes the entry too";
 }
 
 TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnythingChanges) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
-  auto run = registry_.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
+  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRun, true).value();
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane")));
   const std::string hive = ReadText(dir_ / "HKEY_LOCAL_MACHINE.reg"), desktop = ReadText(entry);
   struct Case {
@@ -284,7 +284,7 @@ TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnyth
 
 TEST_F(HiveRegistryTest, AVirtualizedRunValueStartsTheProgramForThisUserOnly) {
   HiveRegistry user(Locations(false));
-  auto run = user.Open(RootKey::HKEY_LOCAL_MACHINE, kRun, true).value();
+  auto run = user.Open(RootKey::HKeyLocalMachine, kRun, true).value();
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/usr/bin/norvane")));
   EXPECT_TRUE(std::filesystem::exists(dir_ / "home-autostart/velqor-norvane.desktop"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "etc-autostart/velqor-norvane.desktop"));

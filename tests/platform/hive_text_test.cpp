@@ -31,21 +31,21 @@ TEST(HiveText, EveryKindOfValueSurvivesWritingAndReading) {
   hive.SetValue("Software\\Norvane", "Lines", RegValue::String("one\ntwo\r\nthree"));
   hive.SetValue("Software\\Norvane", "Unicode", RegValue::String("Grüße, 日本語 ✓"));
   hive.SetValue("Software\\Norvane", "Empty", RegValue::String(""));
-  hive.SetValue("Software\\Norvane", "Unterminated", Typed(REG_SZ, Bytes("no zero")));
-  hive.SetValue("Software\\Norvane", "InnerZero", Typed(REG_SZ, Bytes(std::string("a\0b\0", 4))));
-  hive.SetValue("Software\\Norvane", "NoBytes", Typed(REG_SZ, {}));
+  hive.SetValue("Software\\Norvane", "Unterminated", Typed(reg::Sz, Bytes("no zero")));
+  hive.SetValue("Software\\Norvane", "InnerZero", Typed(reg::Sz, Bytes(std::string("a\0b\0", 4))));
+  hive.SetValue("Software\\Norvane", "NoBytes", Typed(reg::Sz, {}));
   hive.SetValue("Software\\Norvane", "", RegValue::String("the default value"));
-  hive.SetValue("Software\\Norvane", "Path", RegValue::String("%SystemRoot%\\x", REG_EXPAND_SZ));
+  hive.SetValue("Software\\Norvane", "Path", RegValue::String("%SystemRoot%\\x", reg::ExpandSz));
   hive.SetValue("Software\\Norvane", "Largest", RegValue::Dword(0xFFFFFFFFu));
   hive.SetValue("Software\\Norvane", "Zero", RegValue::Dword(0));
-  hive.SetValue("Software\\Norvane", "ShortDword", Typed(REG_DWORD, {1, 2, 3}));
+  hive.SetValue("Software\\Norvane", "ShortDword", Typed(reg::Dword, {1, 2, 3}));
   hive.SetValue("Software\\Norvane", "EmptyBinary", RegValue::Binary({}));
   hive.SetValue("SYSTEM\\Memory Management", "PagingFiles",
-                Typed(REG_MULTI_SZ, Bytes(std::string("D:\\pagefile.sys 0 0\0\0", 21))));
-  hive.SetValue("SYSTEM\\Memory Management", "EmptyList", Typed(REG_MULTI_SZ, {0}));
-  hive.SetValue("SYSTEM\\Memory Management", "NoList", Typed(REG_MULTI_SZ, {}));
+                Typed(reg::MultiSz, Bytes(std::string("D:\\pagefile.sys 0 0\0\0", 21))));
+  hive.SetValue("SYSTEM\\Memory Management", "EmptyList", Typed(reg::MultiSz, {0}));
+  hive.SetValue("SYSTEM\\Memory Management", "NoList", Typed(reg::MultiSz, {}));
   hive.SetValue("Other types", "Qword", Typed(11, {1, 2, 3, 4, 5, 6, 7, 8}));
-  hive.SetValue("Other types", "None", Typed(REG_NONE, {}));
+  hive.SetValue("Other types", "None", Typed(reg::None, {}));
   hive.SetValue("Other types", "Huge type", Typed(0xFFFFFFFFu, {0xAB}));
   hive.CreateKey("Empty key with ] and spaces ");
 
@@ -74,7 +74,7 @@ TEST(HiveText, ReadsExportsWithTheirLineEndsCommentsAndWrappedLines) {
   const Hive hive = ParseHive(text, kRoot);
   ASSERT_NE(hive.FindKey("Software\\Norvane"), nullptr);
   EXPECT_EQ(hive.FindValue("Software\\Norvane", "NvSetInfo")->data, (std::vector<uint8_t>{0, 1, 2, 3}));
-  EXPECT_EQ(*hive.FindValue("Software\\Norvane", "Names"), Typed(REG_MULTI_SZ, Bytes(std::string("a\0b\0\0", 5))));
+  EXPECT_EQ(*hive.FindValue("Software\\Norvane", "Names"), Typed(reg::MultiSz, Bytes(std::string("a\0b\0\0", 5))));
   EXPECT_EQ(hive.FindValue("Software\\Norvane", "Count")->AsDword(), 42u);
 }
 

@@ -12,7 +12,7 @@ TEST(X11HotKeys, WithoutAnX11ConnectionEveryRegistrationFails) {
   ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
 
   nv::X11HotKeys hotKeys;
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1331, nv::MOD_ALT | nv::MOD_SHIFT, 'A'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, nv::MOD_CONTROL, 'Q'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1331, nv::mod::Alt | nv::mod::Shift, 'A'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, nv::mod::Control, 'Q'));
   hotKeys.UnregisterHotKey(1331);  // harmless
 }

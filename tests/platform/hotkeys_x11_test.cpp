@@ -13,10 +13,7 @@
 
 namespace {
 
-using nv::MOD_ALT;
-using nv::MOD_CONTROL;
-using nv::MOD_SHIFT;
-using nv::MOD_WIN;
+namespace mod = nv::mod;
 
 using OtherClient = nv::test::X11GrabProbe;
 
@@ -103,15 +100,15 @@ QGuiApplication* X11HotKeysTest::app = nullptr;
 TEST_F(X11HotKeysTest, DeliversTheRegisteredCombinationWhateverTheLockState) {
   nv::X11HotKeys hotKeys;
   hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered = {m, k}; });
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1331, MOD_ALT | MOD_SHIFT, 'A'));
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1334, MOD_CONTROL, 0x70));  // Ctrl+F1
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1331, mod::Alt | mod::Shift, 'A'));
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1334, mod::Control, 0x70));  // Ctrl+F1
 
-  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(MOD_ALT | MOD_SHIFT), uint32_t('A')));
-  EXPECT_EQ(Press("ctrl+F1"), std::make_pair(uint32_t(MOD_CONTROL), uint32_t(0x70)));
+  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(mod::Alt | mod::Shift), uint32_t('A')));
+  EXPECT_EQ(Press("ctrl+F1"), std::make_pair(uint32_t(mod::Control), uint32_t(0x70)));
   EXPECT_EQ(Press("alt+a"), std::nullopt) << "a subset of the modifiers is another combination";
 
   ASSERT_EQ(std::system("xdotool key Num_Lock"), 0);
-  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(MOD_ALT | MOD_SHIFT), uint32_t('A'))) << "NumLock on";
+  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(mod::Alt | mod::Shift), uint32_t('A'))) << "NumLock on";
   ASSERT_EQ(std::system("xdotool key Num_Lock"), 0);
 
   hotKeys.UnregisterHotKey(1331);
@@ -122,7 +119,7 @@ TEST_F(X11HotKeysTest, ACombinationHeldElsewhereFailsAndLeavesNoVariantBehind) {
   OtherClient other;
   ASSERT_TRUE(other.Grab('g', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
   nv::X11HotKeys hotKeys;
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, MOD_CONTROL | MOD_ALT, 'G'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, mod::Control | mod::Alt, 'G'));
 
   // The variants the refused registration had obtained are released again.
   other.UngrabAll();
@@ -133,9 +130,9 @@ TEST_F(X11HotKeysTest, ACombinationHeldElsewhereFailsAndLeavesNoVariantBehind) {
 
 TEST_F(X11HotKeysTest, OneCombinationOneIdAndReleaseFreesItForOthers) {
   nv::X11HotKeys hotKeys;
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1333, MOD_ALT | MOD_SHIFT | MOD_WIN, 'M'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, MOD_ALT | MOD_SHIFT | MOD_WIN, 'M')) << "same combination, other id";
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, MOD_ALT, 0xFF)) << "a code without a key";
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1333, mod::Alt | mod::Shift | mod::Win, 'M'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, mod::Alt | mod::Shift | mod::Win, 'M')) << "same combination, other id";
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, mod::Alt, 0xFF)) << "a code without a key";
 
   OtherClient other;
   EXPECT_FALSE(other.Grab('m', XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4));
@@ -149,14 +146,14 @@ TEST_F(X11HotKeysTest, OneCombinationOneIdAndReleaseFreesItForOthers) {
 TEST_F(X11HotKeysTest, AKeyMovedToAnotherKeycodeIsGrabbedThere) {
   nv::X11HotKeys hotKeys;
   hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered = {m, k}; });
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1331, MOD_ALT | MOD_SHIFT, 'A'));
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1331, mod::Alt | mod::Shift, 'A'));
   KeyboardMap keyboard;
   ASSERT_TRUE(keyboard.Move('a'));
   QElapsedTimer settle;
   settle.start();
   while (settle.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
-  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(MOD_ALT | MOD_SHIFT), uint32_t('A')));
+  EXPECT_EQ(Press("alt+shift+a"), std::make_pair(uint32_t(mod::Alt | mod::Shift), uint32_t('A')));
 }
 
 // A punctuation key is grabbed where it lies, whatever the layout prints on it: here the
@@ -166,9 +163,9 @@ TEST_F(X11HotKeysTest, APunctuationKeyIsGrabbedAtItsPlace) {
   keyboard.Put(47, 0xF6);  // odiaeresis
   nv::X11HotKeys hotKeys;
   hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered = {m, k}; });
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1332, MOD_CONTROL, 0xBA));  // VK_OEM_1
-  ASSERT_TRUE(hotKeys.RegisterHotKey(1333, MOD_CONTROL, 0xE2));  // VK_OEM_102, a code without a keysym
-  EXPECT_EQ(Press("ctrl+odiaeresis"), std::make_pair(uint32_t(MOD_CONTROL), uint32_t(0xBA)));
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1332, mod::Control, 0xBA));  // VK_OEM_1
+  ASSERT_TRUE(hotKeys.RegisterHotKey(1333, mod::Control, 0xE2));  // VK_OEM_102, a code without a keysym
+  EXPECT_EQ(Press("ctrl+odiaeresis"), std::make_pair(uint32_t(mod::Control), uint32_t(0xBA)));
 }
 
 }  // namespace

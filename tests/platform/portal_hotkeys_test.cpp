@@ -102,7 +102,7 @@ struct Recorder {
   }
 };
 
-constexpr uint32_t kAltShift = MOD_ALT | MOD_SHIFT;
+constexpr uint32_t kAltShift = mod::Alt | mod::Shift;
 
 void RegisterDefaults(HotKeys& hotKeys) {
   int id = 1331;
@@ -160,8 +160,8 @@ TEST_F(PortalHotKeysTest, SavingTheSameKeysKeepsTheSessionAndNewKeysBindAnew) {
   for (int id = 1331; id <= 1334; ++id) hotKeys.UnregisterHotKey(id);
   int id = 1331;
   for (char key : {'A', 'T', 'M'}) hotKeys.RegisterHotKey(id++, kAltShift, key);
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, MOD_CONTROL, 'Q'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1335, MOD_CONTROL, 'Q')) << "one combination, one id";
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, mod::Control, 'Q'));
+  EXPECT_FALSE(hotKeys.RegisterHotKey(1335, mod::Control, 'Q')) << "one combination, one id";
   ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
   EXPECT_TRUE(recorder.outcomes[1334]);
   const auto calls = Calls();
@@ -174,7 +174,7 @@ TEST_F(PortalHotKeysTest, SavingTheSameKeysKeepsTheSessionAndNewKeysBindAnew) {
   // Only the live session's activations count.
   Activate("1334");
   ASSERT_TRUE(WaitFor([&] { return recorder.delivered.size() == 1; }));
-  EXPECT_EQ(recorder.delivered[0], std::pair(uint32_t{MOD_CONTROL}, uint32_t{'Q'}));
+  EXPECT_EQ(recorder.delivered[0], std::pair(uint32_t{mod::Control}, uint32_t{'Q'}));
 }
 
 TEST_F(PortalHotKeysTest, APortalThatRefusesLeavesEveryKeyUnregistered) {

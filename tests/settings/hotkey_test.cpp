@@ -18,16 +18,16 @@ TEST(HotKeyText, ModifiersInFixedOrderThenTheMaskedKey) {
     const char* text;
   };
   const Case cases[] = {
-      {MOD_ALT | MOD_SHIFT, 'A', "ALT+SHIFT+'A'"},
-      {MOD_ALT | MOD_SHIFT, 'T', "ALT+SHIFT+'T'"},
-      {MOD_ALT | MOD_SHIFT, 'M', "ALT+SHIFT+'M'"},
-      {MOD_ALT | MOD_SHIFT, 'E', "ALT+SHIFT+'E'"},
-      {MOD_WIN | MOD_SHIFT | MOD_ALT | MOD_CONTROL, 'E', "CTRL+ALT+SHIFT+WIN+'E'"},
+      {mod::Alt | mod::Shift, 'A', "ALT+SHIFT+'A'"},
+      {mod::Alt | mod::Shift, 'T', "ALT+SHIFT+'T'"},
+      {mod::Alt | mod::Shift, 'M', "ALT+SHIFT+'M'"},
+      {mod::Alt | mod::Shift, 'E', "ALT+SHIFT+'E'"},
+      {mod::Win | mod::Shift | mod::Alt | mod::Control, 'E', "CTRL+ALT+SHIFT+WIN+'E'"},
       {0, 'A', "+'A'"},
-      {MOD_CONTROL, VK_F1, "CTRL+'p'"},
-      {MOD_CONTROL | MOD_ALT, 'K', "CTRL+ALT+'K'"},
-      {MOD_SHIFT, VK_SHIFT, "SHIFT+'\x10'"},
-      {MOD_WIN, 0x1C1, "WIN+'A'"},  // only the low seven bits are shown
+      {mod::Control, VK_F1, "CTRL+'p'"},
+      {mod::Control | mod::Alt, 'K', "CTRL+ALT+'K'"},
+      {mod::Shift, VK_SHIFT, "SHIFT+'\x10'"},
+      {mod::Win, 0x1C1, "WIN+'A'"},  // only the low seven bits are shown
   };
   for (const auto& c : cases)
     EXPECT_EQ(HotKeyText({true, 0, c.modifiers, c.key}), c.text) << c.text;
@@ -35,10 +35,10 @@ TEST(HotKeyText, ModifiersInFixedOrderThenTheMaskedKey) {
 
 TEST(HotKeyCapture, AcceptsAKeyWithModifiersIntoThePendingSlot) {
   THotKeyInfo pending = TSetInfo::DefaultHotKeys()[1];
-  EXPECT_EQ(CaptureKeyDown(pending, 1, 'K', MOD_CONTROL | MOD_ALT), "CTRL+ALT+'K'");
-  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 'K', mod::Control | mod::Alt), "CTRL+ALT+'K'");
+  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   // Letting go of a modifier shows the pending combination.
-  EXPECT_EQ(CaptureKeyUp(pending, VK_MENU, MOD_CONTROL), "CTRL+ALT+'K'");
+  EXPECT_EQ(CaptureKeyUp(pending, VK_MENU, mod::Control), "CTRL+ALT+'K'");
 }
 
 TEST(HotKeyCapture, RefusesLoneKeysAndLoneModifiers) {
@@ -49,10 +49,10 @@ TEST(HotKeyCapture, RefusesLoneKeysAndLoneModifiers) {
   };
   const Case cases[] = {
       {"K alone", 'K', 0, "+'K'"},
-      {"Shift alone", VK_SHIFT, MOD_SHIFT, "SHIFT+'\x10'"},
-      {"Ctrl with Alt held", VK_CONTROL, MOD_CONTROL | MOD_ALT, "CTRL+ALT+'\x11'"},
-      {"Alt alone", VK_MENU, MOD_ALT, "ALT+'\x12'"},
-      {"Windows key only", 'K', MOD_WIN, "+'K'"},
+      {"Shift alone", VK_SHIFT, mod::Shift, "SHIFT+'\x10'"},
+      {"Ctrl with Alt held", VK_CONTROL, mod::Control | mod::Alt, "CTRL+ALT+'\x11'"},
+      {"Alt alone", VK_MENU, mod::Alt, "ALT+'\x12'"},
+      {"Windows key only", 'K', mod::Win, "+'K'"},
   };
   for (const auto& c : cases) {
     THotKeyInfo pending = TSetInfo::DefaultHotKeys()[2];
@@ -62,22 +62,22 @@ TEST(HotKeyCapture, RefusesLoneKeysAndLoneModifiers) {
 }
 
 TEST(HotKeyCapture, AKeyWithoutACodeIsRefusedAndTheBoxShowsThePendingCombination) {
-  THotKeyInfo pending{true, 1332, MOD_CONTROL | MOD_ALT, 'K'};
-  EXPECT_EQ(CaptureKeyDown(pending, 1, 0, MOD_CONTROL), "CTRL+ALT+'K'");
-  EXPECT_EQ(CaptureKeyDown(pending, 1, 0x10000, MOD_CONTROL), "CTRL+ALT+'K'") << "no code in the low 16 bits";
-  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  THotKeyInfo pending{true, 1332, mod::Control | mod::Alt, 'K'};
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 0, mod::Control), "CTRL+ALT+'K'");
+  EXPECT_EQ(CaptureKeyDown(pending, 1, 0x10000, mod::Control), "CTRL+ALT+'K'") << "no code in the low 16 bits";
+  EXPECT_EQ(pending, (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
 }
 
 TEST(HotKeyCapture, ReleaseRestoresTheTextOnlyOnceTheUserLetsGo) {
   const THotKeyInfo pending = TSetInfo::DefaultHotKeys()[0];
   EXPECT_EQ(CaptureKeyUp(pending, 'K', 0), "ALT+SHIFT+'A'") << "K released, nothing held";
-  EXPECT_EQ(CaptureKeyUp(pending, VK_SHIFT, MOD_ALT), "ALT+SHIFT+'A'") << "a modifier released";
-  EXPECT_EQ(CaptureKeyUp(pending, 'K', MOD_ALT), std::nullopt) << "K released, Alt still held";
+  EXPECT_EQ(CaptureKeyUp(pending, VK_SHIFT, mod::Alt), "ALT+SHIFT+'A'") << "a modifier released";
+  EXPECT_EQ(CaptureKeyUp(pending, 'K', mod::Alt), std::nullopt) << "K released, Alt still held";
 }
 
 TEST(HotKeyCapture, KeepsOnlyTheLow16BitsOfTheKey) {
   THotKeyInfo pending;
-  CaptureKeyDown(pending, 3, 0x12345, MOD_SHIFT);
+  CaptureKeyDown(pending, 3, 0x12345, mod::Shift);
   EXPECT_EQ(pending.Key, 0x2345u);
   EXPECT_EQ(pending.Id, 1334);
 }
@@ -86,10 +86,10 @@ TEST(HotKeyDispatch, EveryMatchingSlotInSlotOrderEnabledOrNot) {
   HotKeyTable current = TSetInfo::DefaultHotKeys();
   current[3] = current[1];  // slot 4 on Alt+Shift+T too
   current[1].Enabled = false;
-  EXPECT_EQ(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT, 'T'), (std::vector<size_t>{1, 3}));
-  EXPECT_EQ(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT, 'A'), (std::vector<size_t>{0}));
-  EXPECT_TRUE(SlotsForHotKey(current, MOD_ALT, 'A').empty());
-  EXPECT_TRUE(SlotsForHotKey(current, MOD_ALT | MOD_SHIFT | MOD_CONTROL, 'A').empty());
+  EXPECT_EQ(SlotsForHotKey(current, mod::Alt | mod::Shift, 'T'), (std::vector<size_t>{1, 3}));
+  EXPECT_EQ(SlotsForHotKey(current, mod::Alt | mod::Shift, 'A'), (std::vector<size_t>{0}));
+  EXPECT_TRUE(SlotsForHotKey(current, mod::Alt, 'A').empty());
+  EXPECT_TRUE(SlotsForHotKey(current, mod::Alt | mod::Shift | mod::Control, 'A').empty());
 }
 
 TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
@@ -98,7 +98,7 @@ TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
   current[1].Enabled = false;
   current[3].Modifiers = current[2].Modifiers;  // slot 4 repeats slot 3's combination
   current[3].Key = current[2].Key;
-  system.takenElsewhere.insert({MOD_ALT | MOD_SHIFT, 'A'});
+  system.takenElsewhere.insert({mod::Alt | mod::Shift, 'A'});
 
   const auto labels = ActivateHotKeys(system, current);
   EXPECT_EQ(labels, (std::array<std::string, 4>{"not register", "not register", "ALT+SHIFT+'M'", "not register"}));

@@ -9,7 +9,7 @@ namespace nv {
 namespace {
 
 using test::FakeRegistry;
-constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
+constexpr auto HKLM = RootKey::HKeyLocalMachine;
 const std::string kExe = "/opt/Velqor/norvane";
 
 class SettingsStoreTest : public ::testing::Test {
@@ -44,7 +44,7 @@ TEST_F(SettingsStoreTest, StoredRecordIsReadByTheReadRule) {
   options[4] = 0xF4;  // AutoTime 500
   options[5] = 0x01;
   options[17] = 2;    // AutoProcessList, any non-zero byte
-  for (uint32_t type : {REG_BINARY, REG_NONE, REG_MULTI_SZ}) {
+  for (uint32_t type : {reg::Binary, reg::None, reg::MultiSz}) {
     StoreRecord({type, options});
     const auto stored = store.Load(false);
     EXPECT_EQ(stored.record.AutoTime, 500) << type;
@@ -58,7 +58,7 @@ TEST_F(SettingsStoreTest, RejectsStringsNumbersAndOversizedValues) {
   const RegValue rejected[] = {
       RegValue::Binary(std::vector<uint8_t>(93, 0)),
       RegValue::String("settings"),
-      RegValue::String("%HOME%", REG_EXPAND_SZ),
+      RegValue::String("%HOME%", reg::ExpandSz),
       RegValue::Dword(1),
   };
   for (const auto& value : rejected) {
@@ -93,7 +93,7 @@ TEST_F(SettingsStoreTest, AutostartEntryCountsOnlyWhenItNamesThisExecutable) {
       {"case and blanks", RegValue::String(" \t/OPT/velqor/NORVANE  \r\n"), true},
       {"other path", RegValue::String("/opt/Velqor/norvane2"), false},
       {"quoted path", RegValue::String("\"" + kExe + "\""), false},
-      {"expandable string", RegValue::String(kExe, REG_EXPAND_SZ), false},
+      {"expandable string", RegValue::String(kExe, reg::ExpandSz), false},
       {"binary", RegValue::Binary({kExe.begin(), kExe.end()}), false},
   };
   for (const auto& c : cases) {
@@ -113,7 +113,7 @@ TEST_F(SettingsStoreTest, SaveWritesTheWholeRecordAsBinary) {
   ASSERT_TRUE(store.SaveRecord(record));
   const auto* value = registry.Get(HKLM, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_NE(value, nullptr);
-  EXPECT_EQ(value->type, REG_BINARY);
+  EXPECT_EQ(value->type, reg::Binary);
   const auto bytes = SerializeSetInfo(record);
   EXPECT_EQ(value->data, std::vector<uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_EQ(store.Load(false).record, record);
@@ -129,7 +129,7 @@ TEST_F(SettingsStoreTest, AutostartIsWrittenWithTheExactPathOrRemoved) {
   StoreRun(RegValue::String("  /OPT/VELQOR/NORVANE "));
   store.SaveAutostart(true);
   ASSERT_NE(Run(), nullptr);
-  EXPECT_EQ(Run()->type, REG_SZ);
+  EXPECT_EQ(Run()->type, reg::Sz);
   EXPECT_EQ(Run()->AsString(), kExe);
 
   store.SaveAutostart(false);

@@ -18,7 +18,7 @@ class FirstShowTest : public WindowFixture {
  protected:
   void StoreSettings(const TSetInfo& record) {
     const SetInfoBytes bytes = SerializeSetInfo(record);
-    registry.Set(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
+    registry.Set(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue,
                  RegValue::Binary({bytes.begin(), bytes.end()}));
   }
   // Refreshes are counted by their CPU samples, each of which starts with the processor count.
@@ -41,7 +41,7 @@ TEST_F(FirstShowTest, BringsEverythingUpOnceWithTheStoredSettings) {
   EXPECT_EQ(w.Chart_PhyMem->series(0).y(49), 5120);
   EXPECT_EQ(w.Chart_PhyMem->verticalMax(), 8192);
   // Defaults saved back, refresh timer applied, icon added, usage page shown.
-  EXPECT_NE(registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue), nullptr);
+  EXPECT_NE(registry.Get(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue), nullptr);
   EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
   EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
   EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
@@ -114,7 +114,7 @@ TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
 
 TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnDefaults) {
   const RegValue broken = RegValue::String("not a record");
-  registry.Set(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, broken);
+  registry.Set(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, broken);
   TForm_Tarnel& w = Window();
   w.show();
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'NvSetInfo'"});
@@ -127,10 +127,10 @@ TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnD
   EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
   EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
   // ... and nothing stored was overwritten unasked.
-  const RegValue* stored = registry.Get(RootKey::HKEY_LOCAL_MACHINE, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
+  const RegValue* stored = registry.Get(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_NE(stored, nullptr);
   EXPECT_EQ(*stored, broken);
-  EXPECT_EQ(registry.Get(RootKey::HKEY_LOCAL_MACHINE, kRunKeyPath, kAutostartValueName), nullptr);
+  EXPECT_EQ(registry.Get(RootKey::HKeyLocalMachine, kRunKeyPath, kAutostartValueName), nullptr);
 }
 
 }  // namespace

@@ -73,8 +73,8 @@ TEST_F(HelpArea, AboutShowsTheBoxModallyOverTheWindow) {
 }
 
 TEST_F(HelpArea, LiveUpdateFromTheTrayMenuChecksEvenWithTheStartCheckOff) {
-  registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "CheckUpdate", RegValue::Dword(0));
-  registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::String("2010.1.2"));
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "CheckUpdate", RegValue::Dword(0));
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::String("2010.1.2"));
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   dialogs.answers = {false};
@@ -86,7 +86,7 @@ TEST_F(HelpArea, LiveUpdateFromTheTrayMenuChecksEvenWithTheStartCheckOff) {
 }
 
 TEST_F(HelpArea, AnErrorOfTheMenuCheckReachesTheErrorDialogWithoutTheNotice) {
-  registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::Dword(3));
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::Dword(3));
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   // Through the event dispatch, as a click on the menu item arrives.

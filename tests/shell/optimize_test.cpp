@@ -359,7 +359,7 @@ TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
 
 TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
   auto& w = Window();
-  const auto value = [this] { return registry.Get(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles"); };
+  const auto value = [this] { return registry.Get(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"); };
 
   dialogs.answers = {false};
   w.SpeedButton_SetVMClick();
@@ -369,7 +369,7 @@ TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
 
   Click(w.SpeedButton_SetVM);
   ASSERT_NE(value(), nullptr);
-  EXPECT_EQ(value()->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(value()->type, uint32_t(reg::MultiSz));
   EXPECT_EQ(value()->data, SystemManagedPagingFiles("C:\\WINDOWS"));
   EXPECT_EQ(value()->data.size(), 21u);
   EXPECT_EQ(paging.calls, 1);
@@ -399,9 +399,9 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
     w.SpeedButton_SetVMClick();
   }
 
-  const auto value = HiveRegistry(locations).ReadValue(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles");
+  const auto value = HiveRegistry(locations).ReadValue(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles");
   ASSERT_TRUE(value.has_value());
-  EXPECT_EQ(value->type, uint32_t(REG_MULTI_SZ));
+  EXPECT_EQ(value->type, uint32_t(reg::MultiSz));
   EXPECT_EQ(value->data, SystemManagedPagingFiles("C:\\WINDOWS"));
   EXPECT_TRUE(fs::exists(dir / "root/etc/systemd/system" / SwapFileConfiguration::kUnitName));
   EXPECT_EQ(dialogs.shown.back().kind, "inform");
@@ -417,7 +417,7 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
                             http, swap, reclaimer, reclaimMeter, focus});
     w.SpeedButton_SetVMClick();
   }
-  EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKEY_LOCAL_MACHINE, kMemoryManagementKey, "PagingFiles"));
+  EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"));
   EXPECT_FALSE(fs::exists(dir / "root"));
   EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
   fs::remove_all(dir);

@@ -63,7 +63,7 @@ TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButSt
   EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[1].Enabled);
 
   dialogs.answers = {false};
-  w.WMHotKey(MOD_ALT | MOD_SHIFT, 'T');  // as if the system delivered it after all
+  w.WMHotKey(mod::Alt | mod::Shift, 'T');  // as if the system delivered it after all
   EXPECT_EQ(dialogs.Texts("confirm").size(), 1u) << "the overall optimization asks first";
 }
 
@@ -77,10 +77,10 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
 
   Press("ctrl+alt+k");
   EXPECT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; })) << tweak->text().toStdString();
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   Press("shift+F1");
   EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0x70u; }));
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers, uint32_t(MOD_SHIFT));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers, uint32_t(mod::Shift));
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << tweak->text().toStdString();
   ASSERT_EQ(std::system("xdotool keydown shift"), 0);
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'\x10'"; })) << tweak->text().toStdString();
@@ -106,13 +106,13 @@ TEST_F(HotKeysUnderX11Test, PunctuationIsCapturedByItsKeyAndAKeyWithoutACodeIsRe
   Press("ctrl+semicolon");
   EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0xBAu; })) << TForm_TarnelProbe(w).PendingHotKeys()[1].Key;
   Press("ctrl+shift+colon");  // the same key, shifted
-  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers == uint32_t(MOD_CONTROL | MOD_SHIFT); }));
+  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers == uint32_t(mod::Control | mod::Shift); }));
   EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, 0xBAu);
   Press("ctrl+alt+k");
   ASSERT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; }));
   Press("ctrl+eacute");
   QTest::qWait(300);
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
 }
 

@@ -24,8 +24,8 @@
 namespace nv::test {
 namespace {
 
-constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
-constexpr uint32_t kAltShift = MOD_ALT | MOD_SHIFT;
+constexpr auto HKLM = RootKey::HKeyLocalMachine;
+constexpr uint32_t kAltShift = mod::Alt | mod::Shift;
 
 class SettingsPageTest : public WindowFixture {
  protected:
@@ -67,7 +67,7 @@ const std::vector<std::string> kDefaultTexts = {"ALT+SHIFT+'A'", "ALT+SHIFT+'T'"
 TEST_F(SettingsPageTest, FirstStartStoresTheDefaultsAndRegistersTheFourHotKeys) {
   auto& w = Shown();
   ASSERT_NE(Stored(), nullptr);
-  EXPECT_EQ(Stored()->type, REG_BINARY);
+  EXPECT_EQ(Stored()->type, reg::Binary);
   EXPECT_EQ(Stored()->data, Bytes(TSetInfo{}));
   EXPECT_EQ(Run(), nullptr);
   EXPECT_FALSE(w.CheckBox_AutoStart->isChecked());
@@ -168,7 +168,7 @@ TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
   const Case cases[] = {
       {"case and blanks", RegValue::String(" " + loose + "\t "), true},
       {"other path", RegValue::String("/usr/bin/other"), false},
-      {"expandable string", RegValue::String(ProgramPath(), REG_EXPAND_SZ), false},
+      {"expandable string", RegValue::String(ProgramPath(), reg::ExpandSz), false},
       {"no entry", std::nullopt, false},
   };
   for (const auto& c : cases) {
@@ -189,7 +189,7 @@ TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
 TEST_F(SettingsPageTest, RestoringTheDefaultsShowsAndRegistersThemButWritesNothing) {
   TSetInfo record;
   record.AutoTime = 30;
-  record.HotKeys[0] = {true, 1331, MOD_CONTROL, 'J'};
+  record.HotKeys[0] = {true, 1331, mod::Control, 'J'};
   Store(record);
   auto& w = Shown();
   ASSERT_FALSE(w.CheckBox_AutoStart->isChecked());
@@ -286,7 +286,7 @@ TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   THotKeyEdit* tweak = w.HotKeyEdits[1];
   QTest::keyPress(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   QTest::keyRelease(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   QTest::keyRelease(tweak, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
@@ -305,9 +305,9 @@ TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, uint32_t('K'));
 
   Click(w.SpeedButton_SaveSet);
-  EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(MOD_CONTROL | MOD_ALT, 'K'));
+  EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control | mod::Alt, 'K'));
   EXPECT_EQ(w.HotKeyLabels[1]->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(TForm_TarnelProbe(w).CurrentHotKeys()[1], (THotKeyInfo{true, 1332, MOD_CONTROL | MOD_ALT, 'K'}));
+  EXPECT_EQ(TForm_TarnelProbe(w).CurrentHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
 }
 
 TEST_F(SettingsPageTest, UncheckingASlotDisablesItsBoxAtOnceAndReleasesItAtTheSave) {

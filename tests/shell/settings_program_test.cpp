@@ -30,7 +30,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-constexpr auto HKLM = RootKey::HKEY_LOCAL_MACHINE;
+constexpr auto HKLM = RootKey::HKeyLocalMachine;
 constexpr uint16_t kShift = XCB_MOD_MASK_SHIFT, kControl = XCB_MOD_MASK_CONTROL, kAlt = XCB_MOD_MASK_1;
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 30s) {
@@ -125,7 +125,7 @@ TEST_F(SettingsProgramTest, FirstStartStoresTheDefaultsAndGrabsTheFourHotKeys) {
   Start();
   const auto defaults = SerializeSetInfo(TSetInfo{});
   ASSERT_TRUE(Record().has_value()) << "no settings stored";
-  EXPECT_EQ(Record()->type, REG_BINARY);
+  EXPECT_EQ(Record()->type, reg::Binary);
   EXPECT_EQ(Record()->data, std::vector<uint8_t>(defaults.begin(), defaults.end()));
   ASSERT_TRUE(HoldsAllDefaultHotKeys());
   EXPECT_FALSE(RunValue().has_value());

@@ -32,7 +32,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using nv::test::LocalHttpServer;
-constexpr auto HKCU = nv::RootKey::HKEY_CURRENT_USER;
+constexpr auto HKCU = nv::RootKey::HKeyCurrentUser;
 
 TShowLiveUpdateForm* VisibleNotice() {
   for (QWidget* w : QApplication::topLevelWidgets())

@@ -19,7 +19,7 @@ namespace nv {
 namespace {
 
 using test::LocalHttpServer;
-constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
+constexpr auto HKCU = RootKey::HKeyCurrentUser;
 
 class UpdateAtStart : public ::testing::Test {
  protected:
@@ -84,7 +84,7 @@ TEST_F(UpdateAtStart, AFirstStartWritesTheProductValuesAndChecksBeforeTheWindow)
   EXPECT_EQ(homePage->AsString(), "http://" + server.Host() + "/products/system-utility/velqor-norvane/");
   const auto check = hive.ReadValue(HKCU, kProductKey, "CheckUpdate");
   ASSERT_TRUE(check.has_value());
-  EXPECT_EQ(check->type, REG_DWORD);
+  EXPECT_EQ(check->type, reg::Dword);
   EXPECT_EQ(check->AsDword(), 1u);
 }
 

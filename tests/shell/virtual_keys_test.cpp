@@ -59,9 +59,7 @@ TEST(VirtualKeys, KeysBecomeTheCodesOfTheirKeysPunctuationByItsPlace) {
 }
 
 TEST(VirtualKeys, AModifierKeyCountsWhileItGoesDownNotOnceItIsUp) {
-  using nv::MOD_ALT;
-  using nv::MOD_CONTROL;
-  using nv::MOD_SHIFT;
+  namespace mod = nv::mod;
   struct Case {
     QEvent::Type type;
     int qtKey;
@@ -69,13 +67,13 @@ TEST(VirtualKeys, AModifierKeyCountsWhileItGoesDownNotOnceItIsUp) {
     uint32_t held;
   };
   const Case cases[] = {
-      {QEvent::KeyPress, Qt::Key_Shift, {}, MOD_SHIFT},
-      {QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, MOD_SHIFT},
+      {QEvent::KeyPress, Qt::Key_Shift, {}, mod::Shift},
+      {QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier, mod::Shift},
       {QEvent::KeyRelease, Qt::Key_Shift, Qt::ShiftModifier, 0},
-      {QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier | Qt::ControlModifier, MOD_CONTROL},
-      {QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, MOD_CONTROL | MOD_ALT},
+      {QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier | Qt::ControlModifier, mod::Control},
+      {QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, mod::Control | mod::Alt},
       {QEvent::KeyPress, Qt::Key_K, Qt::MetaModifier, 0},  // the Windows key is never captured
-      {QEvent::KeyRelease, Qt::Key_K, Qt::ShiftModifier, MOD_SHIFT},
+      {QEvent::KeyRelease, Qt::Key_K, Qt::ShiftModifier, mod::Shift},
   };
   for (const auto& c : cases) {
     const QKeyEvent event(c.type, c.qtKey, c.reported);

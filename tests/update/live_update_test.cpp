@@ -73,7 +73,7 @@ class LiveUpdateCheck : public ::testing::Test {
     fs::create_directories(root / "store");
     shell.programFolder = (root / "program").string() + "/";
     ::setenv("NORVANE_UPDATE_HOST", server.Host().c_str(), 1);
-    registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::String("2010.1.2"));
+    registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::String("2010.1.2"));
   }
   void TearDown() override {
     ::unsetenv("NORVANE_UPDATE_HOST");
@@ -286,7 +286,7 @@ TEST_F(LiveUpdateCheck, ErrorsEndTheCheckAfterTheNoticeIsDestroyed) {
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice"}));
 
   journal.events.clear();
-  registry.Set(RootKey::HKEY_CURRENT_USER, kProductKey, "Version", RegValue::Dword(2010));
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::Dword(2010));
   try {
     Check().Run(true);
     ADD_FAILURE() << "a number as the installed version passed";

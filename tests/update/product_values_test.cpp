@@ -11,7 +11,7 @@ namespace nv {
 namespace {
 
 using test::FakeRegistry;
-constexpr auto HKCU = RootKey::HKEY_CURRENT_USER;
+constexpr auto HKCU = RootKey::HKeyCurrentUser;
 
 // The text of the nv::Error that `f` raises, or "no error".
 template <class F>
@@ -35,19 +35,19 @@ class ProductValues : public ::testing::Test {
 TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOn) {
   EXPECT_TRUE(LoadProductValues(registry));
   ASSERT_NE(Value("HelpURL"), nullptr);
-  EXPECT_EQ(Value("HelpURL")->type, REG_SZ);
+  EXPECT_EQ(Value("HelpURL")->type, reg::Sz);
   EXPECT_EQ(Value("HelpURL")->AsString(), "http://updates.example/products/system-utility/velqor-norvane/help/");
   ASSERT_NE(Value("HomePage"), nullptr);
   EXPECT_EQ(Value("HomePage")->AsString(), "http://updates.example/products/system-utility/velqor-norvane/");
   ASSERT_NE(Value("CheckUpdate"), nullptr);
-  EXPECT_EQ(Value("CheckUpdate")->type, REG_DWORD);
+  EXPECT_EQ(Value("CheckUpdate")->type, reg::Dword);
   EXPECT_EQ(Value("CheckUpdate")->AsDword(), 1u);
   EXPECT_EQ(Value("Version"), nullptr);  // written only by installers
 }
 
 TEST_F(ProductValues, StoredValuesAreKeptAndCheckUpdateFollowsTheirs) {
   registry.Set(HKCU, kProductKey, "HelpURL", RegValue::String("http://mine/help"));
-  registry.Set(HKCU, kProductKey, "HomePage", RegValue::String("%HOME%", REG_EXPAND_SZ));
+  registry.Set(HKCU, kProductKey, "HomePage", RegValue::String("%HOME%", reg::ExpandSz));
   registry.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(0));
   EXPECT_FALSE(LoadProductValues(registry));
   EXPECT_EQ(registry.writes, 0);
