@@ -30,10 +30,8 @@ int main(int argc, char** argv) {
   if (!nv::fetch::ParseArguments(std::vector<std::string>(argv + 1, argv + argc), request)) return nv::fetch::kUsage;
 
   nv::CurlHttp http([] { WriteAll(&nv::fetch::kProgress, 1); });
-  std::string body;
-  std::string error;
-  const bool fetched = http.Get(request, body, error);
-  const std::string answer = (fetched ? nv::fetch::kBody : nv::fetch::kFailure) + (fetched ? body : error);
+  const auto fetched = http.Get(request);
+  const std::string answer = fetched ? nv::fetch::kBody + *fetched : nv::fetch::kFailure + fetched.error().reason;
   if (!WriteAll(answer.data(), answer.size())) return nv::fetch::kNotFetched;
   return fetched ? nv::fetch::kFetched : nv::fetch::kNotFetched;
 }

@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/result.h"
+
 namespace nv {
 
 struct HttpRequest {
@@ -17,9 +19,9 @@ struct HttpRequest {
 class Http {
  public:
   virtual ~Http() = default;
-  // One GET of the whole resource into `body`. false on any failure (no connection,
-  // time-out, deadline passed, HTTP error status, body over the limit), with a reason in `error`.
-  virtual bool Get(const HttpRequest& request, std::string& body, std::string& error) = 0;
+  // One GET of the whole resource: its body, or a failure with the reason (no connection,
+  // time-out, deadline passed, HTTP error status, body over the limit).
+  virtual Result<std::string> Get(const HttpRequest& request) = 0;
 };
 
 }  // namespace nv

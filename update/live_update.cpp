@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/log.h"
 #include "platform/product.h"
 #include "update/ini_profile.h"
 #include "update/product_values.h"
@@ -87,10 +88,13 @@ bool LiveUpdate::DownloadToFile(const std::string& address, const std::filesyste
     staged.emplace(mirror);
   }
   staged->ThrowIfRefused();
-  std::string body;
-  std::string error;
-  if (!http_.Get(UpdateFileRequest(address), body, error)) return false;
-  staged->Commit(body);
+  const auto body = http_.Get(UpdateFileRequest(address));
+  if (!body) {
+    // As specified, a failed download is no error for the user: the check finds nothing newer.
+    LogFailure(LogLevel::Warning, "The update file was not downloaded from " + address, body.error());
+    return false;
+  }
+  staged->Commit(*body);
   return true;
 }
 

@@ -68,14 +68,10 @@ CurlHttp::CurlHttp(std::function<void()> onData) : onData_(std::move(onData)) {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& error) {
-  body.clear();
-  error.clear();
+Result<std::string> CurlHttp::Get(const HttpRequest& request) {
   std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
-  if (!curl) {
-    error = "libcurl could not start a transfer";
-    return false;
-  }
+  if (!curl) return Failure{"libcurl could not start a transfer"};
+  std::string body;
   const std::string accept = "Accept: " + request.accept;
   std::unique_ptr<curl_slist, ListDeleter> headers(curl_slist_append(nullptr, accept.c_str()));
   Transfer transfer{request, body, onData_};
@@ -106,8 +102,8 @@ bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& e
   long status = 0;
   curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
   // Redirects are not followed, so only a 2xx answer carries the resource itself.
-  if (result == CURLE_OK && status >= 200 && status < 300) return true;
-  body.clear();
+  if (result == CURLE_OK && status >= 200 && status < 300) return body;
+  std::string error;
   if (result == CURLE_OK)
     error = "HTTP status " + std::to_string(status);
   else if (transfer.tooLarge || result == CURLE_FILESIZE_EXCEEDED)
@@ -118,7 +114,7 @@ bool CurlHttp::Get(const HttpRequest& request, std::string& body, std::string& e
     error = "no data for " + std::to_string(request.readTimeoutMs) + " ms";
   else
     error = *reason ? reason : curl_easy_strerror(result);
-  return false;
+  return Failure{error};
 }
 
 }  // namespace nv

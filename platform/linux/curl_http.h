@@ -12,7 +12,7 @@ class CurlHttp : public Http {
  public:
   // `onData` is called each time a piece of the server's answer arrives.
   explicit CurlHttp(std::function<void()> onData = {});
-  bool Get(const HttpRequest& request, std::string& body, std::string& error) override;
+  Result<std::string> Get(const HttpRequest& request) override;
 
  private:
   std::function<void()> onData_;

@@ -91,33 +91,27 @@ std::string FindFetcher() { return FindCompanion(fetch::kFetcherName, NORVANE_FE
 
 FetcherHttp::FetcherHttp(std::string fetcherPath) : fetcherPath_(std::move(fetcherPath)) {}
 
-bool FetcherHttp::Get(const HttpRequest& request, std::string& body, std::string& error) {
-  body.clear();
-  error.clear();
+Result<std::string> FetcherHttp::Get(const HttpRequest& request) {
   const std::string name = fetch::kFetcherName;
-  if (fetcherPath_.empty()) {
-    error = name + ", which makes the request, is not installed (looked for " + BesideOwnBinary(name) + " and " +
-            NORVANE_FETCH_PATH ")";
-    return false;
-  }
+  if (fetcherPath_.empty())
+    return Failure{name + ", which makes the request, is not installed (looked for " + BesideOwnBinary(name) +
+                   " and " NORVANE_FETCH_PATH ")"};
   CompanionChild child;
-  if (!SpawnCompanion(fetcherPath_, fetch::Arguments(request), child)) {
-    error = fetcherPath_ + " could not be started";
-    return false;
-  }
+  if (!SpawnCompanion(fetcherPath_, fetch::Arguments(request), child))
+    return Failure{fetcherPath_ + " could not be started"};
   Answer answer;
   const Ending ending = ReadAnswer(child.output, request, answer);
   ::close(child.output);
   const int status = EndFetcher(child.pid, ending != Ending::Answered);
 
+  std::string error;
   if (ending == Ending::Silent) {
     error = "no data for " + std::to_string(request.readTimeoutMs) + " ms (" + name + " was stopped)";
   } else if (ending == Ending::PastDeadline) {
     error = "no complete answer within " + std::to_string(request.deadlineMs) + " ms (" + name + " was stopped)";
   } else if (ending == Ending::Answered && status == fetch::kFetched && answer.mark == fetch::kBody &&
              answer.text.size() <= request.maxBodyBytes) {
-    body = std::move(answer.text);
-    return true;
+    return std::move(answer.text);
   } else if (ending == Ending::Answered && status == fetch::kNotFetched && answer.mark == fetch::kFailure &&
              !answer.text.empty()) {
     error = std::move(answer.text);
@@ -126,7 +120,7 @@ bool FetcherHttp::Get(const HttpRequest& request, std::string& body, std::string
   } else {
     error = name + " gave an answer that could not be read";
   }
-  return false;
+  return Failure{error};
 }
 
 }  // namespace nv

@@ -13,7 +13,7 @@ class FetcherHttp : public Http {
  public:
   // `fetcherPath` empty: no fetcher was found.
   explicit FetcherHttp(std::string fetcherPath);
-  bool Get(const HttpRequest& request, std::string& body, std::string& error) override;
+  Result<std::string> Get(const HttpRequest& request) override;
 
  private:
   std::string fetcherPath_;

@@ -14,14 +14,10 @@ class ScriptedHttp : public Http {
   std::string failure = "connection refused";
   std::vector<HttpRequest> requests;
 
-  bool Get(const HttpRequest& request, std::string& out, std::string& error) override {
+  Result<std::string> Get(const HttpRequest& request) override {
     requests.push_back(request);
-    if (!succeeds) {
-      error = failure;
-      return false;
-    }
-    out = body;
-    return true;
+    if (!succeeds) return Failure{failure};
+    return body;
   }
 };
 

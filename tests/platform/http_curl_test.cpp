@@ -28,7 +28,12 @@ class CurlHttpGet : public ::testing::TestWithParam<Route> {
     r.maxBodyBytes = 1024;
     return r;
   }
-  bool Get(const HttpRequest& r) { return http->Get(r, body, error); }
+  bool Get(const HttpRequest& r) {
+    const auto got = http->Get(r);
+    body = got ? *got : std::string();
+    error = got ? std::string() : got.error().reason;
+    return got.has_value();
+  }
 
   LocalHttpServer server;
   std::unique_ptr<Http> http = GetParam() == Route::InProcess ? std::unique_ptr<Http>(std::make_unique<CurlHttp>())

@@ -39,9 +39,11 @@ class MisbehavingFetcher : public ::testing::Test {
   // The request through `script`, timed.
   bool Get(const std::string& script) {
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = FetcherHttp(Script(script)).Get(request, body, error);
+    const auto got = FetcherHttp(Script(script)).Get(request);
     waited = std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
-    return ok;
+    body = got ? *got : std::string();
+    error = got ? std::string() : got.error().reason;
+    return got.has_value();
   }
 
   fs::path folder;
@@ -98,13 +100,15 @@ TEST_F(MisbehavingFetcher, AFetcherThatKeepsReportingProgressIsStoppedAtTheDeadl
 TEST(FetcherHttp, AMissingFetcherSaysWhereItWasLookedFor) {
   HttpRequest request;
   request.url = "http://127.0.0.1:9/Update.ini";
-  std::string body, error;
-  EXPECT_FALSE(FetcherHttp("").Get(request, body, error));
+  const auto missing = FetcherHttp("").Get(request);
+  ASSERT_FALSE(missing);
+  const std::string& error = missing.error().reason;
   EXPECT_NE(error.find("norvane-fetch, which makes the request, is not installed (looked for /"), std::string::npos)
       << error;
   EXPECT_NE(error.find("/libexec/norvane/norvane-fetch)"), std::string::npos) << error;
-  EXPECT_FALSE(FetcherHttp("/nonexistent/norvane-fetch").Get(request, body, error));
-  EXPECT_EQ(error, "/nonexistent/norvane-fetch could not be started");
+  const auto unstartable = FetcherHttp("/nonexistent/norvane-fetch").Get(request);
+  ASSERT_FALSE(unstartable);
+  EXPECT_EQ(unstartable.error().reason, "/nonexistent/norvane-fetch could not be started");
 }
 
 TEST(FetchArguments, ARequestSurvivesTheCommandLineAndNothingElseIsARequest) {

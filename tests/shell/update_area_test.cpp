@@ -49,9 +49,9 @@ int NoticeCount() {
 // Notes whether the notice window was on screen while the request ran.
 class ObservedHttp : public nv::Http {
  public:
-  bool Get(const nv::HttpRequest& request, std::string& body, std::string& error) override {
+  nv::Result<std::string> Get(const nv::HttpRequest& request) override {
     noticeDuringRequest = VisibleNotice() != nullptr;
-    return real.Get(request, body, error);
+    return real.Get(request);
   }
   nv::FetcherHttp real{NV_FETCHER};
   bool noticeDuringRequest = false;

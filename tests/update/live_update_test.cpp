@@ -11,6 +11,7 @@
 #include <iterator>
 #include <thread>
 
+#include "fakes/capturing_log.h"
 #include "fakes/fake_registry.h"
 #include "fakes/local_http_server.h"
 #include "fakes/recording_shell_exec.h"
@@ -193,8 +194,12 @@ TEST_F(LiveUpdateCheck, AnUnreachableServerIsNoUpdate) {
   ::close(probe);  // nothing listens on that port now
   ::setenv("NORVANE_UPDATE_HOST", ("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str(), 1);
 
+  test::CapturingLog log;
   Check().Run(true);
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
+  ASSERT_EQ(log.lines.size(), 1u) << "the user is told only that there is no update";
+  EXPECT_NE(log.lines[0].message.find("update file was not downloaded from http://127.0.0.1:"), std::string::npos) << log.lines[0].message;
+  EXPECT_NE(log.lines[0].message.find("onnect"), std::string::npos) << "why: " << log.lines[0].message;
   journal.events.clear();
   Check().Run(false);
   EXPECT_TRUE(journal.events.empty());
