@@ -7,7 +7,10 @@
 
 #include "monitor/cpu_usage.h"
 #include "platform/log.h"
+#include "shell/PublicFunctionUnit.h"
+#include "shell/jpeg_decoder.h"
 #include "shell/rounded_outline.h"
+#include "shell/widgets/TImageEx.h"
 
 namespace {
 
@@ -17,6 +20,7 @@ constexpr const char* kRefusal =
 }  // namespace
 
 TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(parent), svc(services) {
+  PictureDecoder = std::make_unique<nv::JpegDecoderHold>();
   buildLayout();
   setupNavigation();
   setupDashboard();
@@ -71,19 +75,34 @@ void TForm_Tarnel::FormCreate() {
 
 void TForm_Tarnel::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
+  RestorePictures();
   FormShow();
   CatchUpProcessReport();
 }
 
 // A window hidden in the tray gives back its native window and with it the backing store (a
-// shared-memory image of the whole window, about 1.5 MB); showing it makes them again. Minimizing
-// keeps them: the window stays visible to Qt and to the task bar.
+// shared-memory image of the whole window, about 1.5 MB), its decoded pictures and the JPEG
+// decoder; showing it makes them again. Minimizing keeps them: the window stays visible to Qt
+// and to the task bar.
 void TForm_Tarnel::hideEvent(QHideEvent* e) {
   QWidget::hideEvent(e);
   if (e->spontaneous()) return;
   QTimer::singleShot(0, this, [this] {
-    if (!isVisible() && testAttribute(Qt::WA_WState_Created)) destroy();
+    if (!isVisible()) ReleaseWhileHidden();
   });
+}
+
+void TForm_Tarnel::ReleaseWhileHidden() {
+  if (testAttribute(Qt::WA_WState_Created)) destroy();
+  for (TImageEx* image : findChildren<TImageEx*>())
+    if (!image->pictureName.isEmpty()) image->clearPicture();
+  PictureDecoder.reset();
+}
+
+void TForm_Tarnel::RestorePictures() {
+  if (!PictureDecoder) PictureDecoder = std::make_unique<nv::JpegDecoderHold>();
+  for (TImageEx* image : findChildren<TImageEx*>())
+    if (image->picture().isNull() && !image->pictureName.isEmpty()) LoadButtonPicture(image, image->pictureName);
 }
 
 // Closing is always allowed, and closing the main window ends the program even while the

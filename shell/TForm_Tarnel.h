@@ -12,6 +12,10 @@
 #include "monitor/cpu_usage.h"
 #include "shell/services.h"
 
+namespace nv {
+class JpegDecoderHold;
+}
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -198,6 +202,12 @@ class TForm_Tarnel : public QWidget {
  private:
   // Only the window's own handlers, and tests through TForm_TarnelProbe, reach what follows.
   friend class ::TForm_TarnelProbe;
+
+  // ---- what the window gives back while hidden in the tray ----
+  // The JPEG decoder stays loaded while the window can be seen: hovering changes pictures.
+  std::unique_ptr<nv::JpegDecoderHold> PictureDecoder;
+  void ReleaseWhileHidden();
+  void RestorePictures();
 
   // ---- window and dashboard state ----
   int DragOriginX = 0, DragOriginY = 0;

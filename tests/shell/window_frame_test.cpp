@@ -1,5 +1,6 @@
 // The window's frame, its controls as designed, window creation and the ways it closes.
 #include <QAction>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -8,9 +9,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <string>
 
 #include "platform/error.h"
+#include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
 #include "window_fixture.h"
@@ -33,6 +38,38 @@ TEST_F(WindowTest, FrameIsBorderlessFixedAndRounded) {
   for (QPoint corner : {QPoint(0, 0), QPoint(711, 0), QPoint(0, 547), QPoint(711, 547)}) EXPECT_FALSE(outline.contains(corner));
   for (QPoint inside : {QPoint(12, 1), QPoint(1, 12), QPoint(355, 273), QPoint(705, 540), QPoint(710, 274), QPoint(355, 546)})
     EXPECT_TRUE(outline.contains(inside)) << inside.x() << "," << inside.y();
+}
+
+// Hidden in the tray, the window keeps no native window, no decoded picture and no JPEG
+// decoder; shown again it looks as it did.
+TEST_F(WindowTest, AWindowHiddenInTheTrayGivesBackWhatItCanMakeAgain) {
+  const auto decoderLoaded = [] {
+    std::ifstream maps("/proc/self/maps");
+    return std::string(std::istreambuf_iterator<char>(maps), {}).find("libturbojpeg") != std::string::npos;
+  };
+  TForm_Tarnel& w = Window();
+  w.show();
+  QCoreApplication::processEvents();
+  const QImage shown = w.grab().toImage();
+  ASSERT_TRUE(decoderLoaded());
+
+  w.hide();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(w.testAttribute(Qt::WA_WState_Created)) << "the native window and its backing store were kept";
+  int released = 0;
+  for (TImageEx* image : w.findChildren<TImageEx*>()) {
+    if (image->pictureName.isEmpty()) continue;  // drawn, not decoded: the minimize and close buttons
+    EXPECT_TRUE(image->picture().isNull()) << image->pictureName.toStdString();
+    ++released;
+  }
+  EXPECT_GE(released, 10);
+  EXPECT_FALSE(decoderLoaded());
+
+  w.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(w.testAttribute(Qt::WA_WState_Created));
+  EXPECT_TRUE(decoderLoaded());
+  EXPECT_EQ(w.grab().toImage(), shown);
 }
 
 TEST_F(WindowTest, ControlsStartAsDesigned) {
