@@ -89,8 +89,7 @@ int main() {
   {
     InstalledHelper installed;
     nv::LinuxProcesses processes;
-    std::vector<nv::ProcessWalkEntry> walk;
-    processes.Walk(walk);
+    const std::vector<nv::ProcessWalkEntry> walk = processes.Walk().value_or({});
     // The idle children of the spawner, the one child of this process: the other processes of
     // the machine are left alone.
     const auto self = static_cast<uint32_t>(::getpid());

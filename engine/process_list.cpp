@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/log.h"
+
 namespace nv {
 
 namespace {
@@ -14,11 +16,11 @@ void QueryProcessDetails(Processes& processes, TProcess& process) {
   process.Handle = processes.Open(process.ProcessID);
   if (!process.Handle.valid()) return;
   process.ExePath = DisplayedModulePath(processes.ModulePath(process.Handle));
-  ProcessCounters counters;
-  if (processes.Counters(process.Handle, counters)) {
-    process.PageFaultCount = counters.PageFaultCount;
-    process.PeakWorkingSetSize = counters.PeakWorkingSetSize;
-    process.WorkingSetSize = counters.WorkingSetSize;
+  // A process that ended since the walk keeps zero counters, as a refused query does.
+  if (const auto counters = processes.Counters(process.Handle)) {
+    process.PageFaultCount = counters->PageFaultCount;
+    process.PeakWorkingSetSize = counters->PeakWorkingSetSize;
+    process.WorkingSetSize = counters->WorkingSetSize;
   }
 }
 
@@ -43,8 +45,9 @@ TProcessList& TProcessList::operator=(TProcessList&& other) noexcept {
 
 void SnapshotProcesses(Processes& processes, TProcessList& list) {
   CloseProcessHandles(list);
-  std::vector<ProcessWalkEntry> walk;
-  if (!processes.Walk(walk)) walk.clear();
+  const auto walked = processes.Walk();
+  if (!walked) LogFailure(LogLevel::Error, "The process list is empty", walked.error());
+  const std::vector<ProcessWalkEntry> walk = walked.value_or({});
   list.opener_ = &processes;
   list.entries_.reserve(walk.size());
   for (const auto& entry : walk) {
@@ -67,11 +70,10 @@ void CloseProcessHandles(TProcessList& list) {
 }
 
 ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer) {
-  std::vector<ProcessWalkEntry> walk;
-  processes.Walk(walk);
+  const auto walk = processes.Walk();
+  if (!walk) LogFailure(LogLevel::Error, "No process is trimmed", walk.error());
   std::vector<uint32_t> pids;
-  pids.reserve(walk.size());
-  for (const auto& entry : walk) pids.push_back(entry.ProcessID);
+  for (const auto& entry : walk.value_or({})) pids.push_back(entry.ProcessID);
   return reclaimer.Advise(pids, ReclaimAdvice::PageOut);
 }
 

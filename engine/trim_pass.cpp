@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/memory_units.h"
+#include "platform/log.h"
 
 namespace nv {
 
@@ -45,23 +46,31 @@ void TrimPass::TakeChanges(const ReclaimCounters& after, TrimPassFigures& figure
 }
 
 void TrimPass::Observe() {
-  std::vector<ProcessWalkEntry> walk;
-  if (processes_.Walk(walk)) idle_.Remember(walk);
+  if (const auto walk = processes_.Walk()) idle_.Remember(*walk);
 }
 
 const TrimPassFigures& TrimPass::Run(TrimScope scope) {
-  std::vector<ProcessWalkEntry> walk;
-  if (!processes_.Walk(walk)) walk.clear();
+  const auto walked = processes_.Walk();
+  if (!walked) LogFailure(LogLevel::Error, "The trim pass finds no process", walked.error());
+  const std::vector<ProcessWalkEntry> walk = walked.value_or({});
   const std::optional<uint32_t> focused = scope == TrimScope::Idle ? focus_.FocusedProcess() : std::nullopt;
   const TrimTargets targets = idle_.Split(walk, focused, scope);
 
   TrimPassFigures figures;
   figures.stillOut = targets.stillOut;
-  const bool readBefore = meter_.Read(beforePass_);
+  const auto before = meter_.Read();
+  if (before) beforePass_ = *before;
   if (!targets.pageOut.empty()) figures.pageOut = reclaimer_.Advise(targets.pageOut, ReclaimAdvice::PageOut);
   if (!targets.cold.empty()) figures.cold = reclaimer_.Advise(targets.cold, ReclaimAdvice::Cold);
-  figures.measured = readBefore && meter_.Read(afterPass_);
-  if (figures.measured) TakeChanges(afterPass_, figures);
+  const auto after = before ? meter_.Read() : before;
+  figures.measured = after.has_value();
+  if (figures.measured) {
+    afterPass_ = *after;
+    TakeChanges(afterPass_, figures);
+  } else {
+    // The report then tells only what was advised, without saying why.
+    LogFailure(LogLevel::Notice, "The trim pass goes unmeasured", after.error());
+  }
   settled_ = false;
   passEnd_ = TrimClock::now();
   ++passes_;
@@ -71,12 +80,14 @@ const TrimPassFigures& TrimPass::Run(TrimScope scope) {
 
 void TrimPass::Watch(TrimClock::time_point now) {
   if (!Watching()) return;
-  ReclaimCounters counters;
-  if (last_->measured && meter_.Read(counters)) {
-    if (counters.cameBackBytes > afterPass_.cameBackBytes) last_->cameBack = counters.cameBackBytes - afterPass_.cameBackBytes;
-    if (!settled_ && now - passEnd_ >= kSettleTime) {
-      TakeChanges(counters, *last_);
-      settled_ = true;
+  if (last_->measured) {
+    if (const auto counters = meter_.Read()) {
+      if (counters->cameBackBytes > afterPass_.cameBackBytes)
+        last_->cameBack = counters->cameBackBytes - afterPass_.cameBackBytes;
+      if (!settled_ && now - passEnd_ >= kSettleTime) {
+        TakeChanges(*counters, *last_);
+        settled_ = true;
+      }
     }
   }
   last_->watched = std::min(now - passEnd_, kCameBackWindow);

@@ -1,7 +1,6 @@
 #include "platform/log.h"
 
 #include <atomic>
-#include <system_error>
 
 namespace nv {
 
@@ -27,10 +26,6 @@ std::string JournalLine(LogLevel level, std::string_view message) {
   for (char c : message) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
   line.push_back('\n');
   return line;
-}
-
-Failure SystemFailure(const std::string& what, int error) {
-  return Failure{what + ": " + std::error_code(error, std::generic_category()).message(), error};
 }
 
 }  // namespace nv

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace nv {
 
 // One record of the process walk.
@@ -35,13 +37,13 @@ struct ProcessHandle {
 class Processes {
  public:
   virtual ~Processes() = default;
-  // Appends one entry per running process to `out`; false when no walk could be taken.
-  virtual bool Walk(std::vector<ProcessWalkEntry>& out) = 0;
+  // One entry per running process.
+  virtual Result<std::vector<ProcessWalkEntry>> Walk() = 0;
   // Full access when the process may be trimmed, query-only when it can only be read.
   virtual ProcessHandle Open(uint32_t pid) = 0;
   // Path of the main module; empty when it cannot be read.
   virtual std::string ModulePath(const ProcessHandle& h) = 0;
-  virtual bool Counters(const ProcessHandle& h, ProcessCounters& out) = 0;
+  virtual Result<ProcessCounters> Counters(const ProcessHandle& h) = 0;
   virtual void TrimSelf() = 0;
   virtual void Close(ProcessHandle& h) = 0;
   // Lets go of what walks keep from one to the next (such as open files of known processes),

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace nv {
 
 // What a trim asks of a process's memory.
@@ -49,8 +51,7 @@ struct ReclaimCounters {
 class ReclaimMeter {
  public:
   virtual ~ReclaimMeter() = default;
-  // False when the figures cannot be read.
-  virtual bool Read(ReclaimCounters& out) = 0;
+  virtual Result<ReclaimCounters> Read() = 0;
 };
 
 }  // namespace nv

@@ -19,6 +19,8 @@ struct Failure {
 
 // "what: <the system's words for `error`>", keeping the number.
 Failure SystemFailure(const std::string& what, int error = errno);
+// As SystemFailure when errno names a cause, else just `what`.
+Failure FailureWithErrno(const std::string& what);
 
 // The value of an operation that succeeded, or why it failed. `E` carries at least a
 // `reason`; callers that need more than words (which step failed) give their own.

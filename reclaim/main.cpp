@@ -37,10 +37,10 @@ std::string OwnPath() {
 
 bool AllProcesses(std::vector<uint32_t>& pids) {
   nv::LinuxProcesses processes;
-  std::vector<nv::ProcessWalkEntry> walk;
-  if (!processes.Walk(walk)) return false;
+  const auto walk = processes.Walk();
+  if (!walk) return false;
   const auto self = static_cast<uint32_t>(::getpid());
-  for (const auto& entry : walk)
+  for (const auto& entry : *walk)
     if (entry.ProcessID != self) pids.push_back(entry.ProcessID);
   return true;
 }

@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,11 +39,13 @@ LinuxProcesses::~LinuxProcesses() {
   if (procFd_ >= 0) ::close(procFd_);
 }
 
-bool LinuxProcesses::Walk(std::vector<ProcessWalkEntry>& out) {
-  if (!walked_.Walk()) return false;
-  out.reserve(out.size() + walked_.processes().size());
-  for (const KeptProcess& process : walked_.processes()) out.push_back(process.record().entry);
-  return true;
+Result<std::vector<ProcessWalkEntry>> LinuxProcesses::Walk() {
+  errno = 0;
+  if (!walked_.Walk()) return FailureWithErrno("The processes cannot be listed");
+  std::vector<ProcessWalkEntry> walk;
+  walk.reserve(walked_.processes().size());
+  for (const KeptProcess& process : walked_.processes()) walk.push_back(process.record().entry);
+  return walk;
 }
 
 ProcessHandle LinuxProcesses::Open(uint32_t pid) {
@@ -71,10 +74,14 @@ std::string LinuxProcesses::ModulePath(const ProcessHandle& h) {
   return walked != nullptr ? walked->record().exePath : ReadExePath(procFd_, h.pid);
 }
 
-bool LinuxProcesses::Counters(const ProcessHandle& h, ProcessCounters& out) {
-  if (!h.valid()) return false;
+Result<ProcessCounters> LinuxProcesses::Counters(const ProcessHandle& h) {
+  if (!h.valid()) return Failure{"Process " + std::to_string(h.pid) + " is not open"};
   const KeptProcess* walked = walked_.Find(h.pid);
-  return walked != nullptr ? walked->Counters(out) : ReadProcessCounters(procFd_, h.pid, out);
+  ProcessCounters counters;
+  errno = 0;
+  const bool read = walked != nullptr ? walked->Counters(counters) : ReadProcessCounters(procFd_, h.pid, counters);
+  if (!read) return FailureWithErrno("The counters of process " + std::to_string(h.pid) + " cannot be read");
+  return counters;
 }
 
 bool LinuxProcesses::SwapCanTakePages() {

@@ -25,12 +25,12 @@ class LinuxProcesses : public Processes {
   LinuxProcesses(const LinuxProcesses&) = delete;
   LinuxProcesses& operator=(const LinuxProcesses&) = delete;
 
-  bool Walk(std::vector<ProcessWalkEntry>& out) override;
+  Result<std::vector<ProcessWalkEntry>> Walk() override;
   // Full when a permission probe (process_madvise with no ranges) succeeds; query-only when
   // the process's /proc files can be read all the same; none when it is gone or hidden.
   ProcessHandle Open(uint32_t pid) override;
   std::string ModulePath(const ProcessHandle& h) override;
-  bool Counters(const ProcessHandle& h, ProcessCounters& out) override;
+  Result<ProcessCounters> Counters(const ProcessHandle& h) override;
   // malloc_trim, and paging out of the own private anonymous memory while swap can take it.
   // Never the own file-backed mappings: the program would re-read its code every second.
   // NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.

@@ -36,9 +36,9 @@ uint64_t PagesCameBack(const VmstatRefaults& refaults) {
 LinuxReclaimMeter::LinuxReclaimMeter(const std::string& procRoot)
     : meminfo_(procRoot + "/meminfo"), vmstat_(procRoot + "/vmstat") {}
 
-bool LinuxReclaimMeter::Read(ReclaimCounters& out) {
+Result<ReclaimCounters> LinuxReclaimMeter::Read() {
   MeminfoFigures figures;
-  if (!ReadMeminfo(meminfo_, figures)) return false;
+  if (!ReadMeminfo(meminfo_, figures)) return Failure{"Cannot read " + meminfo_.Path()};
   VmstatRefaults refaults;
   char buffer[8192];
   if (!ForEachLine(vmstat_.Descriptor(), buffer, sizeof buffer, [&](std::string_view line) {
@@ -46,12 +46,13 @@ bool LinuxReclaimMeter::Read(ReclaimCounters& out) {
         return true;
       })) {
     vmstat_.Drop();
-    return false;
+    return Failure{"Cannot read " + vmstat_.Path()};
   }
-  out.availableBytes = figures.memAvailable;
-  out.swapCachedBytes = figures.swapCached;
-  out.cameBackBytes = PagesCameBack(refaults) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-  return true;
+  ReclaimCounters counters;
+  counters.availableBytes = figures.memAvailable;
+  counters.swapCachedBytes = figures.swapCached;
+  counters.cameBackBytes = PagesCameBack(refaults) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  return counters;
 }
 
 }  // namespace nv

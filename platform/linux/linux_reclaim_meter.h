@@ -26,7 +26,7 @@ uint64_t PagesCameBack(const VmstatRefaults& refaults);
 class LinuxReclaimMeter : public ReclaimMeter {
  public:
   explicit LinuxReclaimMeter(const std::string& procRoot = "/proc");
-  bool Read(ReclaimCounters& out) override;
+  Result<ReclaimCounters> Read() override;
 
  private:
   KeptOpenFile meminfo_;

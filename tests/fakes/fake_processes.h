@@ -51,11 +51,12 @@ class FakeProcesses : public Processes {
 
   size_t OpenHandles() const { return open_.size(); }
 
-  bool Walk(std::vector<ProcessWalkEntry>& out) override {
+  Result<std::vector<ProcessWalkEntry>> Walk() override {
     ++walks;
-    if (walkFails) return false;
-    for (const auto& p : table) out.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime});
-    return true;
+    if (walkFails) return Failure{"the walk was told to fail"};
+    std::vector<ProcessWalkEntry> walk;
+    for (const auto& p : table) walk.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime});
+    return walk;
   }
 
   ProcessHandle Open(uint32_t pid) override {
@@ -72,11 +73,10 @@ class FakeProcesses : public Processes {
     return p ? p->path : std::string();
   }
 
-  bool Counters(const ProcessHandle& h, ProcessCounters& out) override {
+  Result<ProcessCounters> Counters(const ProcessHandle& h) override {
     const Process* p = IsOpen(h) ? Find(h.pid) : nullptr;
-    if (!p || p->countersFail) return false;
-    out = p->counters;
-    return true;
+    if (!p || p->countersFail) return Failure{"no counters for process " + std::to_string(h.pid)};
+    return p->counters;
   }
 
   void TrimSelf() override { ++selfTrims; }

@@ -57,11 +57,10 @@ class FakeReclaimMeter : public ReclaimMeter {
   bool fails = false;
   int reads = 0;
 
-  bool Read(ReclaimCounters& out) override {
+  Result<ReclaimCounters> Read() override {
     ++reads;
-    if (fails) return false;
-    out = counters;
-    return true;
+    if (fails) return Failure{"the meter was told to fail"};
+    return counters;
   }
 };
 

@@ -117,8 +117,7 @@ TEST(KeptProcesses, EndedProcessesLeaveNoDescriptorAndLentHandlesStayValidUntilC
   const auto before = ProcessDescriptors();
   {
     LinuxProcesses processes;
-    std::vector<ProcessWalkEntry> walk;
-    ASSERT_TRUE(processes.Walk(walk));
+    ASSERT_TRUE(processes.Walk());
     const auto kept = ProcessDescriptors();
     for (const auto& child : children) EXPECT_TRUE(Names(kept, child->pid()));
 
@@ -127,8 +126,7 @@ TEST(KeptProcesses, EndedProcessesLeaveNoDescriptorAndLentHandlesStayValidUntilC
     ASSERT_TRUE(held.valid());
     const std::vector<pid_t> ended{children[0]->pid(), children[1]->pid()};
     children.erase(children.begin(), children.begin() + 2);
-    walk.clear();
-    ASSERT_TRUE(processes.Walk(walk));
+    ASSERT_TRUE(processes.Walk());
     const auto afterEnd = ProcessDescriptors();
     for (pid_t pid : ended) EXPECT_FALSE(Names(afterEnd, pid)) << pid;
     EXPECT_TRUE(IsOpen(held.native));
@@ -139,8 +137,7 @@ TEST(KeptProcesses, EndedProcessesLeaveNoDescriptorAndLentHandlesStayValidUntilC
     // A time without walks keeps nothing.
     processes.ReleaseKept();
     EXPECT_EQ(ProcessDescriptors(), before);
-    walk.clear();
-    ASSERT_TRUE(processes.Walk(walk));
+    ASSERT_TRUE(processes.Walk());
     EXPECT_TRUE(Names(ProcessDescriptors(), children[0]->pid()));
   }
   EXPECT_EQ(ProcessDescriptors(), before);
@@ -214,10 +211,9 @@ pid_t SpawnWithPid(pid_t pid, const char* const argv[]) {
 TEST(KeptProcesses, APidReusedBetweenWalksIsReadAsTheNewProcess) {
   if (::geteuid() != 0) GTEST_SKIP() << "choosing the pid of a new process needs root";
   LinuxProcesses processes;
-  std::vector<ProcessWalkEntry> walk;
   auto first = std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/cat"});
   const pid_t pid = first->pid();
-  ASSERT_TRUE(processes.Walk(walk));
+  ASSERT_TRUE(processes.Walk());
   first.reset();  // ended and reaped: its number is free
 
   const char* const sleep[] = {"/bin/sleep", "30", nullptr};
@@ -228,8 +224,7 @@ TEST(KeptProcesses, APidReusedBetweenWalksIsReadAsTheNewProcess) {
   for (int i = 0; i < 200 && std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe").filename() != "sleep"; ++i)
     ::usleep(10000);
 
-  walk.clear();
-  ASSERT_TRUE(processes.Walk(walk));
+  ASSERT_TRUE(processes.Walk());
   ProcessHandle handle = processes.Open(static_cast<uint32_t>(pid));
   EXPECT_EQ(std::filesystem::path(processes.ModulePath(handle)).filename(), "sleep");
   // The handle is a pidfd of the living process, not of the one that ended.

@@ -53,8 +53,7 @@ TEST(LiveProcesses, OpensItselfFullyAndDescribesItself) {
   ProcessHandle self = processes.Open(static_cast<uint32_t>(::getpid()));
   ASSERT_EQ(self.access, ProcessAccess::Full);
   EXPECT_EQ(processes.ModulePath(self), std::filesystem::read_symlink("/proc/self/exe").string());
-  ProcessCounters counters;
-  ASSERT_TRUE(processes.Counters(self, counters));
+  const ProcessCounters counters = processes.Counters(self).value();
   EXPECT_GT(counters.WorkingSetSize, 0u);
   EXPECT_GE(counters.PeakWorkingSetSize, counters.WorkingSetSize);
   EXPECT_GT(counters.PageFaultCount, 0u);
@@ -65,19 +64,18 @@ TEST(LiveProcesses, OpensItselfFullyAndDescribesItself) {
 
 TEST(LiveProcesses, KernelThreadIsReadOnlyAndAGoneProcessCannotBeOpened) {
   LinuxProcesses processes;
-  ProcessCounters counters;
   // kthreadd has no memory to trim and no executable, opened alone or after a walk.
   for (bool walkFirst : {false, true}) {
-    std::vector<ProcessWalkEntry> walk;
     if (walkFirst) {
-      ASSERT_TRUE(processes.Walk(walk));
+      ASSERT_TRUE(processes.Walk());
     }
     ProcessHandle kernelThread = processes.Open(2);
     EXPECT_EQ(kernelThread.access, ProcessAccess::QueryOnly);
     EXPECT_EQ(processes.ModulePath(kernelThread), "");
-    EXPECT_TRUE(processes.Counters(kernelThread, counters));
-    EXPECT_EQ(counters.WorkingSetSize, 0u);
-    EXPECT_EQ(counters.PeakWorkingSetSize, 0u);
+    const auto counters = processes.Counters(kernelThread);
+    ASSERT_TRUE(counters);
+    EXPECT_EQ(counters->WorkingSetSize, 0u);
+    EXPECT_EQ(counters->PeakWorkingSetSize, 0u);
     processes.Close(kernelThread);
   }
 
@@ -90,7 +88,7 @@ TEST(LiveProcesses, KernelThreadIsReadOnlyAndAGoneProcessCannotBeOpened) {
   ProcessHandle handle = processes.Open(static_cast<uint32_t>(gone));
   EXPECT_FALSE(handle.valid());
   EXPECT_EQ(processes.ModulePath(handle), "");
-  EXPECT_FALSE(processes.Counters(handle, counters));
+  EXPECT_FALSE(processes.Counters(handle));
 }
 
 TEST(LiveProcesses, TrimSelfReturnsFreedHeapToTheSystem) {

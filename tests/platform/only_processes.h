@@ -12,16 +12,17 @@ class OnlyProcesses : public Processes {
  public:
   OnlyProcesses(Processes& all, std::set<uint32_t> pids) : all_(all), pids_(std::move(pids)) {}
 
-  bool Walk(std::vector<ProcessWalkEntry>& out) override {
-    std::vector<ProcessWalkEntry> walk;
-    if (!all_.Walk(walk)) return false;
-    for (auto& entry : walk)
-      if (pids_.count(entry.ProcessID)) out.push_back(std::move(entry));
-    return true;
+  Result<std::vector<ProcessWalkEntry>> Walk() override {
+    auto walk = all_.Walk();
+    if (!walk) return walk;
+    std::vector<ProcessWalkEntry> only;
+    for (auto& entry : *walk)
+      if (pids_.count(entry.ProcessID)) only.push_back(std::move(entry));
+    return only;
   }
   ProcessHandle Open(uint32_t pid) override { return all_.Open(pid); }
   std::string ModulePath(const ProcessHandle& h) override { return all_.ModulePath(h); }
-  bool Counters(const ProcessHandle& h, ProcessCounters& out) override { return all_.Counters(h, out); }
+  Result<ProcessCounters> Counters(const ProcessHandle& h) override { return all_.Counters(h); }
   void TrimSelf() override { all_.TrimSelf(); }
   void Close(ProcessHandle& h) override { all_.Close(h); }
   void ReleaseKept() override { all_.ReleaseKept(); }

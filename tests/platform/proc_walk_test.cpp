@@ -29,8 +29,7 @@ class FixtureRoot {
 
 std::map<uint32_t, ProcessWalkEntry> WalkFixture() {
   LinuxProcesses processes(kWalkRoot);
-  std::vector<ProcessWalkEntry> walk;
-  EXPECT_TRUE(processes.Walk(walk));
+  const std::vector<ProcessWalkEntry> walk = processes.Walk().value_or({});
   std::map<uint32_t, ProcessWalkEntry> byPid;
   for (const auto& entry : walk) EXPECT_TRUE(byPid.emplace(entry.ProcessID, entry).second) << entry.ProcessID;
   return byPid;
@@ -77,9 +76,9 @@ TEST(ProcessWalk, FillsParentPriorityAndNameOfEachProcess) {
 
 TEST(ProcessWalk, FailsWithoutAProcRoot) {
   LinuxProcesses processes("/nonexistent/proc");
-  std::vector<ProcessWalkEntry> walk;
-  EXPECT_FALSE(processes.Walk(walk));
-  EXPECT_TRUE(walk.empty());
+  const auto walk = processes.Walk();
+  ASSERT_FALSE(walk);
+  EXPECT_EQ(walk.error().reason.rfind("The processes cannot be listed", 0), 0u) << walk.error().reason;
 }
 
 TEST(ProcessCounters, ReadFaultsAndWorkingSetsOrFailWhenUnreadable) {
