@@ -17,7 +17,8 @@ AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBacko
   if (options.stopThresholdPercent &&
       EnoughMemoryAvailable(memory.GlobalMemoryStatusEx(), *options.stopThresholdPercent))
     return result;
-  if (options.emptyClipboard) clipboard.Clean();
+  // Each pass tries again; a clipboard that stays full is no reason to stop trimming.
+  if (options.emptyClipboard) (void)clipboard.Clean();
   // The last pass is judged on what came back up to now.
   pass.Watch(TrimClock::now());
   result.waiting = backoff.Wait(pass);

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "platform/result.h"
+
 namespace nv {
 
 class ShellExec {
@@ -8,8 +10,8 @@ class ShellExec {
   virtual ~ShellExec() = default;
   // Opens a document, a web address or a mailto: address with the user's program for it.
   virtual void Open(const std::string& target) = 0;
-  // Starts a program without arguments; false when it could not be started.
-  virtual bool StartProgram(const std::string& path) = 0;
+  // Starts a program without arguments.
+  virtual Result<void> StartProgram(const std::string& path) = 0;
   virtual bool FileExists(const std::string& path) = 0;
   // The folder of the running executable, with a trailing '/'.
   virtual std::string ProgramFolder() = 0;

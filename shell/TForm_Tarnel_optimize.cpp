@@ -10,6 +10,7 @@
 #include "engine/paging_file.h"
 #include "engine/timer_interval.h"
 #include "platform/error.h"
+#include "platform/log.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/gauge_progress.h"
@@ -189,7 +190,9 @@ void TForm_Tarnel::CheckBox_bstopautoClick() { SpinEdit_bstopauto->setEnabled(Ch
 // ---- clipboard and paging file ----
 
 void TForm_Tarnel::Button_EmptyClipboardClick() {
-  svc.dialogs.ShowMessage(svc.clipboard.Clean() ? kClipboardCleaned : kClipboardNotCleaned);
+  const auto cleaned = svc.clipboard.Clean();
+  if (!cleaned) nv::LogFailure(nv::LogLevel::Warning, "The clipboard was not cleaned", cleaned.error());
+  svc.dialogs.ShowMessage(cleaned ? kClipboardCleaned : kClipboardNotCleaned);
 }
 
 void TForm_Tarnel::SpeedButton_SetVMClick() {

@@ -61,8 +61,9 @@ void LiveUpdate::Run(bool Interactive) {
 
 void LiveUpdate::Offer() {
   if (!dialogs_.AskYesNo(kNewerVersionQuestion, Dialogs::Icon::Information)) return;
-  // The updater's own failure is not reported: the program ends all the same.
-  shell_.StartProgram(shell_.ProgramFolder() + "nvUpdate.exe");
+  // The updater's own failure is not reported to the user: the program ends all the same.
+  if (const auto started = shell_.StartProgram(shell_.ProgramFolder() + "nvUpdate.exe"); !started)
+    LogFailure(LogLevel::Error, "The updater did not start", started.error());
   hooks_.terminate();
 }
 

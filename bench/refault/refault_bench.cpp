@@ -36,7 +36,7 @@ constexpr uint64_t kMiB = uint64_t{1} << 20;
 
 class NoClipboard : public nv::Clipboard {
  public:
-  bool Clean() override { return true; }
+  nv::Result<void> Clean() override { return {}; }
 };
 
 bool MakeFile(const std::string& path) {

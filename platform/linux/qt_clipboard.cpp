@@ -5,11 +5,11 @@
 
 namespace nv {
 
-bool QtClipboard::Clean() {
+Result<void> QtClipboard::Clean() {
   // clear() drops the selection even when another client owns it, which is what emptying
   // the system clipboard means here; the primary selection is the user's, not ours.
   QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-  return true;
+  return {};
 }
 
 }  // namespace nv

@@ -6,7 +6,7 @@ namespace nv {
 // The clipboard selection of the desktop session, through Qt. Needs a QGuiApplication.
 class QtClipboard : public Clipboard {
  public:
-  bool Clean() override;
+  Result<void> Clean() override;
 };
 
 }  // namespace nv

@@ -25,8 +25,10 @@ QUrl TargetUrl(const std::string& target) {
 
 void QtShellExec::Open(const std::string& target) { QDesktopServices::openUrl(TargetUrl(target)); }
 
-bool QtShellExec::StartProgram(const std::string& path) {
-  return QProcess::startDetached(QString::fromStdString(path), {});
+Result<void> QtShellExec::StartProgram(const std::string& path) {
+  if (!QProcess::startDetached(QString::fromStdString(path), {}))
+    return Failure{path + " could not be started (missing, not executable, or not a program)"};
+  return {};
 }
 
 bool QtShellExec::FileExists(const std::string& path) {

@@ -8,7 +8,7 @@ namespace nv {
 class QtShellExec : public ShellExec {
  public:
   void Open(const std::string& target) override;
-  bool StartProgram(const std::string& path) override;
+  Result<void> StartProgram(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   std::string ProgramFolder() override;
 };

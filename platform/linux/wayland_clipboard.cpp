@@ -60,12 +60,13 @@ bool ClearSelectionByDataControl() {
   return wl_display_roundtrip(display.get()) >= 0 && wl_display_get_error(display.get()) == 0;
 }
 
-bool WaylandClipboard::Clean() {
-  if (ClearSelectionByDataControl()) return true;
-  if (!QGuiApplication::focusWindow()) return false;
+Result<void> WaylandClipboard::Clean() {
+  if (ClearSelectionByDataControl()) return {};
+  if (!QGuiApplication::focusWindow())
+    return Failure{"The compositor offers no data-control protocol and no window of this program has the focus"};
   // The primary selection is the user's, not ours.
   QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
-  return true;
+  return {};
 }
 
 }  // namespace nv

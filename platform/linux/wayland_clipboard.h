@@ -11,7 +11,7 @@ namespace nv {
 // QGuiApplication on Qt's wayland platform.
 class WaylandClipboard : public Clipboard {
  public:
-  bool Clean() override;
+  Result<void> Clean() override;
 };
 
 // Unsets the selection of the first seat through a data-control protocol, over a connection

@@ -7,9 +7,10 @@ class FakeClipboard : public Clipboard {
  public:
   int cleans = 0;
   bool clears = true;  // false: the system does not let the clipboard be cleared
-  bool Clean() override {
+  Result<void> Clean() override {
     ++cleans;
-    return clears;
+    if (!clears) return Failure{"the clipboard was told to refuse"};
+    return {};
   }
 };
 

@@ -16,9 +16,10 @@ class RecordingShellExec : public ShellExec {
   std::vector<std::string> started;
 
   void Open(const std::string& target) override { opened.push_back(target); }
-  bool StartProgram(const std::string& path) override {
+  Result<void> StartProgram(const std::string& path) override {
     started.push_back(path);
-    return std::filesystem::is_regular_file(path);
+    if (!std::filesystem::is_regular_file(path)) return Failure{path + " is no file"};
+    return {};
   }
   bool FileExists(const std::string& path) override { return std::filesystem::is_regular_file(path); }
   std::string ProgramFolder() override { return programFolder; }
