@@ -1,4 +1,6 @@
 #include <QLabel>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTreeWidget>
 #include <functional>
 
@@ -123,6 +125,48 @@ class ReportTest : public DashboardTest {
 };
 
 using Texts = std::vector<std::string>;
+
+// Rows taken out or added below the shown ones change nothing on the screen and repaint
+// nothing; a row taken out among the shown ones moves them, and the list shows the move.
+TEST_F(ReportTest, OnlyRowsThatMoveInSightRepaintTheList) {
+  // Long enough for the list's posted layout to run.
+  const auto Settle = [] {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 100) QCoreApplication::processEvents();
+  };
+  for (uint32_t pid = 1; pid <= 100; ++pid) processes.Add(pid * 10, "process" + std::to_string(pid));
+  Refresh();
+  Settle();
+  QTreeWidget* list = Window().ListView_ProcessReport;
+  struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      paints += e->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  list->viewport()->installEventFilter(&counter);
+  const QImage before = list->viewport()->grab().toImage();
+  counter.paints = 0;  // grabbing paints too
+
+  processes.table.erase(processes.table.begin() + 90);  // far below the shown rows
+  processes.Add(5000, "started");
+  Refresh();
+  Settle();
+  EXPECT_EQ(counter.paints, 0);
+  EXPECT_EQ(list->topLevelItemCount(), 100);
+  EXPECT_EQ(Column(0).back(), "started");
+  EXPECT_EQ(list->viewport()->grab().toImage(), before);
+
+  processes.table.erase(processes.table.begin());  // the first row
+  Refresh();
+  Settle();
+  EXPECT_GT(counter.paints, 0);
+  EXPECT_EQ(Column(0).front(), "process2");
+  EXPECT_NE(list->viewport()->grab().toImage(), before);
+  list->viewport()->removeEventFilter(&counter);
+}
 
 TEST_F(ReportTest, RowsStayInPlaceNewOnesComeLastEndedOnesGo) {
   processes.Add(100, "init");
