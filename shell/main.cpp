@@ -1,4 +1,5 @@
 #include <QIcon>
+#include <QPixmap>
 #include <exception>
 #include <filesystem>
 
@@ -46,7 +47,9 @@ int main(int argc, char** argv) {
   platform.instance().SignalInstanceEvent();
   // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
-  app.setWindowIcon(QIcon(QStringLiteral(":/ICON/NORVANE")));
+  // From a pixmap: a QIcon made from a file name without a suffix asks the MIME database what
+  // the file is, which loads and keeps the whole database for the rest of the run.
+  app.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/ICON/NORVANE"))));
 
   // ---- product values and the data module TDM (update area) ----
   const nv::Services services = platform.services();
