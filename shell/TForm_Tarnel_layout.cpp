@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QFrame>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -17,9 +16,9 @@
 
 namespace nv::layout {
 
-QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width, const char* style) {
+QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width, const TextLook* look) {
   auto* label = new QLabel(text, parent);
-  if (style) label->setStyleSheet(QString::fromLatin1(style));
+  if (look) ApplyTextLook(label, *look);
   label->move(x, y);
   if (width > 0)
     label->resize(width, label->sizeHint().height());
@@ -29,9 +28,9 @@ QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width, con
 }
 
 QLabel* Heading(QWidget* parent, const QString& text, int x, int y, int width) {
-  QLabel* heading = Label(parent, text, x, y, width, kHeadingStyle);
-  auto* rule = new QFrame(parent);
-  rule->setStyleSheet(QStringLiteral("background:#26c4b6;"));
+  QLabel* heading = Label(parent, text, x, y, width, &kHeadingLook);
+  auto* rule = new QWidget(parent);
+  FillBackground(rule, 0x26c4b6);
   rule->setGeometry(x, y + heading->height() + 2, width, 1);
   return heading;
 }
@@ -136,7 +135,7 @@ void TForm_Tarnel::buildLayout() {
   LoadButtonPicture(Image18, QStringLiteral("Bottom"));
   const auto link = [bottom](const char* name, const QString& text, int x) {
     auto* label = Named(new TLinkLabel(text, bottom), name);
-    label->setStyleSheet(QStringLiteral("color:white; background:transparent;"));
+    nv::ApplyTextLook(label, {0xffffff});
     label->setCursor(Qt::PointingHandCursor);
     label->move(x, 15);
     label->adjustSize();

@@ -2,6 +2,8 @@
 // Builders of the main window's regions and pages, shared by the TForm_Tarnel_layout*.cpp files.
 #include <QString>
 
+#include "shell/text_look.h"
+
 class QLabel;
 class QWidget;
 class TForm_Tarnel;
@@ -9,13 +11,13 @@ class TImageEx;
 
 namespace nv::layout {
 
-// Palette of the window's own texts.
-inline constexpr const char* kHeadingStyle = "color:#0b2545; font-weight:bold; font-size:12px;";
-inline constexpr const char* kFigureStyle = "color:purple;";
-inline constexpr const char* kHintStyle = "color:#5a6b78;";
+// Looks of the window's own texts.
+inline constexpr TextLook kHeadingLook{0x0b2545, true, 12};
+inline constexpr TextLook kFigureLook{0x800080};
+inline constexpr TextLook kHintLook{0x5a6b78};
 
 // A label at a place; it takes the size its text needs unless a width is given.
-QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width = 0, const char* style = nullptr);
+QLabel* Label(QWidget* parent, const QString& text, int x, int y, int width = 0, const TextLook* look = nullptr);
 // A section title with a teal rule under it, across the given width.
 QLabel* Heading(QWidget* parent, const QString& text, int x, int y, int width);
 // A picture button showing its named picture, with the hand cursor.

@@ -7,6 +7,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/TForm_Tarnel_layout.h"
 #include "shell/widgets/TGauge.h"
+#include "shell/widgets/flat_header.h"
 #include "shell/widgets/TImageEx.h"
 
 namespace nv::layout {
@@ -26,9 +27,9 @@ constexpr Column kReportColumns[] = {
     {"ParentPID", 60, kLeft},     {"Exe file name", 200, kLeft},
 };
 
-constexpr const char* kHeaderStyle =
-    "QHeaderView::section { background:#eaf5f7; color:#0b2545; border:none; border-right:1px solid #c9e0e5;"
-    " border-bottom:1px solid #26c4b6; padding:1px 1px; }";
+constexpr nv::FlatHeader::Colors kHeaderColors{.field = 0xeaf5f7, .text = 0x0b2545, .divider = 0xc9e0e5, .rule = 0x26c4b6};
+constexpr TextLook kLevelLook{0x0e7680, true, 12};
+constexpr TextLook kBusyLook{0xc0392b, true};
 
 // The column widths were set for a narrow system font. A condensed face, a pixel smaller than
 // the page's text and set a little tighter, keeps every caption whole: "Peak mem usage" is the
@@ -51,11 +52,12 @@ QTreeWidget* ProcessReport(QWidget* page) {
   list->setSelectionBehavior(QAbstractItemView::SelectRows);
   list->setSelectionMode(QAbstractItemView::SingleSelection);
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setHeader(new nv::FlatHeader(kHeaderColors, list));
+  list->header()->setFont(DesktopFont());
   list->setColumnCount(int(std::size(kReportColumns)));
   list->header()->setSectionsClickable(false);
   list->header()->setSectionsMovable(false);
   list->header()->setStretchLastSection(false);
-  list->header()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
   QTreeWidgetItem* header = list->headerItem();
   for (int i = 0; i < int(std::size(kReportColumns)); ++i) {
     header->setText(i, QString::fromLatin1(kReportColumns[i].caption));
@@ -86,14 +88,12 @@ QWidget* BuildProcessesPage(TForm_Tarnel& w) {
   w.TrackBar_OverallOption->setPageStep(1);
   w.TrackBar_OverallOption->setTickPosition(QSlider::TicksBelow);
   w.TrackBar_OverallOption->setTickInterval(1);
-  Label(page, QStringLiteral("Max. Speed"), 16, 62, 0, kHintStyle);
-  auto* space = Label(page, QStringLiteral("Max. Space"), 176, 62, 80, kHintStyle);
+  Label(page, QStringLiteral("Max. Speed"), 16, 62, 0, &kHintLook);
+  auto* space = Label(page, QStringLiteral("Max. Space"), 176, 62, 80, &kHintLook);
   space->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  w.Label_OptimizeLavel = Named(Label(page, QStringLiteral("Level 1"), 276, 38, 120,
-                                      "color:#0e7680; font-weight:bold; font-size:12px;"),
+  w.Label_OptimizeLavel = Named(Label(page, QStringLiteral("Level 1"), 276, 38, 120, &kLevelLook),
                                 "Label_OptimizeLavel");
-  w.Label_overalloptimizing = Named(Label(page, QStringLiteral("Memory overall optimizing..."), 276, 62, 240,
-                                          "color:#c0392b; font-weight:bold;"),
+  w.Label_overalloptimizing = Named(Label(page, QStringLiteral("Memory overall optimizing..."), 276, 62, 240, &kBusyLook),
                                     "Label_overalloptimizing");
   w.Label_overalloptimizing->hide();
   w.SpeedButton_StartFull = PictureButton(page, "SpeedButton_StartFull", QStringLiteral("SpeedButton_StartFull1"), 545, 37);
@@ -104,8 +104,8 @@ QWidget* BuildProcessesPage(TForm_Tarnel& w) {
 
   Heading(page, QStringLiteral("Process Report"), 16, 104, 651);
   w.ListView_ProcessReport = ProcessReport(page);
-  w.Label_TrimResult = Named(Label(page, QString(), 18, 346, 649, kHintStyle), "Label_TrimResult");
-  Label(page, QStringLiteral("The list follows every refresh of the system status."), 18, 374, 360, kHintStyle);
+  w.Label_TrimResult = Named(Label(page, QString(), 18, 346, 649, &kHintLook), "Label_TrimResult");
+  Label(page, QStringLiteral("The list follows every refresh of the system status."), 18, 374, 360, &kHintLook);
   w.SpeedButton_RunAuto2 =
       PictureButton(page, "SpeedButton_RunAuto2", QString::fromLatin1(nv::auto_texts::kStartPicture), 405, 362);
   return page;
@@ -141,7 +141,7 @@ QWidget* BuildOverallPage(TForm_Tarnel& w) {
   int y = 40;
   for (const auto& f : figures) {
     Label(page, QString::fromLatin1(f.caption), 280, y);
-    *f.label = Named(Label(page, QString::fromLatin1(f.name), 480, y, 170, kFigureStyle), f.name);
+    *f.label = Named(Label(page, QString::fromLatin1(f.name), 480, y, 170, &kFigureLook), f.name);
     (*f.label)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     y += 30;
   }

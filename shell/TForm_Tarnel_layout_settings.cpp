@@ -1,6 +1,6 @@
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -15,16 +15,34 @@ namespace nv::layout {
 namespace {
 
 constexpr int kRow = 28;
-constexpr const char* kGroupStyle =
-    "QGroupBox { border:1px solid #b8d8de; border-radius:6px; margin-top:9px; background:#ffffff; }"
-    "QGroupBox::title { subcontrol-origin:margin; left:10px; padding:0 4px; color:#0e7680; }";
+constexpr QRgb kFrameColor = 0xb8d8de;
 
-QGroupBox* Group(QWidget* parent, const QString& caption, int rows) {
-  auto* group = new QGroupBox(caption, parent);
-  group->setStyleSheet(QString::fromLatin1(kGroupStyle));
-  group->setFixedHeight(22 + rows * kRow);
-  return group;
-}
+// A group of settings: a rounded frame whose top line runs through the caption, left of it.
+class SettingsGroup : public QWidget {
+ public:
+  SettingsGroup(const QString& caption, int rows, QWidget* parent) : QWidget(parent), caption_(caption) {
+    setFixedHeight(22 + rows * kRow);
+    setFont(DesktopFont());
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    constexpr int kFrameTop = 9, kCaptionLeft = 10, kCaptionPadding = 6, kRadius = 6;
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor::fromRgb(kFrameColor));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, kFrameTop + 0.5, -0.5, -0.5), kRadius, kRadius);
+    const QFontMetrics metrics = fontMetrics();
+    const QRect caption(kCaptionLeft, 0, metrics.horizontalAdvance(caption_) + 2 * kCaptionPadding, metrics.height());
+    p.fillRect(caption, Qt::white);
+    p.setPen(QColor::fromRgb(0x0e7680));
+    p.drawText(caption, Qt::AlignCenter, caption_);
+  }
+
+ private:
+  QString caption_;
+};
 
 QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& caption, int x, int row, bool checked = false) {
   auto* box = Named(new QCheckBox(caption, parent), name);
@@ -43,20 +61,20 @@ TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int ini
 // The place just right of a control on the same row.
 int After(const QWidget* w) { return w->x() + w->width() + 6; }
 
-void SystemGroup(TForm_Tarnel& w, QGroupBox* g) {
+void SystemGroup(TForm_Tarnel& w, QWidget* g) {
   w.CheckBox_AutoProcessList = CheckBox(g, "CheckBox_AutoProcessList", QStringLiteral("Auto refresh system status,interval :"), 14, 0, true);
   w.SpinEdit_ProcessListTime = SpinEdit(g, "SpinEdit_ProcessListTime", 1, 59, 1, After(w.CheckBox_AutoProcessList), 0);
   Label(g, QStringLiteral("seconds"), After(w.SpinEdit_ProcessListTime), 22);
 }
 
-void StartupGroup(TForm_Tarnel& w, QGroupBox* g) {
+void StartupGroup(TForm_Tarnel& w, QWidget* g) {
   w.CheckBox_AutoStart = CheckBox(g, "CheckBox_AutoStart", QStringLiteral("Startup with system start"), 14, 0, true);
   w.CheckBox_Auto = CheckBox(g, "CheckBox_Auto", QStringLiteral("Auto optimize when start"), 330, 0);
   w.CheckBox_CloseMinimize = CheckBox(g, "CheckBox_CloseMinimize", QStringLiteral("Minimize to tray when close window "), 14, 1);
   w.CheckBox_MinimizeStart = CheckBox(g, "CheckBox_MinimizeStart", QStringLiteral("Minimize when start"), 330, 1);
 }
 
-void HotKeyGroup(TForm_Tarnel& w, QGroupBox* g) {
+void HotKeyGroup(TForm_Tarnel& w, QWidget* g) {
   const struct {
     const char *box, *caption, *edit, *label;
   } hotKeySlots[] = {
@@ -69,11 +87,11 @@ void HotKeyGroup(TForm_Tarnel& w, QGroupBox* g) {
     w.HotKeyCheckBoxes[i] = CheckBox(g, hotKeySlots[i].box, QString::fromLatin1(hotKeySlots[i].caption), 14, i);
     w.HotKeyEdits[i] = Named(new THotKeyEdit(g), hotKeySlots[i].edit);
     w.HotKeyEdits[i]->setGeometry(214, 18 + i * kRow, 180, 21);
-    w.HotKeyLabels[i] = Named(Label(g, QStringLiteral("not register"), 412, 22 + i * kRow, 220, kFigureStyle), hotKeySlots[i].label);
+    w.HotKeyLabels[i] = Named(Label(g, QStringLiteral("not register"), 412, 22 + i * kRow, 220, &kFigureLook), hotKeySlots[i].label);
   }
 }
 
-void AutoGroup(TForm_Tarnel& w, QGroupBox* g) {
+void AutoGroup(TForm_Tarnel& w, QWidget* g) {
   auto* interval = Label(g, QStringLiteral("Auto optimize interval(sec)"), 18, 22);
   w.SpinEdit_Time = SpinEdit(g, "SpinEdit_Time", 1, 59, 3, After(interval), 0);
   w.CheckBox_EmptyClipboard = CheckBox(g, "CheckBox_EmptyClipboard", QStringLiteral("Clean clipboard when  auto optimize (Not recommend)"), 14, 1);
@@ -103,13 +121,13 @@ QWidget* BuildSettingsPage(TForm_Tarnel& w) {
   const struct {
     const char* caption;
     int rows;
-    void (*fill)(TForm_Tarnel&, QGroupBox*);
+    void (*fill)(TForm_Tarnel&, QWidget*);
   } groups[] = {{"System Settings", 1, SystemGroup},
                 {"Startup Settings", 2, StartupGroup},
                 {"Register Hot Key", 4, HotKeyGroup},
                 {"Auto Settings", 4, AutoGroup}};
   for (const auto& g : groups) {
-    QGroupBox* box = Group(content, QString::fromLatin1(g.caption), g.rows);
+    auto* box = new SettingsGroup(QString::fromLatin1(g.caption), g.rows, content);
     g.fill(w, box);
     column->addWidget(box);
   }
@@ -118,7 +136,10 @@ QWidget* BuildSettingsPage(TForm_Tarnel& w) {
 
   auto* bar = new QWidget(page);
   bar->setGeometry(0, 366, 686, 53);
-  bar->setStyleSheet(QStringLiteral("background:#ffffff; border-top:1px solid #b8d8de;"));
+  FillBackground(bar, 0xffffff);
+  auto* barTop = new QWidget(bar);
+  barTop->setGeometry(0, 0, 686, 1);
+  FillBackground(barTop, kFrameColor);
   w.SpeedButton_SetVM = PictureButton(page, "SpeedButton_SetVM", QStringLiteral("SpeedButton_SetVM1"), 37, 377);
   w.SpeedButton_Defaykt = PictureButton(page, "SpeedButton_Defaykt", QStringLiteral("SpeedButton_Defaykt1"), 253, 377);
   w.SpeedButton_SaveSet = PictureButton(page, "SpeedButton_SaveSet", QStringLiteral("SpeedButton_SaveSet1"), 470, 377);

@@ -26,7 +26,7 @@ void FigureBlock(QWidget* page, const QString& heading, int y, QLabel*& total, Q
   QLabel** figures[] = {&total, &free, &usage};
   for (int i = 0; i < 3; ++i) {
     Label(page, captions[i], 518, y + 26 + 18 * i);
-    *figures[i] = Named(Label(page, captions[i], 572, y + 26 + 18 * i, 96, kFigureStyle), names[i]);
+    *figures[i] = Named(Label(page, captions[i], 572, y + 26 + 18 * i, 96, &kFigureLook), names[i]);
   }
 }
 
@@ -70,7 +70,7 @@ QWidget* BuildUsagePage(TForm_Tarnel& w) {
   auto* hint = Label(page,
                      QStringLiteral("Trims the working sets of all running programs at the interval chosen on "
                                     "the Settings page, while free memory runs low."),
-                     408, 266, 262, kHintStyle);
+                     408, 266, 262, &kHintLook);
   hint->setWordWrap(true);
   hint->resize(262, hint->heightForWidth(262));
   w.SpeedButton_RunAuto =

@@ -6,6 +6,7 @@
 #include "shell/PublicFunctionUnit.h"
 #include "shell/program_version.h"
 #include "shell/rounded_outline.h"
+#include "shell/text_look.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "update/product_values.h"
@@ -24,7 +25,7 @@ Label* AboutLabel(QWidget* parent, const char* name, const QString& text, int x,
   label->setObjectName(QString::fromLatin1(name));
   label->setFont(Arial());
   label->setAttribute(Qt::WA_TranslucentBackground);
-  label->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
+  nv::SetTextColor(label, 0x000000);
   label->move(x, y);
   label->adjustSize();
   return label;
@@ -35,7 +36,7 @@ TLinkLabel* LinkLabel(QWidget* parent, const char* name, const QString& text, in
   QFont font = label->font();
   font.setUnderline(true);
   label->setFont(font);
-  label->setStyleSheet(QStringLiteral("color: blue; background: transparent;"));
+  nv::SetTextColor(label, 0x0000ff);
   label->setCursor(Qt::PointingHandCursor);
   return label;
 }

@@ -1,5 +1,6 @@
 // The window's frame, its controls as designed, window creation and the ways it closes.
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -38,6 +39,19 @@ TEST_F(WindowTest, FrameIsBorderlessFixedAndRounded) {
   for (QPoint corner : {QPoint(0, 0), QPoint(711, 0), QPoint(0, 547), QPoint(711, 547)}) EXPECT_FALSE(outline.contains(corner));
   for (QPoint inside : {QPoint(12, 1), QPoint(1, 12), QPoint(355, 273), QPoint(705, 540), QPoint(710, 274), QPoint(355, 546)})
     EXPECT_TRUE(outline.contains(inside)) << inside.x() << "," << inside.y();
+}
+
+// A control given a style sheet keeps a style object and parsed rules of its own for the life of
+// the window (tens of kB each); the window's looks come from palettes, fonts and painting.
+TEST_F(WindowTest, NoControlCarriesAStyleSheet) {
+  TForm_Tarnel& w = Window();
+  w.show();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(qApp->styleSheet().isEmpty());
+  const QList<QWidget*> controls = w.findChildren<QWidget*>();
+  ASSERT_GE(controls.size(), 50);
+  for (const QWidget* control : controls)
+    EXPECT_TRUE(control->styleSheet().isEmpty()) << control->objectName().toStdString() << " " << control->metaObject()->className();
 }
 
 // Hidden in the tray, the window keeps no native window, no decoded picture and no JPEG
