@@ -4,6 +4,7 @@
 #include <QHideEvent>
 #include <QCoreApplication>
 #include <QTimer>
+#include <optional>
 
 #include "monitor/cpu_usage.h"
 #include "platform/log.h"
@@ -20,7 +21,7 @@ constexpr const char* kRefusal =
 }  // namespace
 
 TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(parent), svc(services) {
-  PictureDecoder = std::make_unique<nv::JpegDecoderHold>();
+  const nv::JpegDecoderHold decoderWhileBuilding;  // one load for the pictures of every page
   buildLayout();
   setupNavigation();
   setupDashboard();
@@ -81,9 +82,8 @@ void TForm_Tarnel::showEvent(QShowEvent* e) {
 }
 
 // A window hidden in the tray gives back its native window and with it the backing store (a
-// shared-memory image of the whole window, about 1.5 MB), its decoded pictures and the JPEG
-// decoder; showing it makes them again. Minimizing keeps them: the window stays visible to Qt
-// and to the task bar.
+// shared-memory image of the whole window, about 1.5 MB) and its decoded pictures; showing it
+// makes them again. Minimizing keeps them: the window stays visible to Qt and to the task bar.
 void TForm_Tarnel::hideEvent(QHideEvent* e) {
   QWidget::hideEvent(e);
   if (e->spontaneous()) return;
@@ -96,13 +96,15 @@ void TForm_Tarnel::ReleaseWhileHidden() {
   if (testAttribute(Qt::WA_WState_Created)) destroy();
   for (TImageEx* image : findChildren<TImageEx*>())
     if (!image->pictureName.isEmpty()) image->clearPicture();
-  PictureDecoder.reset();
 }
 
 void TForm_Tarnel::RestorePictures() {
-  if (!PictureDecoder) PictureDecoder = std::make_unique<nv::JpegDecoderHold>();
-  for (TImageEx* image : findChildren<TImageEx*>())
-    if (image->picture().isNull() && !image->pictureName.isEmpty()) LoadButtonPicture(image, image->pictureName);
+  std::optional<nv::JpegDecoderHold> decoder;  // loaded once for all, and only when some picture is missing
+  for (TImageEx* image : findChildren<TImageEx*>()) {
+    if (!image->picture().isNull() || image->pictureName.isEmpty()) continue;
+    if (!decoder) decoder.emplace();
+    LoadButtonPicture(image, image->pictureName);
+  }
 }
 
 // Closing is always allowed, and closing the main window ends the program even while the

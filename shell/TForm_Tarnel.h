@@ -204,8 +204,6 @@ class TForm_Tarnel : public QWidget {
   friend class ::TForm_TarnelProbe;
 
   // ---- what the window gives back while hidden in the tray ----
-  // The JPEG decoder stays loaded while the window can be seen: hovering changes pictures.
-  std::unique_ptr<nv::JpegDecoderHold> PictureDecoder;
   void ReleaseWhileHidden();
   void RestorePictures();
 

@@ -6,6 +6,7 @@
 #include "engine/auto_optimization.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/jpeg_decoder.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "shell/widgets/TNotebook.h"
@@ -40,6 +41,7 @@ std::optional<HoverPictures> ActionButtonPictures(const TForm_Tarnel& w, const T
 // Selects the page first, then gives the three tabs their pictures, always in tab order.
 void SelectTab(TForm_Tarnel& w, const QString& page, int selected) {
   w.Notebook1->setActivePage(page);
+  const nv::JpegDecoderHold decoderForThreePictures;
   const std::pair<TImageEx*, const char*> tabs[] = {{w.SpeedButton_UsageGraph, "SpeedButton_UsageGraph"},
                                                     {w.SpeedButton_full, "SpeedButton_full"},
                                                     {w.SpeedButton_Set, "SpeedButton_Set"}};

@@ -1,5 +1,5 @@
-// Every hover change decodes one JPEG from the resources and every tab click three, with no
-// cache: these are the costs the pointer pays.
+// Every hover change loads the JPEG decoder and decodes one picture from the resources, and
+// every tab click three under one load, with no cache: these are the costs the pointer pays.
 #include <benchmark/benchmark.h>
 
 #include "shell/PublicFunctionUnit.h"
