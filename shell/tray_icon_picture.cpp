@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 namespace nv {
 namespace {
@@ -42,14 +43,36 @@ void DrawBar(QPainter& p, const TrayIconBar& bar, int pixels) {
 }
 
 // The largest pixel size of `font` at which `text` fits `width` x `height`; its digits' ink
-// height there, 0 when none fits.
+// height there, 0 when none fits. Every size measured makes a font engine that the font cache
+// keeps for the rest of the run, and the icon is drawn on every refresh: so the text is measured
+// once at the largest size, and the search starts at the size that scaling it down predicts.
 int FitScalable(QFont& font, const QString& text, int width, int height) {
-  for (int size = height * 2; size >= 4; --size) {
+  const int largest = height * 2, smallest = 4;
+  const auto inkHeightAt = [&](int size) -> std::optional<int> {
     font.setPixelSize(size);
     const QFontMetrics metrics(font);
     const QRect ink = metrics.tightBoundingRect(text);
     if (metrics.horizontalAdvance(text) <= width && ink.right() < width && ink.height() <= height) return ink.height();
+    return std::nullopt;
+  };
+  font.setPixelSize(largest);
+  const QFontMetrics metrics(font);
+  const int advance = std::max(1, metrics.horizontalAdvance(text));
+  const int ink = std::max(1, metrics.tightBoundingRect(text).height());
+  int size = std::clamp(std::min(largest * width / advance, largest * height / ink), smallest, largest);
+  std::optional<int> fit = inkHeightAt(size);
+  if (fit) {
+    while (size < largest) {
+      const std::optional<int> larger = inkHeightAt(size + 1);
+      if (!larger) break;
+      fit = larger;
+      ++size;
+    }
+    font.setPixelSize(size);
+    return *fit;
   }
+  while (--size >= smallest)
+    if ((fit = inkHeightAt(size))) return *fit;
   return 0;
 }
 
