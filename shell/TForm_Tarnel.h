@@ -122,6 +122,8 @@ class TForm_Tarnel : public QWidget {
   QLabel* Label_overalloptimizing = nullptr;
   TImageEx* SpeedButton_StartFull = nullptr;
   TImageEx* SpeedButton_RunAuto2 = nullptr;
+  // Made the first time the report is brought up to date: a window that waits in the tray and
+  // never showed this page carries no item view, model or header (about 1 MB of code and heap).
   QTreeWidget* ListView_ProcessReport = nullptr;
   QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 

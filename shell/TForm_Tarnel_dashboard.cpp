@@ -49,7 +49,6 @@ void TForm_Tarnel::setupDashboard() {
   Chart_PhyMem->addSeries(QColor(255, 0, 255), "Virtual Memory");    // Series1, "VM"
   Chart_PhyMem->setLegendVisible(true);
   CpuSampler.SetPump(ProcessPendingEvents);
-  ProcessReportRows = new nv::ProcessReportList(ListView_ProcessReport);
   connect(Notebook1, &TNotebook::currentChanged, this, [this] { CatchUpProcessReport(); });
   connect(Button_GetProcessInfo, &QPushButton::clicked, this, [this] { Button_GetProcessInfoClick(); });
   connect(Timer_GetProcessInfo, &QTimer::timeout, this, [this] { Timer_GetProcessInfoTimer(); });

@@ -5,6 +5,7 @@
 #include "shell/text_look.h"
 
 class QLabel;
+class QTreeWidget;
 class QWidget;
 class TForm_Tarnel;
 class TImageEx;
@@ -31,6 +32,8 @@ W* Named(W* widget, const char* name) {
 
 QWidget* BuildUsagePage(TForm_Tarnel& w);
 QWidget* BuildProcessesPage(TForm_Tarnel& w);
+// The process report's list, on the processes page.
+QTreeWidget* BuildProcessReport(QWidget* page);
 QWidget* BuildOverallPage(TForm_Tarnel& w);
 QWidget* BuildSettingsPage(TForm_Tarnel& w);
 

@@ -43,7 +43,9 @@ QFont HeaderFont() {
   return font;
 }
 
-QTreeWidget* ProcessReport(QWidget* page) {
+}  // namespace
+
+QTreeWidget* BuildProcessReport(QWidget* page) {
   auto* list = Named(new QTreeWidget(page), "ListView_ProcessReport");
   list->setGeometry(18, 128, 649, 215);
   list->setRootIsDecorated(false);
@@ -75,8 +77,6 @@ QTreeWidget* ProcessReport(QWidget* page) {
   return list;
 }
 
-}  // namespace
-
 QWidget* BuildProcessesPage(TForm_Tarnel& w) {
   auto* page = new QWidget;
 
@@ -103,7 +103,6 @@ QWidget* BuildProcessesPage(TForm_Tarnel& w) {
   w.Gauge_OvarallOptimize->hide();
 
   Heading(page, QStringLiteral("Process Report"), 16, 104, 651);
-  w.ListView_ProcessReport = ProcessReport(page);
   w.Label_TrimResult = Named(Label(page, QString(), 18, 346, 649, &kHintLook), "Label_TrimResult");
   Label(page, QStringLiteral("The list follows every refresh of the system status."), 18, 374, 360, &kHintLook);
   w.SpeedButton_RunAuto2 =

@@ -3,11 +3,13 @@
 #include "engine/process_list.h"
 #include "monitor/process_report.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/TForm_Tarnel_layout.h"
 #include "shell/process_report_list.h"
+#include "shell/widgets/TNotebook.h"
 #include "shell/widgets/TStatusBar.h"
 
 bool TForm_Tarnel::ProcessReportCanBeSeen() const {
-  return isVisible() && !isMinimized() && ListView_ProcessReport->isVisibleTo(this);
+  return isVisible() && !isMinimized() && Notebook1->page(QStringLiteral("Processes"))->isVisibleTo(this);
 }
 
 void TForm_Tarnel::RefreshProcessReport() {
@@ -25,6 +27,11 @@ void TForm_Tarnel::CatchUpProcessReport() {
 }
 
 void TForm_Tarnel::UpdateProcessReport() {
+  if (!ListView_ProcessReport) {
+    ListView_ProcessReport = nv::layout::BuildProcessReport(Notebook1->page(QStringLiteral("Processes")));
+    ListView_ProcessReport->show();
+    ProcessReportRows = new nv::ProcessReportList(ListView_ProcessReport);
+  }
   ProcessReportBehind = false;
   nv::TProcessList snapshot;
   nv::SnapshotProcesses(svc.processes, snapshot);

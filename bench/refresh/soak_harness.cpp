@@ -38,6 +38,11 @@ long StatusKilobytes(const std::string& field) {
   return -1;
 }
 
+// The report's list is made when the report is first seen; until then it has no rows.
+int ReportRows(const TForm_Tarnel& window) {
+  return window.ListView_ProcessReport ? window.ListView_ProcessReport->topLevelItemCount() : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +69,7 @@ int main(int argc, char** argv) {
     for (TLineChart* chart : {window.Chart_CPUs, window.Chart_PhyMem})
       for (int i = 0; i < chart->seriesCount(); ++i) points += chart->series(i).count();
     std::printf("%d %ld %ld %d %d %d %d %lld %d\n", elapsed, StatusKilobytes("VmRSS"), StatusKilobytes("VmHWM"),
-                CountEntries("/proc/self/fd", false), window.ListView_ProcessReport->topLevelItemCount(),
+                CountEntries("/proc/self/fd", false), ReportRows(window),
                 CountEntries("/proc", true), points,
                 static_cast<long long>(window.findChildren<QSystemTrayIcon*>().size()),
                 window.Timer_GetProcessInfo->interval());

@@ -6,12 +6,13 @@ void TNotebook::addPage(const QString& name, QWidget* page) {
 }
 
 void TNotebook::setActivePage(const QString& name) {
-  for (int i = 0; i < count(); ++i) {
-    if (widget(i)->objectName().compare(name, Qt::CaseInsensitive) == 0) {
-      setCurrentIndex(i);
-      return;
-    }
-  }
+  if (QWidget* named = page(name)) setCurrentWidget(named);
+}
+
+QWidget* TNotebook::page(const QString& name) const {
+  for (int i = 0; i < count(); ++i)
+    if (widget(i)->objectName().compare(name, Qt::CaseInsensitive) == 0) return widget(i);
+  return nullptr;
 }
 
 QString TNotebook::activePage() const {

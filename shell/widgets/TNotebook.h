@@ -11,4 +11,6 @@ class TNotebook : public QStackedWidget {
   // A name that matches no page leaves the current page.
   void setActivePage(const QString& name);
   QString activePage() const;
+  // The page of that name, nullptr when there is none.
+  QWidget* page(const QString& name) const;
 };

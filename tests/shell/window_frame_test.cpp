@@ -176,8 +176,21 @@ TEST_F(WindowTest, PictureButtonsStandWhereDesignedWithTheirNormalPictures) {
   EXPECT_NE(w.CloseBtn->cursor().shape(), Qt::PointingHandCursor);
 }
 
+// The list is made when the report is first seen, and stays.
 TEST_F(WindowTest, ProcessReportHasItsEightColumns) {
-  QTreeWidget* list = Window().ListView_ProcessReport;
+  TForm_Tarnel& w = Window();
+  w.show();
+  w.Button_GetProcessInfoClick();
+  EXPECT_EQ(w.ListView_ProcessReport, nullptr) << "an item view made for a report nobody has seen";
+  EXPECT_TRUE(w.findChildren<QAbstractItemView*>().isEmpty());
+  w.SpeedButton_fullClick();
+  QTreeWidget* list = w.ListView_ProcessReport;
+  ASSERT_NE(list, nullptr);
+  EXPECT_TRUE(list->isVisibleTo(&w));
+  EXPECT_EQ(list->geometry().topLeft(), QPoint(18, 128));
+  w.SpeedButton_UsageGraphClick();
+  w.SpeedButton_fullClick();
+  EXPECT_EQ(w.ListView_ProcessReport, list);
   EXPECT_EQ(list->size(), QSize(649, 215));
   const auto L = int(Qt::AlignLeft | Qt::AlignVCenter), R = int(Qt::AlignRight | Qt::AlignVCenter);
   const std::tuple<QString, int, int> columns[] = {
