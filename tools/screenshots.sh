@@ -16,7 +16,7 @@ export HOME=$scratch XDG_RUNTIME_DIR=$scratch/run XDG_CONFIG_HOME=$scratch/confi
   NORVANE_UPDATE_HOST=127.0.0.1:9
 unset QT_QPA_PLATFORM
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -s "$binary" "$PWD/docs" <<'SESSION'
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -s "$binary" "$PWD/docs" <<'SESSION'
 set -euo pipefail
 binary=$1 docs=$2
 "$binary" &

@@ -71,7 +71,7 @@ x11_pages() {
   mkdir -p "$home/run" && chmod 700 "$home/run"
   env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$home" XDG_RUNTIME_DIR="$home/run" XDG_CONFIG_HOME="$home/config" \
     XDG_STATE_HOME="$home/state" XDG_CACHE_HOME="$home/cache" NORVANE_UPDATE_HOST=127.0.0.1:9 \
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -s "$program" "$scratch/shots" <<'X11' &
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -s "$program" "$scratch/shots" <<'X11' &
 program=$1 shots=$2
 "$program" & pid=$!
 for _ in $(seq 100); do xdotool search --onlyvisible --name "Velqor Norvane" >/dev/null 2>&1 && break; sleep 0.1; done
