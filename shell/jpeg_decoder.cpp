@@ -13,6 +13,8 @@ namespace nv {
 namespace {
 
 constexpr const char* kLibrary = "libturbojpeg.so.0";
+// QImage::Format_RGB32 as bytes: 0xffRRGGBB in native order.
+constexpr TJPF kRgb32Order = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRA : TJPF_ARGB;
 
 template <typename Function>
 Function* Find(void* library, const char* name) {
@@ -49,9 +51,12 @@ QImage JpegDecoderHold::Decode(const QByteArray& bytes, const QString& name) con
   const auto size = static_cast<unsigned long>(bytes.size());
   int width = 0, height = 0, subsampling = 0, colorspace = 0;
   if (header(decoder.get(), data, size, &width, &height, &subsampling, &colorspace) != 0) throw failure();
-  QImage image(width, height, QImage::Format_RGB888);
+  // Decoded straight into the format of the window's backing store, so that painting a picture
+  // is a plain copy: a 3-byte picture is converted on every paint, and Qt spreads a large
+  // conversion over threads of its own that it then keeps.
+  QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) throw Error("Out of memory for picture " + name.toStdString());
-  if (decompress(decoder.get(), data, size, image.bits(), width, int(image.bytesPerLine()), height, TJPF_RGB, 0) != 0 &&
+  if (decompress(decoder.get(), data, size, image.bits(), width, int(image.bytesPerLine()), height, kRgb32Order, 0) != 0 &&
       errorCode(decoder.get()) == TJERR_FATAL)
     throw failure();
   return image;
