@@ -1,4 +1,7 @@
 // Tabs, hover pictures, dragging and the corner buttons of the main window.
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/error.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/widgets/TLinkLabel.h"
@@ -176,6 +179,29 @@ TEST(PictureResources, HoverAndSelectedPicturesAreLighter) {
       {"OK1", "OK"},
   };
   for (const auto& [lighter, darker] : pairs) EXPECT_GT(lightness(lighter), lightness(darker) + 0.03) << lighter;
+}
+
+// Pictures are decoded in the window's own 32-bit format, colours in their places: compared
+// with Qt's JPEG reader, which decodes the same file its own way.
+TEST(PictureResources, DecodedInTheScreenFormatWithTheirOwnColours) {
+  nv::test::ScriptedDialogs dialogs;
+  nv::test::TestApplication(dialogs);
+  InitNorvaneResources();
+  for (const QString name : {"Title", "SpeedButton_RunAuto", "Button_EmptyClipboard1"}) {
+    const QImage ours = LoadResourcePicture(name);
+    const QImage qts = QImage(":/JPG/" + name.toUpper(), "JPG").convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(qts.isNull()) << "Qt's JPEG reader is missing";
+    EXPECT_EQ(ours.format(), QImage::Format_RGB32) << name.toStdString();
+    ASSERT_EQ(ours.size(), qts.size()) << name.toStdString();
+    int worst = 0;
+    for (int y = 0; y < ours.height(); ++y)
+      for (int x = 0; x < ours.width(); ++x) {
+        const QRgb a = ours.pixel(x, y), b = qts.pixel(x, y);
+        worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b)), 255 - qAlpha(a)});
+      }
+    EXPECT_LE(worst, 2) << name.toStdString();
+  }
 }
 
 TEST_F(NavigationTest, AMissingPictureLeavesTheOldOne) {
