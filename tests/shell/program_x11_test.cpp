@@ -94,10 +94,13 @@ class ProgramX11Test : public ::testing::Test {
     ASSERT_TRUE(program.waitForStarted(5000));
   }
 
-  // What the program shows, for a failure's message.
+  // What the program shows and said, for a failure's message. QProcess learns of an exit and
+  // of output only while it waits, and nothing here runs its event loop.
   std::string ShownWindows() {
+    program.waitForFinished(500);
     return (QString("program %1; windows: ").arg(program.state() == QProcess::Running ? "running" : "ended") +
-            Shell("xdotool search --onlyvisible --class norvane getwindowname %@ | tr '\\n' '|'"))
+            Shell("xdotool search --onlyvisible --class norvane getwindowname %@ | tr '\\n' '|'") +
+            "; it said: " + QString::fromLocal8Bit(program.readAllStandardError()))
         .toStdString();
   }
 
