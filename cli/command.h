@@ -18,6 +18,10 @@ constexpr int kUsageExit = 2;
 // Nothing was trimmed for want of the privilege: the helper is missing or holds no capabilities.
 constexpr int kPrivilegeMissingExit = 3;
 
+// A trim failed: its helper could not run, refused, crashed or did not answer, or a
+// machine-wide trim asked for was not authorized.
+constexpr int kTrimFailedExit = 4;
+
 // When `missing` is given (a trim advised nothing for want of the privilege): writes what is
 // wrong and the command that mends it to `err` and returns kPrivilegeMissingExit; else 0.
 int PrivilegeMissingExit(const ReclaimOutcome* missing, std::ostream& err);

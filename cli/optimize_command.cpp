@@ -33,7 +33,12 @@ int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer
   NoGauge gauge;
   const OverallOptimization result = RunOverallOptimization(memory, processes, reclaimer, tweak, level, gauge);
   WriteReportLines(result.report, out);
-  return PrivilegeMissingExit(result.trim.privilegeMissing ? &result.trim : nullptr, err);
+  if (!result.trim.othersLeftAlone.empty()) out << result.trim.othersLeftAlone << '\n';
+  if (const int missing = PrivilegeMissingExit(result.trim.privilegeMissing ? &result.trim : nullptr, err); missing != 0)
+    return missing;
+  if (result.trim.failure.empty()) return 0;
+  err << "norvane-cli: " << result.trim.failure << '\n';
+  return kTrimFailedExit;
 }
 
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err) {

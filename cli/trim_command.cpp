@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "engine/optimization_report.h"
@@ -41,15 +42,39 @@ bool ParseRequest(const Arguments& args, TrimRequest& request) {
       request.scope = TrimScope::Everything;
     else if (arg == "--json")
       request.json = true;
+    else if (arg == "--system")
+      request.machineWide = true;
     else
       return false;
   }
   return true;
 }
 
+std::string JsonString(std::string_view text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\')
+      quoted.append(1, '\\').append(1, c);
+    else if (static_cast<unsigned char>(c) < 0x20)
+      quoted += ' ';
+    else
+      quoted += c;
+  }
+  return quoted + '"';
+}
+
 }  // namespace
 
-std::string TrimFiguresJson(const TrimPassFigures& f) {
+std::string TrimFailure(const TrimPassFigures& f, bool machineWide) {
+  for (const ReclaimOutcome* outcome : {&f.pageOut, &f.cold}) {
+    if (outcome->privilegeMissing) return PrivilegeMissingWords(*outcome);
+    if (!outcome->failure.empty()) return outcome->failure;
+    if (machineWide && !outcome->othersLeftAlone.empty()) return outcome->othersLeftAlone;
+  }
+  return {};
+}
+
+std::string TrimFiguresJson(const TrimPassFigures& f, const std::string& failure) {
   const auto field = [](const char* name, auto value) { return "\"" + std::string(name) + "\":" + std::to_string(value); };
   const Skipped skipped = SkippedOf(f);
   const auto watchedMs = std::chrono::duration_cast<std::chrono::milliseconds>(f.watched).count();
@@ -59,7 +84,8 @@ std::string TrimFiguresJson(const TrimPassFigures& f) {
          field("pagedOutProcesses", f.pageOut.advised) + "," + field("coldProcesses", f.cold.advised) + "," +
          field("skippedGone", skipped.gone) + "," + field("skippedDenied", skipped.denied) + "," +
          field("skippedOther", skipped.other) +
-         ",\"privilegeMissing\":" + (f.pageOut.privilegeMissing || f.cold.privilegeMissing ? "true" : "false") + "}";
+         ",\"privilegeMissing\":" + (f.pageOut.privilegeMissing || f.cold.privilegeMissing ? "true" : "false") +
+         ",\"failure\":" + JsonString(failure) + "}";
 }
 
 void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
@@ -71,14 +97,16 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
   const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
   pass.Run(request.scope);
   const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  // A pass that could advise nothing for want of the privilege has nothing that can come back.
-  if (pass.Last()->PrivilegeMissing() == nullptr) {
+  // A pass that could advise nothing, for want of the privilege or as its helper failed, has
+  // nothing that can come back.
+  const std::string failure = TrimFailure(*pass.Last(), request.machineWide);
+  if (pass.Last()->PrivilegeMissing() == nullptr && pass.Last()->pageOut.failure.empty() && pass.Last()->cold.failure.empty()) {
     pass.Watch(wait(kSettleTime));
     pass.Watch(wait(kCameBackWindow - kSettleTime));
   }
   const TrimPassFigures& figures = *pass.Last();
   if (request.json) {
-    out << TrimFiguresJson(figures) << '\n';
+    out << TrimFiguresJson(figures, failure) << '\n';
     return;
   }
   WriteReportLines(OptimizationReport(before, after), out);
@@ -87,18 +115,23 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
 
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   TrimRequest request;
-  if (!ParseRequest(args, request)) return Usage(err, "trim [--all] [--json]");
+  if (!ParseRequest(args, request)) return Usage(err, "trim [--all] [--system] [--json]");
   LinuxMemory memory;
   LinuxProcesses processes;
   const auto reclaimer = MakeUserReclaimer();
+  MachineWideReclaimer machineWide(*reclaimer);
   LinuxReclaimMeter meter;
   const auto focus = MakeSessionFocusedWindow();
-  TrimPass pass(processes, *reclaimer, meter, *focus);
+  TrimPass pass(processes, request.machineWide ? machineWide : *reclaimer, meter, *focus);
   TrimAndReport(memory, pass, request, [](TrimClock::duration span) {
     std::this_thread::sleep_for(span);
     return TrimClock::now();
   }, out);
-  return PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err);
+  if (const int missing = PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err); missing != 0) return missing;
+  const std::string failure = TrimFailure(*pass.Last(), request.machineWide);
+  if (failure.empty()) return 0;
+  err << "norvane-cli: " << failure << '\n';
+  return kTrimFailedExit;
 }
 
 }  // namespace nv::cli

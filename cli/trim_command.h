@@ -8,15 +8,17 @@
 
 namespace nv::cli {
 
-// `trim [--all] [--json]`: one trim pass. Idle processes are paged out and the rest advised
-// cold (with --all every process is paged out); then the available memory before and after,
-// what was paged out and what came back in the following 10 s are printed, or given as one
-// JSON object with --json.
+// `trim [--all] [--system] [--json]`: one trim pass. Idle processes are paged out and the rest
+// advised cold (with --all every process is paged out); then the available memory before and
+// after, what was paged out and what came back in the following 10 s are printed, or given as
+// one JSON object with --json. Without --system only the user's own processes are trimmed;
+// with it, every process, once polkit has an administrator's consent.
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 struct TrimRequest {
   TrimScope scope = TrimScope::Idle;
   bool json = false;
+  bool machineWide = false;
 };
 
 // Waits for `how long` and gives the time after it.
@@ -25,7 +27,11 @@ using TrimWait = std::function<TrimClock::time_point(TrimClock::duration)>;
 void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
                    std::ostream& out);
 
-// The figures of a pass as one JSON object on one line.
-std::string TrimFiguresJson(const TrimPassFigures& figures);
+// The figures of a pass as one JSON object on one line; "failure" holds TrimFailure's words.
+std::string TrimFiguresJson(const TrimPassFigures& figures, const std::string& failure = {});
+
+// Why the pass failed, for the user; empty when it did not. A machine-wide pass that polkit did
+// not authorize has failed, though the user's own processes were trimmed.
+std::string TrimFailure(const TrimPassFigures& figures, bool machineWide);
 
 }  // namespace nv::cli

@@ -74,7 +74,7 @@ ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer) {
   if (!walk) LogFailure(LogLevel::Error, "No process is trimmed", walk.error());
   std::vector<uint32_t> pids;
   for (const auto& entry : walk.value_or({})) pids.push_back(entry.ProcessID);
-  return reclaimer.Advise(pids, ReclaimAdvice::PageOut);
+  return reclaimer.AdviseMachineWide(pids, ReclaimAdvice::PageOut);
 }
 
 std::string DisplayedModulePath(const std::string& path) {

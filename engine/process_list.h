@@ -56,8 +56,8 @@ class TProcessList {
 void SnapshotProcesses(Processes& processes, TProcessList& list);
 // Closes every handle, then empties the list.
 void CloseProcessHandles(TProcessList& list);
-// Pages out every process of a fresh walk through `reclaimer`, which opens each one itself and
-// decides which of them it may; no handle is taken here.
+// Pages out every process of a fresh walk through `reclaimer`, machine-wide (an administrator
+// is asked where needed), which opens each one itself; no handle is taken here.
 ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer);
 
 // The path as the report shows it: the full path when it has a drive part, else the bare file name.

@@ -22,6 +22,8 @@ struct ReclaimOutcome {
   uint64_t bytesPagedOut = 0;      // sum of the advised processes' resident-set drops
   bool privilegeMissing = false;   // nothing could be advised for want of privilege (helper missing or without capabilities)
   std::string privilegeMessage;    // with privilegeMissing: what is wrong in plain words, and the command that mends it
+  std::string failure;             // the advice could not be given at all (helper refused, crashed, hung): why
+  std::string othersLeftAlone;     // machine-wide advice was not authorized, so only the caller's own processes were advised: why
 };
 
 // Gives advice to the memory of other processes: in this process when it may, or through a
@@ -37,8 +39,27 @@ inline std::string PrivilegeMissingWords(const ReclaimOutcome& outcome) {
 class Reclaimer {
  public:
   virtual ~Reclaimer() = default;
-  // Gives `advice` to each listed process; never advises a process other than the one listed (pidfd).
+  // Gives `advice` to each listed process that the caller may advise: the caller's own, or
+  // every one when it runs as root; never a process other than the one listed (pidfd).
   virtual ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) = 0;
+  // The same for every listed process, other users' and the system's too: where the caller
+  // may not, an administrator is asked first; when that is refused, only the caller's own
+  // processes are advised and `othersLeftAlone` says why.
+  virtual ReclaimOutcome AdviseMachineWide(const std::vector<uint32_t>& pids, ReclaimAdvice advice) {
+    return Advise(pids, advice);
+  }
+};
+
+// Advice that always reaches machine-wide, for a pass run over every process on request.
+class MachineWideReclaimer : public Reclaimer {
+ public:
+  explicit MachineWideReclaimer(Reclaimer& inner) : inner_(inner) {}
+  ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override {
+    return inner_.AdviseMachineWide(pids, advice);
+  }
+
+ private:
+  Reclaimer& inner_;
 };
 
 // The system-wide figures that tell what a trim really achieved.

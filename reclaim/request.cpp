@@ -1,5 +1,6 @@
 #include "reclaim/request.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/linux/reclaim_protocol.h"
@@ -33,6 +34,8 @@ std::string ParseRequest(const std::vector<std::string_view>& args, Request& req
       if (!ParsePid(args[i], pid)) return "not a process id: " + std::string(args[i].substr(0, 16));
       parsed.pids.push_back(pid);
     }
+    std::sort(parsed.pids.begin(), parsed.pids.end());
+    parsed.pids.erase(std::unique(parsed.pids.begin(), parsed.pids.end()), parsed.pids.end());
   }
   request = std::move(parsed);
   return {};

@@ -80,7 +80,12 @@ void TForm_Tarnel::SpeedButton_StartFullClick() {
   nv::GaugeProgress gauge(Gauge_OvarallOptimize);
   const nv::OverallOptimization result = nv::RunOverallOptimization(svc.memory, svc.processes, svc.reclaimer, Tweak,
                                                                     TrackBar_OverallOption->value(), gauge);
-  svc.dialogs.ShowMessage(result.report);
+  // The report says what the trim could not do: other users' programs left alone when no
+  // administrator allowed it, or the helper's failure.
+  std::string report = result.report;
+  for (const std::string* note : {&result.trim.othersLeftAlone, &result.trim.failure})
+    if (!note->empty()) report += "\r\n" + *note;
+  svc.dialogs.ShowMessage(report);
   SayPrivilegeMissing(result.trim.privilegeMissing ? &result.trim : nullptr);
 
   // Auto-optimization switched on or off from the report box (a hot key, the tray) is the
@@ -165,8 +170,13 @@ void TForm_Tarnel::Timer_AutoTimer() {
     Timer_TrimWatch->stop();
     Label_TrimResult->setText(QString::fromStdString(*result.waiting));
   } else if (result.trimmed) {
-    Label_TrimResult->setText(QString::fromStdString(nv::TrimResultLine(*AutoTrim.Last())));
-    Timer_TrimWatch->start();
+    const nv::TrimPassFigures& last = *AutoTrim.Last();
+    const std::string& failure = last.pageOut.failure.empty() ? last.cold.failure : last.pageOut.failure;
+    Label_TrimResult->setText(QString::fromStdString(failure.empty() ? nv::TrimResultLine(last) : failure));
+    if (failure.empty())
+      Timer_TrimWatch->start();
+    else
+      Timer_TrimWatch->stop();
     repaint();
     SayPrivilegeMissing(AutoTrim.Last()->PrivilegeMissing());
   }

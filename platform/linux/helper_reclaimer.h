@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -6,23 +7,38 @@
 
 namespace nv {
 
-// Advice given by norvane-reclaim, the helper that holds the capabilities: one run of it per
-// call, the pids on its command line, its figures read back from its one result line.
+// Advice given by norvane-reclaim, the helper that holds the capability: one run of it per
+// call, the pids on its command line, its figures read back from its one result line. The
+// helper advises only the caller's own processes; machine-wide advice runs it as root through
+// pkexec, which asks polkit whether an administrator allows it.
 class HelperReclaimer : public Reclaimer {
  public:
-  // `helperPath` empty: no helper was found.
-  explicit HelperReclaimer(std::string helperPath);
+  // `helperPath` empty: no helper was found. `pkexecPath`: where pkexec is installed.
+  explicit HelperReclaimer(std::string helperPath, std::string pkexecPath = "/usr/bin/pkexec");
 
-  // A helper that is missing, holds no capabilities or refuses its location advises nothing
-  // and sets privilegeMissing, with the words that tell the user what to do. A refusal because a pass ran less than a second ago is tried
-  // again for a moment (timers of one second fire a little early), then counted as skipped.
+  // A helper that is missing, holds no capability or refuses its location advises nothing and
+  // sets privilegeMissing, with the words that tell the user what to do; one that fails
+  // otherwise (crashes, refuses the request, does not answer within its deadline) sets failure.
   ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
+  // The helper as root through pkexec; when polkit does not authorize it (refused, cancelled,
+  // no authentication agent) or pkexec is missing, Advise instead, with othersLeftAlone set.
+  ReclaimOutcome AdviseMachineWide(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
+
+  // How long the helper may take to answer; through pkexec, the person at the seat also
+  // authenticates in that time.
+  static constexpr std::chrono::seconds kDeadline{30};
+  static constexpr std::chrono::seconds kAuthorizationDeadline{120};
 
  private:
+  struct Run;
+  Run RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds deadline) const;
+  // The outcome a run of the helper (directly or under pkexec) tells of.
+  ReclaimOutcome OutcomeOf(const Run& run, size_t pidCount) const;
   // The words for the user when the helper's exit code says it lacks the privilege; empty otherwise.
   std::string PrivilegeMessage(int exitCode) const;
 
   std::string helperPath_;
+  std::string pkexecPath_;
 };
 
 // The helper next to this program's binary, else the one where an install puts it; empty

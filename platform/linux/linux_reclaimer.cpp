@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <string_view>
 
 #include "platform/linux/meminfo.h"
 #include "platform/linux/proc_file.h"
@@ -34,10 +35,31 @@ bool ReadResidentBytes(int procFd, uint32_t pid, uint64_t& bytes) {
   return true;
 }
 
+// The real, effective and saved uid from the Uid line of a status file.
+bool ReadUids(int procFd, uint32_t pid, uid_t (&uids)[3]) {
+  char text[4096];
+  const ssize_t length = ReadFileAt(procFd, PidEntryPath(pid, "status").text, text, sizeof text - 1, ProcFileEnd::ShortRead);
+  if (length <= 0) return false;
+  const std::string_view status(text, static_cast<size_t>(length));
+  const size_t line = status.find("\nUid:");
+  if (line == std::string_view::npos) return false;
+  const char* at = text + line + 5;
+  const char* end = text + length;
+  for (uid_t& uid : uids) {
+    while (at < end && (*at == '\t' || *at == ' ')) ++at;
+    const auto [next, error] = std::from_chars(at, end, uid);
+    if (error != std::errc()) return false;
+    at = next;
+  }
+  return true;
+}
+
 }  // namespace
 
-LinuxReclaimer::LinuxReclaimer(const std::string& procRoot)
-    : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)), meminfo_(procRoot + "/meminfo") {}
+LinuxReclaimer::LinuxReclaimer(const std::string& procRoot, std::optional<uid_t> onlyOwner)
+    : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+      onlyOwner_(onlyOwner),
+      meminfo_(procRoot + "/meminfo") {}
 
 LinuxReclaimer::~LinuxReclaimer() {
   if (procFd_ >= 0) ::close(procFd_);
@@ -59,10 +81,25 @@ ReclaimOutcome LinuxReclaimer::Advise(const std::vector<uint32_t>& pids, Reclaim
   return outcome;
 }
 
+bool LinuxReclaimer::Owned(uint32_t pid) const {
+  uid_t uids[3];
+  return ReadUids(procFd_, pid, uids) && uids[0] == *onlyOwner_ && uids[1] == *onlyOwner_ && uids[2] == *onlyOwner_;
+}
+
 void LinuxReclaimer::AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, ReclaimOutcome& outcome) {
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u));
   if (pidfd < 0) {
-    ++(errno == ESRCH ? outcome.skippedGone : outcome.skippedOther);
+    if (errno != ESRCH)
+      ++outcome.skippedOther;
+    else
+      ++(onlyOwner_ ? outcome.skippedDenied : outcome.skippedGone);
+    return;
+  }
+  // The status read after the pidfd was taken: should the pid be reused in between, the
+  // advice below finds the pidfd's process gone.
+  if (onlyOwner_ && !Owned(pid)) {
+    ++outcome.skippedDenied;
+    ::close(pidfd);
     return;
   }
   uint64_t before = 0;
@@ -75,7 +112,7 @@ void LinuxReclaimer::AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, 
       if (measured && ReadResidentBytes(procFd_, pid, after) && after < before) outcome.bytesPagedOut += before - after;
       break;
     }
-    case AdviceResult::Gone: ++outcome.skippedGone; break;
+    case AdviceResult::Gone: ++(onlyOwner_ ? outcome.skippedDenied : outcome.skippedGone); break;
     case AdviceResult::Denied: ++outcome.skippedDenied; break;
     case AdviceResult::Other: ++outcome.skippedOther; break;
   }

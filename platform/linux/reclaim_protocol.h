@@ -6,9 +6,9 @@
 
 namespace nv::reclaim {
 
-// What norvane-reclaim, the helper that holds the privilege to advise other users' processes,
-// and the program that calls it agree on: the advice words of its command line, its exit codes
-// and its one result line.
+// What norvane-reclaim, the helper that holds the privilege to advise processes, and the
+// program that calls it agree on: the advice words of its command line, its exit codes and its
+// one line of output (the result line, or on a refusal the reason).
 
 constexpr const char* kHelperName = "norvane-reclaim";
 
@@ -19,8 +19,7 @@ enum ExitCode : int {
   kUsage = 2,           // the command line is not a request
   kNoPrivilege = 3,     // the helper holds no capabilities (not installed with them)
   kUnsafeLocation = 4,  // its file or a folder above it can be changed by someone other than root
-  kTooSoon = 5,         // a pass of the same advice ran less than a second ago
-  kFailed = 6,          // the pass could not run at all (no /proc)
+  kFailed = 6,          // the pass could not run at all (no /proc, too few files allowed)
 };
 
 const char* AdviceWord(ReclaimAdvice advice);

@@ -16,7 +16,8 @@ TEST(HelperRequest, ReadsTheAdviceAndEveryPid) {
       {{"pageout", "all"}, ReclaimAdvice::PageOut, true, {}},
       {{"cold", "all"}, ReclaimAdvice::Cold, true, {}},
       {{"pageout", "0", "1", "4194304"}, ReclaimAdvice::PageOut, false, {0, 1, 4194304}},
-      {{"cold", "0007", "7"}, ReclaimAdvice::Cold, false, {7, 7}},
+      {{"cold", "0007", "7"}, ReclaimAdvice::Cold, false, {7}},
+      {{"pageout", "9", "3", "9", "3", "9"}, ReclaimAdvice::PageOut, false, {3, 9}},
   };
   for (const Case& c : cases) {
     Request request;

@@ -1,14 +1,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/temp_folder.h"
-#include "reclaim/pass_second.h"
 #include "reclaim/safe_location.h"
 
 namespace nv::reclaim {
@@ -76,31 +71,6 @@ TEST_F(HelperLocation, ANameThatIsNotTheRunningFileIsRefused) {
   EXPECT_EQ(Reason(folder_ + "/other"), "its own file was moved or removed after it started");
   EXPECT_EQ(Reason("helper"), "its own file was moved or removed after it started");
   EXPECT_EQ(Reason(helper_ + " (deleted)"), "its own file was moved or removed after it started");
-}
-
-TEST(PassSecondTest, OnePassHoldsItsSecondAgainstEveryOtherOpenOfTheFile) {
-  test::TempFolder dir;
-  const std::string mark = dir / "mark";
-  test::WriteText(mark, "");
-  auto open = [&] { return ::open(mark.c_str(), O_RDONLY | O_CLOEXEC); };
-  const int first = open(), second = open();
-  PassSecond pass, other;
-  ASSERT_TRUE(pass.Begin(first));
-  EXPECT_FALSE(other.Begin(second));
-
-  // The keeper holds the mark after this process lets go of it, and for no longer than the second.
-  pass.KeepRestOfSecond();
-  ::close(first);
-  EXPECT_FALSE(other.Begin(second));
-  bool freed = false;
-  for (int i = 0; i < 300 && !freed; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    freed = other.Begin(second);
-  }
-  EXPECT_TRUE(freed) << "the keeper still holds the mark after 3 s";
-  while (::waitpid(-1, nullptr, WNOHANG) > 0) {
-  }
-  ::close(second);
 }
 
 }  // namespace
