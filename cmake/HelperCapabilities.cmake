@@ -1,5 +1,5 @@
 # Runs inside `cmake --install` (install(SCRIPT)): gives the installed norvane-reclaim the
-# capabilities that it alone holds. Set by the install code before it: NORVANE_RECLAIM_PATH
+# capability that it alone holds. Set by the install code before it: NORVANE_RECLAIM_PATH
 # (where the program looks for the helper, fixed at configure time), NORVANE_RECLAIM_INSTALLED
 # (where this install puts it) and NORVANE_RECLAIM_CAPABILITIES.
 set(helper "${NORVANE_RECLAIM_INSTALLED}")
@@ -18,7 +18,7 @@ endif()
 execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT uid STREQUAL "0")
   message(WARNING "norvane-reclaim was installed without its capabilities, because the install did "
-                  "not run as root: norvane and norvane-cli cannot trim other processes until it has "
+                  "not run as root: norvane and norvane-cli cannot trim until it has "
                   "them. Install as root into a prefix that only root can change, for example with "
                   "the default prefix /usr/local: sudo cmake --install <build folder>")
   return()

@@ -1,10 +1,10 @@
 # What `cmake --install` puts where (GNU install directories under CMAKE_INSTALL_PREFIX, DESTDIR
-# honoured): the program, the CLI, the trimming helper with its capabilities, the update check's
-# fetcher, and what a desktop expects of an application (menu entry, theme icons, AppStream
-# metadata, manual page).
+# honoured): the program, the CLI, the trimming helper with its capability and the polkit action
+# that runs it as root for a machine-wide trim, the update check's fetcher, and what a desktop
+# expects of an application (menu entry, theme icons, AppStream metadata, manual page).
 include(GNUInstallDirs)
 
-set(NORVANE_RECLAIM_CAPABILITIES "cap_sys_ptrace,cap_sys_nice+ep")
+set(NORVANE_RECLAIM_CAPABILITIES "cap_sys_nice+ep")
 set(resources ${PROJECT_SOURCE_DIR}/resources)
 set(generated ${PROJECT_BINARY_DIR}/install)
 
@@ -14,6 +14,9 @@ install(CODE "set(NORVANE_RECLAIM_PATH \"${NORVANE_RECLAIM_PATH}\")
               set(NORVANE_RECLAIM_INSTALLED \"\${CMAKE_INSTALL_PREFIX}/${NORVANE_RECLAIM_INSTALL_DIR}/norvane-reclaim\")
               set(NORVANE_RECLAIM_CAPABILITIES \"${NORVANE_RECLAIM_CAPABILITIES}\")")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/HelperCapabilities.cmake)
+configure_file(${resources}/polkit/com.velqor.norvane.trim-system.policy.in
+               ${generated}/com.velqor.norvane.trim-system.policy @ONLY)
+install(FILES ${generated}/com.velqor.norvane.trim-system.policy DESTINATION ${CMAKE_INSTALL_DATADIR}/polkit-1/actions)
 
 install(FILES ${resources}/desktop/velqor-norvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${resources}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)

@@ -18,11 +18,13 @@ and frees physical memory by trimming the resident pages of every process,
 on a timer or on demand. It empties the clipboard, shows a live dashboard
 with graphs and a process report, and answers global hot keys. norvane-cli
 does the same from a terminal. Only the small helper norvane-reclaim holds
-the capabilities that trimming other processes needs.")
+a capability: each user trims their own programs, and an administrator all.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # setcap for the post-install step; Qt's platform plugins are a package of their own; the JPEG
 # decoder is loaded at run time, so the shared-library scan does not see it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, qt6-qpa-plugins, libturbojpeg0")
+# pkexec asks polkit before a trim of other users' programs; without it, each user trims their own.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pkexec")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/deb/postinst.in ${PROJECT_BINARY_DIR}/install/deb/postinst @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/install/deb/postinst)

@@ -58,7 +58,9 @@ bool QuitRequestServer::Listen(const QString& path) {
   const QByteArray file = path.toLocal8Bit();
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  if (file.isEmpty() || static_cast<size_t>(file.size()) >= sizeof address.sun_path) return false;
+  // Only an absolute path: a relative one would put the socket in whatever folder the program
+  // started from, and the unlink below would delete a file of that name there.
+  if (!file.startsWith('/') || static_cast<size_t>(file.size()) >= sizeof address.sun_path) return false;
   std::memcpy(address.sun_path, file.constData(), static_cast<size_t>(file.size()));
 
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

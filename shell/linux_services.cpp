@@ -50,6 +50,9 @@ Services LinuxServices::services() {
                   instance_, privileges_, http_,      paging_,    *reclaimer_, reclaimMeter_, *focus_};
 }
 
-QString LinuxServices::QuitRequestPath() { return QString::fromStdString(DefaultInstanceLockPath() + ".quit"); }
+QString LinuxServices::QuitRequestPath() {
+  const std::string lock = DefaultInstanceLockPath();
+  return lock.empty() ? QString() : QString::fromStdString(lock + ".quit");
+}
 
 }  // namespace nv

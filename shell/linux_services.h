@@ -32,8 +32,10 @@ class LinuxServices {
   Services services();
   Dialogs& dialogs() { return dialogs_; }
   InstanceEvent& instance() { return instance_; }
+  // Why this instance runs without the single-instance lock; empty when it holds it.
+  const std::string& InstanceLockProblem() const { return instance_.LockProblem(); }
   Cpu& cpu() { return cpu_; }
-  // The quit-request socket, beside the single-instance lock.
+  // The quit-request socket, beside the single-instance lock; empty when the lock has no place.
   static QString QuitRequestPath();
 
  private:

@@ -45,6 +45,8 @@ int main(int argc, char** argv) {
 
   if (platform.instance().IsInstanceRunning()) return 0;
   platform.instance().SignalInstanceEvent();
+  if (const std::string& problem = platform.InstanceLockProblem(); !problem.empty())
+    nv::Log(nv::LogLevel::Warning, "runs without its single-instance lock, so a second start will not find this one: " + problem);
   // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
   // From a pixmap: a QIcon made from a file name without a suffix asks the MIME database what

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -157,12 +158,21 @@ void RemoveStaleTemporaries(const std::string& path) {
   for (const auto& name : stale) ::unlink((dir + "/" + name).c_str());
 }
 
-FileLock::FileLock(const std::string& lockPath) : fd_(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644)) {
+FileLock::FileLock(const std::string& lockPath, std::chrono::milliseconds wait)
+    : fd_(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {
   if (fd_ < 0) ThrowErrno(lockPath);
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     const int error = errno;
+    if (error == EINTR) continue;
+    if (error == EWOULDBLOCK && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
     ::close(fd_);
+    if (error == EWOULDBLOCK)
+      throw LockTimeoutError("another program has held the lock " + lockPath + " for over " +
+                             std::to_string(std::chrono::duration_cast<std::chrono::seconds>(wait).count()) + " s");
     throw std::system_error(error, std::generic_category(), lockPath);
   }
 }

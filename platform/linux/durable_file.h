@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <chrono>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,11 +40,19 @@ void SyncDirectory(const std::string& dir);
 // lock that every writer of `path` takes.
 void RemoveStaleTemporaries(const std::string& path);
 
-// An exclusive advisory lock on a lock file, held for the object's lifetime. The file is
-// opened for reading only, so a lock file made by another user can still be locked.
+// The lock of FileLock stayed held by another process beyond the wait allowed.
+class LockTimeoutError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// An exclusive advisory lock on a lock file, held for the object's lifetime. A new lock file
+// is open to its owner alone: another user, who could otherwise hold the lock for as long as
+// they liked, cannot open it at all. The wait for a holder is bounded by `wait`, after which
+// LockTimeoutError names the file.
 class FileLock {
  public:
-  explicit FileLock(const std::string& lockPath);
+  FileLock(const std::string& lockPath, std::chrono::milliseconds wait);
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;

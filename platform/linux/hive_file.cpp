@@ -19,6 +19,9 @@ constexpr mode_t kFolderMode = 0755;
 // The program's own hives hold a few kilobytes; a file far beyond that is not one of them,
 // and reading it whole would only exhaust memory.
 constexpr size_t kMaxHiveBytes = 64u << 20;
+// A writer holds the lock for the few milliseconds of one write; far longer means it is stuck,
+// or held on purpose.
+constexpr std::chrono::seconds kLockWait{3};
 
 mode_t ModeOf(const std::string& path) {
   struct stat st {};
@@ -67,7 +70,7 @@ Result<void> HiveFile::Update(const std::function<bool(Hive&)>& change) {
   if (Hive probe = *Load(); !change(probe)) return {};
   try {
     MakeDirectories(ParentDirectory(path_), kFolderMode);
-    FileLock lock(path_ + ".lock");
+    FileLock lock(path_ + ".writer-lock", kLockWait);
     RemoveStaleTemporaries(path_);
     Hive hive = *Load();
     if (!change(hive)) return {};
@@ -78,6 +81,8 @@ Result<void> HiveFile::Update(const std::function<bool(Hive&)>& change) {
     return {};
   } catch (const std::system_error& e) {
     return WriteFailure(e, path_);
+  } catch (const LockTimeoutError& e) {
+    return Failure{"The registry file \"" + path_ + "\" was not written: " + e.what() + ".", EWOULDBLOCK};
   }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/linux/hive_registry.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/linux/autostart_entry.h"
 
@@ -26,6 +27,30 @@ bool IsValidKeyPath(const std::string& path) {
 bool IsAutostartValue(RootKey root, const std::string& path, const std::string& name) {
   return root == RootKey::HKeyLocalMachine && SameRegistryName(path, kRunKeyPath) &&
          SameRegistryName(name, kAutostartValueName);
+}
+
+bool Startable(const RegValue& value) {
+  return (value.type == reg::Sz || value.type == reg::ExpandSz) && !value.AsString().empty();
+}
+
+// The autostart entry as the Run value `value` asks: written for a value that starts a
+// program, gone for none or any other.
+Result<void> MirrorRunValue(const std::string& autostartDir, const RegValue* value) {
+  const AutostartFolder folder(autostartDir);
+  return value && Startable(*value) ? folder.Set(value->AsString()) : folder.Remove();
+}
+
+// Applies `change` to the hive and the Run value `after` to the autostart entry, both or
+// neither: the entry first, and when the hive then cannot be written, the entry goes back to
+// what the hive still says. Otherwise a failed write would leave the program starting at login
+// against its setting, or the setting saying it starts when it does not.
+Result<void> ChangeMirrored(HiveFile& file, const std::string& autostartDir, const RegValue* after,
+                            const std::function<bool(Hive&)>& change) {
+  const auto before = file.Load();
+  if (auto mirrored = MirrorRunValue(autostartDir, after); !mirrored) return mirrored;
+  auto written = file.Update(change);
+  if (!written) (void)MirrorRunValue(autostartDir, before->FindValue(kRunKeyPath, kAutostartValueName));
+  return written;
 }
 
 class HiveKeyHandle : public RegistryKey {
@@ -120,25 +145,23 @@ Result<void> HiveRegistry::WriteValue(RootKey root, const std::string& path, con
   const auto target = TargetFor(root, path);
   if (!target) return target.error();
   if (!IsValidKeyPath(path) || !IsValidName(name)) return Failure{kInvalidName};
-  const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;
-  const bool startable = (value.type == reg::Sz || value.type == reg::ExpandSz) && !value.AsString().empty();
+  const auto change = [&](Hive& hive) { return hive.SetValue(path, name, value); };
+  if (!IsAutostartValue(root, path, name) || !target->autostartDir) return target->file->Update(change);
   // Refused before the hive changes: a Run value that no entry mirrors would say the program
   // starts at login when it does not.
-  if (mirrored && startable && !AutostartDesktopEntry(value.AsString())) return Failure{kUnstartableRunValue};
-  if (auto written = target->file->Update([&](Hive& hive) { return hive.SetValue(path, name, value); }); !written)
-    return written;
-  if (!mirrored) return {};
-  const AutostartFolder folder(*target->autostartDir);
-  return startable ? folder.Set(value.AsString()) : folder.Remove();
+  if (Startable(value) && !AutostartDesktopEntry(value.AsString())) return Failure{kUnstartableRunValue};
+  return ChangeMirrored(*target->file, *target->autostartDir, &value, change);
 }
 
 Result<void> HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
   const auto target = TargetFor(root, path);
   if (target) {
-    if (auto deleted = target->file->Update([&](Hive& hive) { return hive.DeleteValue(path, name); }); !deleted)
+    const auto change = [&](Hive& hive) { return hive.DeleteValue(path, name); };
+    const bool mirrored = IsAutostartValue(root, path, name) && target->autostartDir;
+    if (auto deleted = mirrored ? ChangeMirrored(*target->file, *target->autostartDir, nullptr, change)
+                                : target->file->Update(change);
+        !deleted)
       return deleted;
-    if (IsAutostartValue(root, path, name) && target->autostartDir)
-      if (auto removed = AutostartFolder(*target->autostartDir).Remove(); !removed) return removed;
   }
   // A value that a write could not reach (the machine's, seen through the virtual store)
   // is still there.
@@ -170,11 +193,13 @@ Result<HiveRegistry::KeyDeletion> HiveRegistry::DeleteKey(RootKey root, const st
   if (!KeyExists(root, path)) return KeyDeletion::NotFound;
   const auto target = TargetFor(root, path);
   if (!target) return target.error();
-  if (const auto deleted = target->file->Update([&](Hive& hive) { return hive.DeleteKeyTree(path); }); !deleted)
+  const auto change = [&](Hive& hive) { return hive.DeleteKeyTree(path); };
+  const bool mirrored = root == RootKey::HKeyLocalMachine && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
+                        target->autostartDir;
+  if (const auto deleted = mirrored ? ChangeMirrored(*target->file, *target->autostartDir, nullptr, change)
+                                    : target->file->Update(change);
+      !deleted)
     return deleted.error();
-  if (root == RootKey::HKeyLocalMachine && IsRegistryPathWithin(std::string(kRunKeyPath), path) &&
-      target->autostartDir)
-    if (const auto removed = AutostartFolder(*target->autostartDir).Remove(); !removed) return removed.error();
   if (KeyExists(root, path)) return Failure{kAccessDenied};
   return KeyDeletion::Deleted;
 }

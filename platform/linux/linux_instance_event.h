@@ -9,6 +9,8 @@ namespace nv {
 // same name in a private folder (mode 0700, this user's, not a link): "norvane-UID" in the
 // temporary folder, else in the user's ~/.cache. Empty when neither can be had.
 std::string DefaultInstanceLockPath();
+// Why DefaultInstanceLockPath found no place, naming the folders it tried.
+std::string NoPrivateFolderReason();
 
 // The single-instance mark as an advisory lock (flock) on a file: "signalled" means that a
 // running instance holds the lock. The kernel drops the lock when its holder ends, however
@@ -30,6 +32,9 @@ class LinuxInstanceEvent : public InstanceEvent {
   void SignalInstanceEvent() override;
   // Releases the mark this process holds; a lock held by another process is not ours to drop.
   void ResetInstanceEvent() override;
+  // Why the last attempt could not take the lock, other than another instance holding it
+  // (no private folder, a file that cannot be opened); empty when it could.
+  const std::string& LockProblem() const { return lockProblem_; }
 
  private:
   // Takes the lock; false when another process holds it or the file cannot be opened.
@@ -37,6 +42,7 @@ class LinuxInstanceEvent : public InstanceEvent {
 
   std::string lockPath_;
   int fd_ = -1;  // open while this process holds the lock
+  std::string lockProblem_;
 };
 
 }  // namespace nv

@@ -129,7 +129,7 @@ TEST_F(HiveRegistryTest, ADamagedHiveFailsEveryOperationAndIsLeftAsItWas) {
     EXPECT_EQ(ReadText(file), c.text) << c.message;
   }
   for (const auto& entry : std::filesystem::directory_iterator(dir_.Path()))
-    EXPECT_TRUE(entry.path().filename() == "HKEY_CURRENT_USER.reg" || entry.path().extension() == ".lock")
+    EXPECT_TRUE(entry.path().filename() == "HKEY_CURRENT_USER.reg" || entry.path().extension() == ".writer-lock")
         << entry.path();
 }
 
