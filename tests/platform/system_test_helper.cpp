@@ -8,11 +8,13 @@
 //                                          that its maps file changes while it is read
 //   system_test_helper anon BYTES          writes BYTES of anonymous memory (compressible, but
 //                                          no page filled with one byte), prints "ready", holds
+//   system_test_helper anon BYTES undumpable   the same after making itself undumpable
 //   system_test_helper grow                prints "ready", then for each line of input:
 //                                          "+N" maps and touches N MiB of anonymous memory,
 //                                          "-" unmaps the block mapped last; answers "done"
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -126,6 +128,11 @@ int main(int argc, char** argv) {
     return Map(argv[2], std::strtoull(argv[3], nullptr, 10), argc == 5 ? std::strtol(argv[4], nullptr, 10) : 0);
   if (argc == 2 && std::strcmp(argv[1], "churn") == 0) Churn();
   if (argc == 3 && std::strcmp(argv[1], "anon") == 0) return Anonymous(std::strtoull(argv[2], nullptr, 10));
+  // The same, in a process that has made itself undumpable, as programs holding secrets do.
+  if (argc == 4 && std::strcmp(argv[1], "anon") == 0 && std::strcmp(argv[3], "undumpable") == 0) {
+    ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+    return Anonymous(std::strtoull(argv[2], nullptr, 10));
+  }
   if (argc == 2 && std::strcmp(argv[1], "grow") == 0) return Grow();
   std::fprintf(stderr, "usage: %s instance LOCKPATH | map FILE BYTES [N] | churn | anon BYTES | grow\n", argv[0]);
   return 1;
