@@ -153,7 +153,7 @@ TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
             "{\"pagedOutBytes\":291504128,\"stillCachedBytes\":0,\"measured\":true,"
             "\"availableChangeBytes\":291504128,\"cameBackBytes\":9437184,\"watchedMilliseconds\":10000,"
             "\"pagedOutProcesses\":2,\"coldProcesses\":0,\"skippedGone\":0,\"skippedDenied\":0,"
-            "\"skippedOther\":0,\"privilegeMissing\":false}\n");
+            "\"skippedOther\":0,\"privilegeMissing\":false,\"failure\":\"\"}\n");
   EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1), std::chrono::seconds(9))) << "no idle sample is needed";
 }
 
@@ -172,7 +172,7 @@ TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
     const char* usage;
   } cases[] = {{StatusCommand, "usage: norvane-cli status\n"},
                {ProcessesCommand, "usage: norvane-cli processes\n"},
-               {TrimCommand, "usage: norvane-cli trim [--all] [--json]\n"}};
+               {TrimCommand, "usage: norvane-cli trim [--all] [--system] [--json]\n"}};
   for (const auto& c : cases) {
     std::ostringstream out, err;
     EXPECT_EQ(c.run({"extra"}, out, err), kUsageExit);

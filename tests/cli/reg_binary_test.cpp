@@ -1,12 +1,15 @@
 // The real `norvane-cli reg`, run by root and by the user nobody (through setpriv) on one
 // registry folder.
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
+#include "platform/child_process.h"
 #include "platform/linux/hive_text.h"
 #include "platform/reachable_copy.h"
 #include "platform/shell_command.h"
@@ -110,6 +113,62 @@ TEST(RegBinary, AFullDiskOrAReadOnlyFileSystemIsNamedInsteadOfAccessDenied) {
     EXPECT_NE(run.out.find(c.message), std::string::npos) << run.out;
   }
   EXPECT_FALSE(fs::exists(hive)) << "the mounts were seen outside their namespace";
+}
+
+// The writers' lock of the machine hive is open to root alone: the user nobody, holding with
+// flock whatever lock file they can reach, delays root's write not at all; and a lock that
+// stays held (here by root itself) ends the write with its reason after the bound, not never.
+TEST(RegBinary, NoOtherUserCanHoldTheMachineHiveAndAHeldLockFailsWithinItsBound) {
+  const passwd* nobody = ::getpwnam("nobody");
+  if (::geteuid() != 0 || !nobody) GTEST_SKIP() << "needs root to run as the user nobody";
+  nv::test::TempFolder dir;
+  ::chmod(dir.Path().c_str(), 0755);
+  const std::string hive = dir / "HKEY_LOCAL_MACHINE.reg";
+  const std::string add = "env -i NORVANE_REGISTRY_DIR='" + dir.Path().string() + "' " NORVANE_CLI
+                          " reg add HKLM\\\\Software\\\\Norvane Counter REG_DWORD ";
+  ASSERT_EQ(RunCommand(add + "1").exit, 0);
+  const std::string lock = hive + ".writer-lock";
+  struct stat st {};
+  ASSERT_EQ(::stat(lock.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 077, 0u) << "the lock file is open to others";
+
+  // A lock file readable by all, as a careless version would have left it beside the hive.
+  nv::test::WriteText(hive + ".lock", "");
+  ::chmod((hive + ".lock").c_str(), 0644);
+  const std::string asNobody = "setpriv --reuid=nobody --regid=nogroup --clear-groups ";
+  EXPECT_NE(RunCommand(asNobody + "flock -n " + lock + " true 2>/dev/null").exit, 0) << "nobody could take the lock";
+  nv::test::ChildProcess holder({"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                 "/usr/bin/flock", "-o", hive + ".lock", "/bin/sh", "-c", "echo ready; exec cat"});
+  ASSERT_EQ(holder.ReadLine(), "ready");
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunCommand(add + "2").exit, 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+
+  nv::test::ChildProcess rootHolder({"/usr/bin/flock", "-o", lock, "/bin/sh", "-c", "echo ready; exec cat"});
+  ASSERT_EQ(rootHolder.ReadLine(), "ready");
+  started = std::chrono::steady_clock::now();
+  const auto held = RunCommand(add + "3 2>&1");
+  const auto waited = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(held.exit, 1);
+  EXPECT_EQ(held.out, "ERROR: The registry file \"" + hive + "\" was not written: another program has held the lock " +
+                          lock + " for over 3 s.\n");
+  EXPECT_GE(waited, std::chrono::seconds(3));
+  EXPECT_LT(waited, std::chrono::seconds(8));
+  EXPECT_EQ(RunCommand("env -i NORVANE_REGISTRY_DIR='" + dir.Path().string() + "' " NORVANE_CLI
+                       " reg query HKLM\\\\Software\\\\Norvane Counter").out,
+            "HKEY_LOCAL_MACHINE\\Software\\Norvane\n    Counter    REG_DWORD    0x2\n");
+}
+
+// The Run value and the autostart entry that mirrors it are written both or neither: with an
+// autostart folder that cannot be made, the value is not stored either.
+TEST(RegBinary, ARunValueWhoseAutostartEntryCannotBeWrittenIsNotStored) {
+  nv::test::TempFolder dir;
+  nv::test::WriteText(dir / "file", "");
+  const std::string env = "env -i NORVANE_REGISTRY_DIR='" + dir.Path().string() + "' NORVANE_AUTOSTART_DIR='" +
+                          (dir / "file") + "/autostart' " NORVANE_CLI " reg ";
+  const std::string run = "HKLM\\\\Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Run 'Velqor Norvane' ";
+  EXPECT_EQ(RunCommand(env + "add " + run + "REG_SZ /usr/bin/norvane 2>/dev/null").exit, 1);
+  EXPECT_EQ(RunCommand(env + "query " + run + "2>/dev/null").exit, 1) << "the value was stored without its entry";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "program_home.h"
+#include <unistd.h>
 #include <QThread>
 
 namespace {
@@ -100,6 +101,45 @@ TEST_F(ProgramTest, OtherTalkOnTheQuitSocketIsIgnored) {
   EXPECT_FALSE(running->waitForFinished(500));
   RequestQuit();
   ExpectCleanEnd(*running, 5000);
+}
+
+// Without a runtime folder, with the temporary folder's name taken by another file and no home
+// folder to fall back on, the program finds no private folder: it says so, and places no
+// socket or lock in the folder it was started from (where a ".quit" of the user's stays).
+TEST_F(ProgramTest, WithoutAPrivateFolderItSaysSoAndTouchesNothingWhereItStarted) {
+  QTemporaryDir started, temp;
+  ASSERT_TRUE(started.isValid() && temp.isValid());
+  QFile own(started.filePath(QStringLiteral(".quit")));
+  ASSERT_TRUE(own.open(QIODevice::WriteOnly) && own.write("mine") == 4);
+  own.close();
+  QFile taken(temp.filePath(QStringLiteral("norvane-%1").arg(::geteuid())));
+  ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+  taken.close();
+  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  env.insert(QStringLiteral("TMPDIR"), temp.path());
+  env.insert(QStringLiteral("HOME"), QStringLiteral("/proc/no-such-home"));
+
+  QProcess program;
+  program.setProcessEnvironment(env);
+  program.setWorkingDirectory(started.path());
+  program.start(QStringLiteral(NORVANE_BINARY), {});
+  ASSERT_TRUE(program.waitForStarted(5000));
+  QByteArray said;
+  QElapsedTimer clock;
+  clock.start();
+  while (!said.contains("no private folder") && clock.elapsed() < 15000 && program.state() == QProcess::Running) {
+    program.waitForReadyRead(200);
+    said += program.readAllStandardError();
+  }
+  EXPECT_TRUE(said.contains("runs without its single-instance lock")) << said.toStdString();
+  EXPECT_TRUE(said.contains(temp.filePath(QStringLiteral("norvane-%1").arg(::geteuid())).toUtf8())) << said.toStdString();
+  // Long enough for the window and the quit socket to be made.
+  QThread::msleep(2000);
+  EXPECT_EQ(program.state(), QProcess::Running);
+  ASSERT_TRUE(own.open(QIODevice::ReadOnly)) << "the user's .quit was deleted";
+  EXPECT_EQ(own.readAll(), QByteArray("mine"));
+  program.kill();
+  program.waitForFinished(5000);
 }
 
 }  // namespace
