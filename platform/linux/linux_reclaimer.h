@@ -34,7 +34,7 @@ class LinuxReclaimer : public Reclaimer {
   // Advises one process and counts what became of it.
   void AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, ReclaimOutcome& outcome);
 
-  bool Owned(uint32_t pid) const;
+  bool Owned(uint32_t pid, int pidfd) const;
 
   int procFd_ = -1;
   std::optional<uid_t> onlyOwner_;
