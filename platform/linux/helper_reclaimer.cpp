@@ -71,11 +71,15 @@ struct HelperReclaimer::Run {
 
 std::string FindReclaimHelper() { return FindCompanion(reclaim::kHelperName, NORVANE_RECLAIM_PATH); }
 
-HelperReclaimer::HelperReclaimer(std::string helperPath, std::string pkexecPath)
-    : helperPath_(std::move(helperPath)), pkexecPath_(std::move(pkexecPath)) {}
+HelperReclaimer::HelperReclaimer(std::string helperPath, std::string pkexecPath, std::chrono::milliseconds deadline,
+                                 std::chrono::milliseconds authorizationDeadline)
+    : helperPath_(std::move(helperPath)),
+      pkexecPath_(std::move(pkexecPath)),
+      deadline_(deadline),
+      authorizationDeadline_(authorizationDeadline) {}
 
 HelperReclaimer::Run HelperReclaimer::RunProgram(const std::string& program, const std::vector<std::string>& args,
-                                                 std::chrono::seconds deadline) const {
+                                                 std::chrono::milliseconds deadline) const {
   Run run;
   CompanionChild child;
   if (!SpawnCompanion(program, args, child)) return run;
@@ -95,7 +99,7 @@ ReclaimOutcome HelperReclaimer::Advise(const std::vector<uint32_t>& pids, Reclai
   std::vector<std::string> args{reclaim::AdviceWord(advice)};
   for (const uint32_t pid : pids) args.push_back(std::to_string(pid));
   Run run;
-  if (!helperPath_.empty()) run = RunProgram(helperPath_, args, kDeadline);
+  if (!helperPath_.empty()) run = RunProgram(helperPath_, args, deadline_);
   return OutcomeOf(run, pids.size());
 }
 
@@ -103,7 +107,7 @@ ReclaimOutcome HelperReclaimer::AdviseMachineWide(const std::vector<uint32_t>& p
   if (pids.empty() || helperPath_.empty()) return Advise(pids, advice);
   std::vector<std::string> args{helperPath_, reclaim::AdviceWord(advice)};
   for (const uint32_t pid : pids) args.push_back(std::to_string(pid));
-  const Run run = RunProgram(pkexecPath_, args, kAuthorizationDeadline);
+  const Run run = RunProgram(pkexecPath_, args, authorizationDeadline_);
   std::string why;
   if (run.exitCode == kSpawnFailed)
     why = "pkexec, which asks polkit for an administrator's consent, could not be started (" + pkexecPath_ + ")";

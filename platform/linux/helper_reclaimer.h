@@ -13,8 +13,15 @@ namespace nv {
 // pkexec, which asks polkit whether an administrator allows it.
 class HelperReclaimer : public Reclaimer {
  public:
+  // How long the helper may take to answer; through pkexec, the person at the seat also
+  // authenticates in that time.
+  static constexpr std::chrono::milliseconds kDeadline{30'000};
+  static constexpr std::chrono::milliseconds kAuthorizationDeadline{120'000};
+
   // `helperPath` empty: no helper was found. `pkexecPath`: where pkexec is installed.
-  explicit HelperReclaimer(std::string helperPath, std::string pkexecPath = "/usr/bin/pkexec");
+  explicit HelperReclaimer(std::string helperPath, std::string pkexecPath = "/usr/bin/pkexec",
+                           std::chrono::milliseconds deadline = kDeadline,
+                           std::chrono::milliseconds authorizationDeadline = kAuthorizationDeadline);
 
   // A helper that is missing, holds no capability or refuses its location advises nothing and
   // sets privilegeMissing, with the words that tell the user what to do; one that fails
@@ -24,14 +31,10 @@ class HelperReclaimer : public Reclaimer {
   // no authentication agent) or pkexec is missing, Advise instead, with othersLeftAlone set.
   ReclaimOutcome AdviseMachineWide(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
 
-  // How long the helper may take to answer; through pkexec, the person at the seat also
-  // authenticates in that time.
-  static constexpr std::chrono::seconds kDeadline{30};
-  static constexpr std::chrono::seconds kAuthorizationDeadline{120};
-
  private:
   struct Run;
-  Run RunProgram(const std::string& program, const std::vector<std::string>& args, std::chrono::seconds deadline) const;
+  Run RunProgram(const std::string& program, const std::vector<std::string>& args,
+                 std::chrono::milliseconds deadline) const;
   // The outcome a run of the helper (directly or under pkexec) tells of.
   ReclaimOutcome OutcomeOf(const Run& run, size_t pidCount) const;
   // The words for the user when the helper's exit code says it lacks the privilege; empty otherwise.
@@ -39,6 +42,8 @@ class HelperReclaimer : public Reclaimer {
 
   std::string helperPath_;
   std::string pkexecPath_;
+  std::chrono::milliseconds deadline_;
+  std::chrono::milliseconds authorizationDeadline_;
 };
 
 // The helper next to this program's binary, else the one where an install puts it; empty

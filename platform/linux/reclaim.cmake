@@ -1,5 +1,6 @@
-# How the program and the CLI have other processes trimmed: in process as root, through the
-# helper norvane-reclaim otherwise; and the capability drop of the program at start.
+# How the program and the CLI have processes trimmed: in process as root, through the helper
+# norvane-reclaim otherwise (through pkexec for other users' and the system's); and the
+# capability drop of the program at start.
 norvane_library(norvane_linux_reclaim
   SOURCES
     reclaim_protocol.cpp
