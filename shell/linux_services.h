@@ -14,6 +14,7 @@
 #include "platform/linux/qt_shell_exec.h"
 #include "platform/linux/swap_file_configuration.h"
 #include "shell/QtDialogs.h"
+#include "shell/paint_through.h"
 #include "shell/services.h"
 
 namespace nv {
@@ -51,7 +52,8 @@ class LinuxServices {
   LinuxPrivileges privileges_;
   FetcherHttp http_{FindFetcher()};
   SwapFileConfiguration paging_{SystemRootFromEnvironment()};
-  std::unique_ptr<Reclaimer> reclaimer_ = MakeUserReclaimer();
+  // The window paints while it waits for the helper, or for an administrator to authenticate.
+  std::unique_ptr<Reclaimer> reclaimer_ = MakeUserReclaimer(LetWindowsPaint);
   LinuxReclaimMeter reclaimMeter_;
   std::unique_ptr<FocusedWindow> focus_;
 

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -27,12 +28,19 @@ constexpr int kPkexecNotAuthorized = 127;
 // The helper's one line is far shorter; more is not its answer.
 constexpr size_t kLongestAnswer = 4096;
 
+// How often the wait for an answer stops for `whileWaiting`.
+constexpr std::chrono::milliseconds kWaitSlice{40};
+
 // Reads `fd` to its end, within `deadline`; false when the deadline passed first or the answer
 // is too long to be the helper's.
-bool ReadWithin(int fd, Clock::time_point deadline, std::string& text) {
+bool ReadWithin(int fd, Clock::time_point deadline, const std::function<void()>& whileWaiting, std::string& text) {
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return false;
+    if (whileWaiting) {
+      whileWaiting();
+      left = std::min(left, kWaitSlice);
+    }
     pollfd ready{fd, POLLIN, 0};
     const int polled = ::poll(&ready, 1, static_cast<int>(left.count()));
     if (polled < 0 && errno != EINTR) return false;
@@ -83,7 +91,7 @@ HelperReclaimer::Run HelperReclaimer::RunProgram(const std::string& program, con
   Run run;
   CompanionChild child;
   if (!SpawnCompanion(program, args, child)) return run;
-  const bool answered = ReadWithin(child.output, Clock::now() + deadline, run.output);
+  const bool answered = ReadWithin(child.output, Clock::now() + deadline, whileWaiting_, run.output);
   ::close(child.output);
   if (!answered) {
     StopLate(child.pid);

@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ class HelperReclaimer : public Reclaimer {
   // no authentication agent) or pkexec is missing, Advise instead, with othersLeftAlone set.
   ReclaimOutcome AdviseMachineWide(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
 
+  // Called every few tens of milliseconds while the answer is awaited (a window lets itself
+  // paint, as the person authenticates or the helper works).
+  void WhileWaiting(std::function<void()> call) { whileWaiting_ = std::move(call); }
+
  private:
   struct Run;
   Run RunProgram(const std::string& program, const std::vector<std::string>& args,
@@ -44,6 +49,7 @@ class HelperReclaimer : public Reclaimer {
   std::string pkexecPath_;
   std::chrono::milliseconds deadline_;
   std::chrono::milliseconds authorizationDeadline_;
+  std::function<void()> whileWaiting_;
 };
 
 // The helper next to this program's binary, else the one where an install puts it; empty

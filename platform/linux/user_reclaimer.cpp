@@ -7,9 +7,11 @@
 
 namespace nv {
 
-std::unique_ptr<Reclaimer> MakeUserReclaimer() {
+std::unique_ptr<Reclaimer> MakeUserReclaimer(std::function<void()> whileWaiting) {
   if (::geteuid() == 0) return std::make_unique<LinuxReclaimer>();
-  return std::make_unique<HelperReclaimer>(FindReclaimHelper());
+  auto helper = std::make_unique<HelperReclaimer>(FindReclaimHelper());
+  helper->WhileWaiting(std::move(whileWaiting));
+  return helper;
 }
 
 }  // namespace nv

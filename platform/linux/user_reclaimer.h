@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "platform/reclaim.h"
@@ -7,7 +8,7 @@ namespace nv {
 
 // The advice of the program and the CLI: given in this process when it runs as root, which may
 // advise every process, and through norvane-reclaim otherwise, so that neither ever needs a
-// capability of its own.
-std::unique_ptr<Reclaimer> MakeUserReclaimer();
+// capability of its own. `whileWaiting` is called now and then while the helper is awaited.
+std::unique_ptr<Reclaimer> MakeUserReclaimer(std::function<void()> whileWaiting = {});
 
 }  // namespace nv
