@@ -166,6 +166,17 @@ TEST_F(TrimCommandTest, WithoutThePrivilegeItSaysSoAtOnceInsteadOfWatchingForPag
   EXPECT_EQ(err.str(), "norvane-cli: Nothing was trimmed: the helper holds no capabilities.\n");
 }
 
+TEST_F(TrimCommandTest, AFailedHelperIsAFailureWithItsReasonAndNoFiguresToWatch) {
+  reclaimer.failure = "Nothing was trimmed: the helper /x/norvane-reclaim ended with signal 11.";
+  EXPECT_EQ(Run({TrimScope::Everything, true}),
+            "{\"pagedOutBytes\":0,\"stillCachedBytes\":0,\"measured\":true,\"availableChangeBytes\":0,"
+            "\"cameBackBytes\":0,\"watchedMilliseconds\":0,\"pagedOutProcesses\":0,\"coldProcesses\":0,"
+            "\"skippedGone\":0,\"skippedDenied\":0,\"skippedOther\":2,\"privilegeMissing\":false,"
+            "\"failure\":\"Nothing was trimmed: the helper /x/norvane-reclaim ended with signal 11.\"}\n");
+  EXPECT_THAT(waits, ElementsAre()) << "nothing was advised, so nothing can come back";
+  EXPECT_EQ(TrimFailure(*pass.Last(), false), reclaimer.failure);
+}
+
 TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
   const struct {
     CommandEntry run;

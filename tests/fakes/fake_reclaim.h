@@ -22,6 +22,7 @@ class FakeReclaimer : public Reclaimer {
   std::map<uint32_t, uint64_t> pageOutBytes;  // by pid, for page-out advice
   uint64_t* availableBytes = nullptr;         // raised by what is paged out
   std::string missingPrivilege;               // when set: nothing is advised, for want of the privilege
+  std::string failure;                        // when set: nothing is advised, as the helper failed
 
   ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override {
     calls.push_back({pids, advice});
@@ -30,6 +31,11 @@ class FakeReclaimer : public Reclaimer {
       outcome.skippedDenied = static_cast<uint32_t>(pids.size());
       outcome.privilegeMissing = true;
       outcome.privilegeMessage = missingPrivilege;
+      return outcome;
+    }
+    if (!failure.empty()) {
+      outcome.skippedOther = static_cast<uint32_t>(pids.size());
+      outcome.failure = failure;
       return outcome;
     }
     for (uint32_t pid : pids) {

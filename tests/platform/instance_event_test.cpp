@@ -145,6 +145,17 @@ TEST(InstanceLockPath, RuntimeDirectoryElseAPrivateFolderThatNoOtherUserCanPlant
     ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
     EXPECT_EQ(DefaultInstanceLockPath(), (inHome / "NorvaneEvent20070409").string()) << "another user's folder";
   }
+
+  // Without a home folder to fall back on there is no place at all, never one relative to the
+  // working folder, and the reason names the folders tried.
+  ScopedVariable noHome("HOME", "/proc/no-such-home");
+  EXPECT_EQ(DefaultInstanceLockPath(), "");
+  EXPECT_EQ(NoPrivateFolderReason(), "no private folder was found for it: XDG_RUNTIME_DIR is not set, and neither " +
+                                         folder.string() + " nor /proc/no-such-home/.cache/norvane-" + uid +
+                                         " is a folder of this user's closed to others");
+  LinuxInstanceEvent event(DefaultInstanceLockPath());
+  EXPECT_FALSE(event.IsInstanceRunning());
+  EXPECT_EQ(event.LockProblem(), NoPrivateFolderReason());
 }
 
 }  // namespace

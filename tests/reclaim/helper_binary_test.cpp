@@ -18,6 +18,7 @@
 
 #include "installed_copy.h"
 #include "platform/child_process.h"
+#include "platform/status_kilobytes.h"
 #include "platform/temp_folder.h"
 #include "platform/zram_swap.h"
 
@@ -26,21 +27,11 @@ namespace {
 
 using test::AsNobody;
 using test::RunCommand;
+using test::StatusKilobytes;
 
 constexpr uint64_t kMappedBytes = uint64_t{64} << 20;
 constexpr uint64_t kAnonymousBytes = uint64_t{64} << 20;
 constexpr const char* kOtherUser = "daemon";
-
-uint64_t StatusKilobytes(pid_t pid, const std::string& field) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  uint64_t kilobytes = 0;
-  while (status >> key) {
-    if (key == field + ":" && status >> kilobytes) return kilobytes;
-    status.ignore(1 << 20, '\n');
-  }
-  return 0;
-}
 
 // A pid that names no process: a child's, after it has been waited for.
 std::string GonePid() {

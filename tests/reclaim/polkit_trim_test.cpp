@@ -18,6 +18,7 @@
 
 #include "installed_copy.h"
 #include "platform/child_process.h"
+#include "platform/status_kilobytes.h"
 #include "platform/temp_folder.h"
 
 namespace nv {
@@ -68,17 +69,6 @@ bool WaitFor(const std::function<bool()>& ready) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
-}
-
-uint64_t RssFileKilobytes(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  uint64_t kilobytes = 0;
-  while (status >> key) {
-    if (key == "RssFile:" && status >> kilobytes) return kilobytes;
-    status.ignore(1 << 20, '\n');
-  }
-  return 0;
 }
 
 // A system bus and polkitd of the test's own, Norvane's polkit action naming the installed
@@ -134,7 +124,7 @@ class PolkitTrim : public ::testing::Test {
     ::sync();
     child_ = std::make_unique<test::ChildProcess>(std::vector<std::string>{NV_HELPER, "map", file, std::to_string(kMappedBytes)});
     ASSERT_EQ(child_->ReadLine(), "ready");
-    before_ = RssFileKilobytes(child_->pid());
+    before_ = test::StatusKilobytes(child_->pid(), "RssFile");
     ASSERT_GE(before_, kMappedBytes / 1024);
   }
 
@@ -156,7 +146,7 @@ TEST_F(PolkitTrim, AllowedByPolkitTheUsersSystemTrimPagesOutRootsProcess) {
   StartRootsChild();
   const test::CommandRun run = TrimSystemAsNobody();
   EXPECT_EQ(run.exit, 0) << run.out;
-  const uint64_t after = RssFileKilobytes(child_->pid());
+  const uint64_t after = test::StatusKilobytes(child_->pid(), "RssFile");
   EXPECT_LE(after * 10, before_) << "RssFile " << before_ << " kB -> " << after << " kB";
 }
 
@@ -168,7 +158,7 @@ TEST_F(PolkitTrim, RefusedByPolkitTheSystemTrimFailsNamingPolkitAndRootsProcessK
   EXPECT_EQ(run.exit, 4) << run.out;
   EXPECT_EQ(run.out, "norvane-cli: Other users' and system programs were left alone: polkit did not authorize it "
                      "(refused, or no authentication agent is running).\n");
-  EXPECT_GE(RssFileKilobytes(child_->pid()) * 10, before_ * 9);
+  EXPECT_GE(test::StatusKilobytes(child_->pid(), "RssFile") * 10, before_ * 9);
 }
 
 }  // namespace
