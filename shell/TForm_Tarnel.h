@@ -213,7 +213,6 @@ class TForm_Tarnel : public QWidget {
   int DragOriginX = 0, DragOriginY = 0;
   bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
-  uint8_t PlatformCode = 0;
   std::array<QImage, 4> MinImgList;
   double CpuUsage = 0;
   nv::CpuUsageSampler CpuSampler{svc.cpu};

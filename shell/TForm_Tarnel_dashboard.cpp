@@ -78,7 +78,7 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   SetText(Label_VMu, mem.Label_VMu);
   Chart_PhyMem->update();
 
-  CpuUsage = nv::ReadCpuUsage(PlatformCode, CpuSampler, svc.registry);
+  CpuUsage = CpuSampler.SampleNtCpuUsage();
   const nv::CpuFigures cpu = nv::MakeCpuFigures(CpuUsage);
   Chart_CPUs->setVerticalRange(0, kCpuChartTop);
   for (int i = 0; i < Chart_CPUs->seriesCount(); ++i) Chart_CPUs->series(i).Roll(CpuUsage);

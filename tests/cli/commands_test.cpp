@@ -27,8 +27,8 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
   FakeMemory memory;
   memory.status = FakeMemory::StatusMB(512, 200, 1200, 900, 4096, 4000);
   FakeCpu cpu;
-  cpu.Push(4, 1'000'000'000, 400'000'000);
-  cpu.Push(4, 1'010'000'000, 430'000'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
+  cpu.Push(1'000'000, 400'000);
+  cpu.Push(1'004'000, 403'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
   int waits = 0;
   std::ostringstream out;
   EXPECT_TRUE(WriteStatus(memory, cpu, [&] { ++waits; }, out));
