@@ -16,8 +16,11 @@ uint64_t Advance(uint64_t now, uint64_t before) { return now > before ? now - be
 
 double CpuUsageSampler::SampleNtCpuUsage() {
   const auto now = cpu_.QueryCpuTimes();
-  if (!now) return Failed(now.error());
-  failing_ = false;
+  if (!now) {
+    failures_.Failed(now.error());
+    return 0;
+  }
+  failures_.Succeeded();
 
   double result = 0;
   if (primed_) {
@@ -33,13 +36,6 @@ double CpuUsageSampler::SampleNtCpuUsage() {
   previous_ = *now;
   primed_ = true;
   return result;
-}
-
-double CpuUsageSampler::Failed(const Failure& failure) {
-  // Sampled every refresh: one line when the counters stop answering, not one per sample.
-  if (!failing_) LogFailure(LogLevel::Warning, "The processor usage reads 0", failure);
-  failing_ = true;
-  return 0;
 }
 
 }  // namespace nv

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "platform/cpu.h"
+#include "platform/log.h"
 
 namespace nv {
 
@@ -24,13 +25,12 @@ class CpuUsageSampler {
   const CpuTimes& Previous() const { return previous_; }
 
  private:
-  double Failed(const Failure& failure);
-
   Cpu& cpu_;
   std::function<void()> pump_;
   CpuTimes previous_;
   bool primed_ = false;
-  bool failing_ = false;
+  // Sampled at every refresh: one line when the counters stop answering, not one a sample.
+  FailureRunLog failures_{LogLevel::Warning, "The processor usage reads 0"};
 };
 
 }  // namespace nv

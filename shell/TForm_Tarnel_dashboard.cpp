@@ -55,7 +55,7 @@ void TForm_Tarnel::setupDashboard() {
 }
 
 void TForm_Tarnel::PrepareCharts() {
-  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  const nv::MemoryStatusEx status = MemoryStatusLog.ValueOr(svc.memory.GlobalMemoryStatusEx(), nv::MemoryStatusEx{});
   Chart_PhyMem->setVerticalRange(0, static_cast<double>(nv::MegabytesDown(status.ullTotalPhys)));
   Chart_CPUs->setVerticalRange(0, kCpuChartTop);
   for (TLineChart* chart : {Chart_CPUs, Chart_PhyMem}) {
@@ -67,7 +67,7 @@ void TForm_Tarnel::PrepareCharts() {
 void TForm_Tarnel::Button_GetProcessInfoClick() {
   RefreshProcessReport();
 
-  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  const nv::MemoryStatusEx status = MemoryStatusLog.ValueOr(svc.memory.GlobalMemoryStatusEx(), nv::MemoryStatusEx{});
   StatusBar_State->setPanelText(2, QString::fromStdString(nv::StatusLineMemoryText(status)));
   const nv::MemoryFigures mem = nv::MakeMemoryFigures(status);
 

@@ -50,7 +50,7 @@ void TrayIntegration::BuildMenu(QWidget* window) {
 }
 
 QIcon TrayIntegration::DrawTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
   TrayIconFigures figures{TrayIconFigure(MegabytesDown(status.ullAvailPhys)),
                           MakeTrayIconBars(UsedPhysRatio(status), UsedPageFileRatio(status), cpuUsage_())};
   Image_Icon = DrawTrayIconPicture(Image_IconBak, figures, kTrayIconSize);
@@ -66,7 +66,7 @@ void TrayIntegration::AddTrayIcon() {
 }
 
 void TrayIntegration::UpdateTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
   TrayIcon->setIcon(DrawTrayIcon());
   TrayIcon->setToolTip(QString::fromStdString(TrayTooltipText(status)));
 }

@@ -48,10 +48,12 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
 
 TEST(StatusCommand, AnUnreadableMemoryStatusIsAFailureNotZeros) {
   FakeMemory memory;
-  memory.status = {};  // what the memory service gives when it cannot read its source
+  memory.statusUnreadable = true;
   FakeCpu cpu;
   std::ostringstream out;
-  EXPECT_FALSE(WriteStatus(memory, cpu, [] {}, out));
+  const auto written = WriteStatus(memory, cpu, [] {}, out);
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.error().reason, "the memory status is unreadable in this test");
   EXPECT_EQ(out.str(), "");
 }
 
@@ -107,7 +109,7 @@ class TrimCommandTest : public ::testing::Test {
   }
 
   struct CountingMemory : FakeMemory {
-    MemoryStatusEx GlobalMemoryStatusEx() override {
+    Result<MemoryStatusEx> GlobalMemoryStatusEx() override {
       status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * kMB;
       return FakeMemory::GlobalMemoryStatusEx();
     }

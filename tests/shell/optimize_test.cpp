@@ -407,7 +407,7 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   EXPECT_EQ(dialogs.shown.back().kind, "inform");
 
   // A process that may not write the machine hive: the value is refused, the swap file is
-  // left alone and nothing is reported.
+  // left alone and the error box says why.
   fs::remove_all(dir);
   locations.mayWriteMachine = false;
   HiveRegistry refusing(locations);
@@ -419,14 +419,18 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   }
   EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"));
   EXPECT_FALSE(fs::exists(dir / "root"));
-  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown.back().kind, "error");
+  EXPECT_EQ(dialogs.shown.back().text.rfind("Virtual memory was not configured: ", 0), 0u) << dialogs.shown.back().text;
   fs::remove_all(dir);
 }
 
-TEST_F(OptimizeTest, SetVMSaysNothingWhenTheSystemConfigurationIsRefused) {
+TEST_F(OptimizeTest, SetVMShowsWhyWhenTheSystemConfigurationIsRefused) {
   paging.fails = true;
   Window().SpeedButton_SetVMClick();
-  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+  EXPECT_EQ(dialogs.Texts("error"),
+            std::vector<std::string>{"Virtual memory was not configured: the system configuration refused"});
+  EXPECT_EQ(dialogs.Texts("inform"), std::vector<std::string>{});
 }
 
 TEST_F(OptimizeTest, SelfTimerTrimsTheProgramItself) {
