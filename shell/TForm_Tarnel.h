@@ -19,7 +19,6 @@ class JpegDecoderHold;
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
 class QSlider;
 class QTimer;
 class QTreeWidget;
@@ -65,8 +64,6 @@ class TForm_Tarnel : public QWidget {
   TLinkLabel* HelpBtn = nullptr;   // OnClick: HelpBtnClick
   TLinkLabel* AboutBtn = nullptr;  // OnClick: AboutBtnClick
   TStatusBar* StatusBar_State = nullptr;
-  QPushButton* Button_GetProcessInfo = nullptr;
-  QPushButton* SpeedButton_AppSet = nullptr;
   // Set when window creation refused to run the program; main() then ends without showing it.
   bool StartRefused = false;
 

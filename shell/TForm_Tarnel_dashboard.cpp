@@ -1,6 +1,5 @@
 #include <QAbstractEventDispatcher>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 #include "engine/memory_units.h"
@@ -50,7 +49,6 @@ void TForm_Tarnel::setupDashboard() {
   Chart_PhyMem->setLegendVisible(true);
   CpuSampler.SetPump(ProcessPendingEvents);
   connect(Notebook1, &TNotebook::currentChanged, this, [this] { CatchUpProcessReport(); });
-  connect(Button_GetProcessInfo, &QPushButton::clicked, this, [this] { Button_GetProcessInfoClick(); });
   connect(Timer_GetProcessInfo, &QTimer::timeout, this, [this] { Timer_GetProcessInfoTimer(); });
 }
 
@@ -110,4 +108,4 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   Tray->UpdateTrayIcon();
 }
 
-void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfo->click(); }
+void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfoClick(); }

@@ -28,7 +28,6 @@ class TForm_TarnelProbe {
 
   QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
   QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(); }
-  const QImage& Image_Icon() { return w_.Tray->Image_Icon; }
 
  private:
   TForm_Tarnel& w_;
