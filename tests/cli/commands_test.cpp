@@ -106,17 +106,21 @@ class TrimCommandTest : public ::testing::Test {
     processes.Add(11, "b");
     reclaimer.pageOutBytes = {{10, 228 * kMB}, {11, 50 * kMB}};
     reclaimer.availableBytes = &meter.counters.availableBytes;
+    meter.counters.availableBytes = 120 * kMB;
   }
 
-  struct CountingMemory : FakeMemory {
-    Result<MemoryStatusEx> GlobalMemoryStatusEx() override {
-      status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * kMB;
-      return FakeMemory::GlobalMemoryStatusEx();
-    }
-  } memory;
   FakeProcesses processes;
   FakeReclaimer reclaimer;
   FakeReclaimMeter meter;
+  // The memory status reads the available memory that the trim raises, as the system's would.
+  struct TrimmedMemory : FakeMemory {
+    explicit TrimmedMemory(const uint64_t& available) : available_(available) {}
+    Result<MemoryStatusEx> GlobalMemoryStatusEx() override {
+      status.ullAvailPhys = available_;
+      return FakeMemory::GlobalMemoryStatusEx();
+    }
+    const uint64_t& available_;
+  } memory{meter.counters.availableBytes};
   FakeFocusedWindow focus;
   TrimPass pass{processes, reclaimer, meter, focus};
   std::vector<TrimClock::duration> waits;

@@ -106,7 +106,9 @@ TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
   StoreSettings(record);
   TForm_Tarnel& w = Window();
   w.show();
-  QTest::qWait(1300);
+  // The last step of the showing has run once its one-shot timer has fired; with the refresh
+  // timer stopped then, nothing else refreshes.
+  ASSERT_TRUE(QTest::qWaitFor([&w] { return !w.Timer_HideMainWindows->isActive(); }, 3000));
   EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
   EXPECT_EQ(Refreshes(), 1u);
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
