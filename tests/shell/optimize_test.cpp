@@ -18,6 +18,7 @@
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
+#include "fakes/capturing_log.h"
 #include "window_fixture.h"
 #include "window_probe.h"
 
@@ -284,6 +285,30 @@ TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
   EXPECT_EQ(clipboard.cleans, 2);
   w.Timer_AutoTimer();
   EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 40}));
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+// A clipboard that stays full and memory figures that cannot be read are logged once for each
+// run of ticks that meet them, not at every tick, and the ticks go on trimming.
+TEST_F(AutoOptimizeTest, FailuresOfTheTicksAreLoggedOnceARun) {
+  auto& w = Window();
+  w.CheckBox_EmptyClipboard->setChecked(true);
+  w.CheckBox_bstopauto->setChecked(true);
+  w.SpinEdit_bstopauto->setText("70");
+  clipboard.clears = false;
+  memory.statusUnreadable = true;
+  CapturingLog log;
+  for (int tick = 0; tick < 3; ++tick) w.Timer_AutoTimer();
+  EXPECT_EQ(log.lines.size(), 2u);
+  EXPECT_TRUE(log.Holds("the clipboard was told to refuse"));
+  EXPECT_TRUE(log.Holds("the memory status is unreadable in this test"));
+  EXPECT_FALSE(reclaimer.calls.empty()) << "no figures held the trim back";
+
+  clipboard.clears = true;
+  w.Timer_AutoTimer();
+  clipboard.clears = false;
+  w.Timer_AutoTimer();
+  EXPECT_EQ(log.lines.size(), 3u) << "a new run of failures is told again";
   EXPECT_TRUE(dialogs.Texts("error").empty());
 }
 
