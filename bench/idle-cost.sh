@@ -15,42 +15,23 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 [ -x "$build/shell/norvane" ] || { echo "no program in $build/shell" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-sleepers=()
-cleanup() {
-  for pid in "${pids[@]}" "${sleepers[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/program_session.sh"
 
 for _ in $(seq "$extra"); do
   sleep infinity &
-  sleepers+=($!)
+  pids+=($!)
 done
-
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_tray_host
 
 hz=$(getconf CLK_TCK)
-ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
-rss_kb() { awk '$1 == "VmRSS:" { print $2 }' "/proc/$1/status"; }
-window_shown() { xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1; }
 
 # The window opens at (279, 233); the close button lies at (667, 0) in it and hides the window
 # to the tray on the default settings, the processes tab at (396, 52).
 click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
 
 measure() {
-  local label=$1 home="$work/$1"
-  mkdir -p "$home/run"
-  chmod 700 "$home/run"
-  HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config XDG_STATE_HOME=$home/state \
-    XDG_CACHE_HOME=$home/cache NORVANE_REGISTRY_DIR=$home/registry NORVANE_AUTOSTART_DIR=$home/autostart \
-    NORVANE_UPDATE_HOST=127.0.0.1:9 "$build/shell/norvane" >"$home/program.log" 2>&1 &
+  local label=$1 home="$bench_work/$1"
+  (export_program_home "$home" && exec "$build/shell/norvane" >"$home/program.log" 2>&1) &
   local program=$!
   pids+=("$program")
   for _ in $(seq 100); do window_shown && break; sleep 0.2; done
@@ -65,14 +46,14 @@ measure() {
   sleep 2
 
   local p0 t1 p1 ns0 ns1
-  p0=$(ticks "$program")
+  p0=$(cpu_ticks "$program")
   ns0=$(date +%s%N)
   top -b -d 2 -n $((seconds / 2 + 2)) >/dev/null &
   local top=$!
   pids+=("$top")
   sleep "$seconds"
-  t1=$(ticks "$top")
-  p1=$(ticks "$program")
+  t1=$(cpu_ticks "$top")
+  p1=$(cpu_ticks "$program")
   ns1=$(date +%s%N)
   awk -v label="$label" -v prog=$((p1 - p0)) -v top="$t1" -v hz="$hz" -v ns=$((ns1 - ns0)) -v rss="$(rss_kb "$program")" 'BEGIN {
     wall = ns / 1e9

@@ -10,9 +10,10 @@
 
 namespace nv::cli {
 
-bool WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out) {
-  const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
-  if (status.ullTotalPhys == 0) return false;
+Result<void> WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out) {
+  const auto read = memory.GlobalMemoryStatusEx();
+  if (!read) return read.error();
+  const MemoryStatusEx& status = *read;
   out << StatusLineMemoryText(status) << '\n'
       << TrayTooltipText(status) << '\n'
       << "TotalPhys " << status.ullTotalPhys << '\n'
@@ -25,15 +26,16 @@ bool WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, st
   sampler.SampleNtCpuUsage();
   wait();
   out << "CpuUsage " << sampler.SampleNtCpuUsage() << '\n';
-  return true;
+  return {};
 }
 
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   if (!args.empty()) return Usage(err, "status");
   LinuxMemory memory;
   LinuxCpu cpu;
-  if (!WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out)) {
-    err << "norvane-cli status: the memory status cannot be read from /proc/meminfo\n";
+  if (const auto written = WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out);
+      !written) {
+    err << "norvane-cli status: the memory status cannot be read (" << written.error().reason << ")\n";
     return 1;
   }
   return 0;

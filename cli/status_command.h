@@ -12,8 +12,8 @@ namespace nv::cli {
 // from the same snapshot, then the CPU usage over one second.
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
-// `wait` separates the two CPU samples. False, with nothing written, when the memory status
+// `wait` separates the two CPU samples. A failure, with nothing written, when the memory status
 // cannot be read: zeros would pass for a machine without memory.
-bool WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out);
+Result<void> WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, std::ostream& out);
 
 }  // namespace nv::cli

@@ -94,9 +94,9 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
     pass.Observe();
     wait(kIdleSample);
   }
-  const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
+  const auto before = memory.GlobalMemoryStatusEx();
   pass.Run(request.scope);
-  const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
+  const auto after = memory.GlobalMemoryStatusEx();
   // A pass that could advise nothing, for want of the privilege or as its helper failed, has
   // nothing that can come back.
   const std::string failure = TrimFailure(*pass.Last(), request.machineWide);

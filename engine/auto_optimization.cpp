@@ -14,11 +14,17 @@ bool EnoughMemoryAvailable(const MemoryStatusEx& status, int thresholdPercent) {
 AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBackoff& backoff, Clipboard& clipboard,
                                        const AutoPassOptions& options) {
   AutoPassResult result;
-  if (options.stopThresholdPercent &&
-      EnoughMemoryAvailable(memory.GlobalMemoryStatusEx(), *options.stopThresholdPercent))
-    return result;
+  if (options.stopThresholdPercent) {
+    // Without figures the stop test cannot hold the pass back: trimming goes on as it would
+    // below the threshold.
+    const auto status = memory.GlobalMemoryStatusEx();
+    if (!status) result.statusFailure = status.error();
+    else if (EnoughMemoryAvailable(*status, *options.stopThresholdPercent)) return result;
+  }
   // Each pass tries again; a clipboard that stays full is no reason to stop trimming.
-  if (options.emptyClipboard) (void)clipboard.Clean();
+  if (options.emptyClipboard) {
+    if (auto cleaned = clipboard.Clean(); !cleaned) result.clipboardFailure = cleaned.error();
+  }
   // The last pass is judged on what came back up to now.
   pass.Watch(TrimClock::now());
   result.waiting = backoff.Wait(pass);

@@ -42,6 +42,8 @@ struct AutoPassOptions {
 struct AutoPassResult {
   bool trimmed = false;
   std::optional<std::string> waiting;  // why the tick trimmed nothing, when the back-off held it
+  std::optional<Failure> statusFailure;     // the stop test had no figures
+  std::optional<Failure> clipboardFailure;  // the clipboard was asked to be emptied and was not
 };
 
 // One pass after its texts are set: the stop test, then the clipboard when asked and, unless

@@ -15,7 +15,14 @@ MemoryTweak::MemoryTweak(Memory& memory, MessageSink showMessage)
 
 void MemoryTweak::RunMemoryTweak(int level, ProgressGauge& gauge) {
   if (level < 1) return;
-  const uint64_t size = TweakSize(memory_.GlobalMemoryStatusEx());
+  const auto status = memory_.GlobalMemoryStatusEx();
+  if (!status) {
+    // Without the size of memory there is nothing to size the blocks by; the optimization's
+    // report says that the figures could not be read.
+    LogFailure(LogLevel::Warning, "The tweak did not start", status.error());
+    return;
+  }
+  const uint64_t size = TweakSize(*status);
   if (level == 1) {
     TweakByBlocks((size >> 20) + 1, gauge);
     return;

@@ -11,4 +11,10 @@ std::string OptimizationReport(uint64_t availBefore, uint64_t availAfter) {
          " MB\r\nReleased physical memory after optimizing:" + std::to_string(MegabytesDown(released)) + " MB";
 }
 
+std::string OptimizationReport(const Result<MemoryStatusEx>& before, const Result<MemoryStatusEx>& after) {
+  for (const auto* reading : {&before, &after})
+    if (!*reading) return "The available physical memory could not be read: " + reading->error().reason;
+  return OptimizationReport(before->ullAvailPhys, after->ullAvailPhys);
+}
+
 }  // namespace nv

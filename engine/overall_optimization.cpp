@@ -7,12 +7,11 @@ namespace nv {
 
 OverallOptimization RunOverallOptimization(Memory& memory, Processes& processes, Reclaimer& reclaimer,
                                            MemoryTweak& tweak, int level, ProgressGauge& gauge) {
-  const uint64_t before = memory.GlobalMemoryStatusEx().ullAvailPhys;
+  const auto before = memory.GlobalMemoryStatusEx();
   tweak.RunMemoryTweak(level, gauge);
   OverallOptimization result;
   result.trim = TrimProcessList(processes, reclaimer);
-  const uint64_t after = memory.GlobalMemoryStatusEx().ullAvailPhys;
-  result.report = OptimizationReport(before, after);
+  result.report = OptimizationReport(before, memory.GlobalMemoryStatusEx());
   return result;
 }
 

@@ -18,10 +18,9 @@ inline constexpr char kPagingFilesValue[] = "PagingFiles";
 std::vector<uint8_t> SystemManagedPagingFiles(const std::string& windowsDirectory);
 
 // Writes "PagingFiles" into the machine hive, then the system's own paging configuration.
-// True only when both were written; a key that cannot be opened stops before anything is
-// written. Throws nv::Error with the reason, before anything is written, when the system
-// drive cannot hold a paging file.
-bool ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& paging,
-                                  const std::string& windowsDirectory = kWindowsDirectory);
+// Succeeds only when both were written; a system drive that cannot hold a paging file or a
+// key that cannot be opened fails before anything is written.
+Result<void> ConfigureSystemManagedPaging(Registry& registry, PagingConfiguration& paging,
+                                          const std::string& windowsDirectory = kWindowsDirectory);
 
 }  // namespace nv

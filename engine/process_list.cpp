@@ -15,7 +15,7 @@ constexpr size_t kMaxExeName = 260;
 void QueryProcessDetails(Processes& processes, TProcess& process) {
   process.Handle = processes.Open(process.ProcessID);
   if (!process.Handle.valid()) return;
-  process.ExePath = DisplayedModulePath(processes.ModulePath(process.Handle));
+  process.ExePath = processes.ModulePath(process.Handle);
   // A process that ended since the walk keeps zero counters, as a refused query does.
   if (const auto counters = processes.Counters(process.Handle)) {
     process.PageFaultCount = counters->PageFaultCount;
@@ -75,17 +75,6 @@ ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer) {
   std::vector<uint32_t> pids;
   for (const auto& entry : walk.value_or({})) pids.push_back(entry.ProcessID);
   return reclaimer.AdviseMachineWide(pids, ReclaimAdvice::PageOut);
-}
-
-std::string DisplayedModulePath(const std::string& path) {
-  const std::string text = path.substr(0, path.find('\0'));
-  // A drive letter, a network share or (on Linux) an absolute path names the file fully;
-  // the kernel's internal forms (\??\D:\..., \SystemRoot\...) are cut to the file name.
-  const bool hasDrivePart = (text.size() >= 2 && text[1] == ':') || text.starts_with("\\\\") ||
-                            text.starts_with('/');
-  if (hasDrivePart) return text;
-  const auto cut = text.find_last_of("\\:");
-  return cut == std::string::npos ? text : text.substr(cut + 1);
 }
 
 void PriorityName(int basePriority, std::string& text) {

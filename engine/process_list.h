@@ -60,9 +60,6 @@ void CloseProcessHandles(TProcessList& list);
 // is asked where needed), which opens each one itself; no handle is taken here.
 ReclaimOutcome TrimProcessList(Processes& processes, Reclaimer& reclaimer);
 
-// The path as the report shows it: the full path when it has a drive part, else the bare file name.
-std::string DisplayedModulePath(const std::string& path);
-
 // Sets `text` to the label of a base priority; leaves it unchanged where there is no label.
 void PriorityName(int basePriority, std::string& text);
 

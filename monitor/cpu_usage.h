@@ -1,18 +1,14 @@
 #pragma once
-#include <cstdint>
 #include <functional>
 
 #include "platform/cpu.h"
-#include "platform/registry.h"
+#include "platform/log.h"
 
 namespace nv {
 
-// The operating-system family as the sampler selects its method: 1 Win32s, 2 the 95/98/ME
-// family (dynamic registry value), 4 the NT family (counters), 0 anything else.
-uint8_t GetPlatformCode(Cpu& cpu);
-
 // The counter-based sampler: processor busy time in percent since the previous successful
-// sample. Only the status refresh may call it, since every call shortens the next interval.
+// sample, from the processors' own busy and idle times. Only the status refresh may call it,
+// since every call shortens the next interval.
 class CpuUsageSampler {
  public:
   explicit CpuUsageSampler(Cpu& cpu) : cpu_(cpu) {}
@@ -21,27 +17,20 @@ class CpuUsageSampler {
   // before its counters are stored, so a nested sample still sees the previous counters.
   void SetPump(std::function<void()> pump) { pump_ = std::move(pump); }
 
-  // 0 for the first successful sample and for a failed one (the counters stay as they were).
-  // Also 0 when no time has elapsed; a clock that went back starts a new interval instead.
+  // A whole number from 0 to 100. 0 for the first successful sample and for a failed one (the
+  // counters stay as they were), and when the processors' time did not advance. A counter
+  // that went back counts as not advanced, so a sample never leaves 0 to 100.
   double SampleNtCpuUsage();
 
-  uint64_t PrevIdleTime() const { return prevIdleTime_; }
-  uint64_t PrevSystemTime() const { return prevSystemTime_; }
+  const CpuTimes& Previous() const { return previous_; }
 
  private:
-  double Failed(const Failure& failure);
-
   Cpu& cpu_;
   std::function<void()> pump_;
-  uint64_t prevIdleTime_ = 0;
-  uint64_t prevSystemTime_ = 0;
-  bool failing_ = false;
+  CpuTimes previous_;
+  bool primed_ = false;
+  // Sampled at every refresh: one line when the counters stop answering, not one a sample.
+  FailureRunLog failures_{LogLevel::Warning, "The processor usage reads 0"};
 };
-
-// The usage published in HKEY_DYN_DATA by the 95/98/ME family; 0 when it cannot be read.
-double ReadDynDataCpuUsage(Registry& registry);
-
-// One sample by the method that `platformCode` selects.
-double ReadCpuUsage(uint8_t platformCode, CpuUsageSampler& sampler, Registry& registry);
 
 }  // namespace nv

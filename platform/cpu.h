@@ -5,16 +5,19 @@
 
 namespace nv {
 
-// The counters behind the CPU sampler. Every query can fail; times are in 100-ns units.
+// Time the processors have spent since the system started, summed over all of them, in the
+// system's own ticks. Only the differences between two readings mean anything: the sampler
+// divides the idle part of an interval by the whole of it, so no wall clock enters.
+struct CpuTimes {
+  uint64_t total = 0;
+  uint64_t idle = 0;  // waiting for work or for input and output
+};
+
+// The counters behind the CPU sampler.
 class Cpu {
  public:
   virtual ~Cpu() = default;
-  virtual Result<uint32_t> QueryProcessorCount() = 0;
-  virtual Result<uint64_t> QuerySystemTime() = 0;
-  // Summed over the processors.
-  virtual Result<uint64_t> QueryIdleTime() = 0;
-  // The Windows platform id (0 Win32s, 1 95/98/ME, 2 NT).
-  virtual Result<uint32_t> QueryPlatformId() = 0;
+  virtual Result<CpuTimes> QueryCpuTimes() = 0;
 };
 
 }  // namespace nv

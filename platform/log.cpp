@@ -21,6 +21,11 @@ void LogFailure(LogLevel level, std::string_view context, const Failure& failure
   Log(level, std::string(context) + ": " + failure.reason);
 }
 
+void FailureRunLog::Failed(const Failure& failure) {
+  if (!failing_) LogFailure(level_, context_, failure);
+  failing_ = true;
+}
+
 std::string JournalLine(LogLevel level, std::string_view message) {
   std::string line = "<" + std::to_string(static_cast<int>(level)) + ">";
   for (char c : message) line.push_back(c == '\n' || c == '\r' ? ' ' : c);

@@ -1,5 +1,7 @@
 #pragma once
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/result.h"
 
@@ -21,6 +23,31 @@ class LogSink {
 void Log(LogLevel level, std::string_view message);
 // "context: reason", for a failure that is handled without telling the user why.
 void LogFailure(LogLevel level, std::string_view context, const Failure& failure);
+
+// For something tried again at every tick of a timer: logs the first failure of each run of
+// failures, so that a source that stays unreadable writes one line, not one a tick.
+class FailureRunLog {
+ public:
+  FailureRunLog(LogLevel level, std::string context) : level_(level), context_(std::move(context)) {}
+  // Logs `failure` unless the previous try failed too.
+  void Failed(const Failure& failure);
+  void Succeeded() { failing_ = false; }
+  // The value of `result`, or `fallback` with the failure noted.
+  template <typename T>
+  T ValueOr(const Result<T>& result, T fallback) {
+    if (!result) {
+      Failed(result.error());
+      return fallback;
+    }
+    Succeeded();
+    return *result;
+  }
+
+ private:
+  LogLevel level_;
+  std::string context_;
+  bool failing_ = false;
+};
 
 // Makes `sink` the one in use (nullptr: the platform's own again) and returns the previous one,
 // or nullptr when that was the platform's own.

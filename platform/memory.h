@@ -18,7 +18,8 @@ struct MemoryStatusEx {
 class Memory {
  public:
   virtual ~Memory() = default;
-  virtual MemoryStatusEx GlobalMemoryStatusEx() = 0;
+  // A failure when the system will not tell, rather than figures of 0.
+  virtual Result<MemoryStatusEx> GlobalMemoryStatusEx() = 0;
   virtual uint64_t PageSize() = 0;
   // A read/write block of `bytes`; a failure where the system would refuse the commit.
   virtual Result<void*> Commit(uint64_t bytes) = 0;

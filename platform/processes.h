@@ -41,7 +41,7 @@ class Processes {
   virtual Result<std::vector<ProcessWalkEntry>> Walk() = 0;
   // Full access when the process may be trimmed, query-only when it can only be read.
   virtual ProcessHandle Open(uint32_t pid) = 0;
-  // Path of the main module; empty when it cannot be read.
+  // Full path of the main module, as the report shows it; empty when it cannot be read.
   virtual std::string ModulePath(const ProcessHandle& h) = 0;
   virtual Result<ProcessCounters> Counters(const ProcessHandle& h) = 0;
   virtual void TrimSelf() = 0;

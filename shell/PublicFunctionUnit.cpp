@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "platform/dialogs.h"
 #include "platform/error.h"
 #include "platform/shellexec.h"
 #include "shell/jpeg_decoder.h"
@@ -29,4 +30,6 @@ void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& typ
   sender->pictureName = name;
 }
 
-void OpenUrl(nv::ShellExec& shell, const std::string& address) { shell.Open(address); }
+void OpenUrl(nv::ShellExec& shell, nv::Dialogs& dialogs, const std::string& address) {
+  if (const auto opened = shell.Open(address); !opened) dialogs.ShowError(opened.error().reason);
+}

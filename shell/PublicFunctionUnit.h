@@ -5,6 +5,7 @@
 
 class TImageEx;
 namespace nv {
+class Dialogs;
 class ShellExec;
 }
 
@@ -17,5 +18,6 @@ QImage LoadResourcePicture(const QString& name, const QString& type = QStringLit
 // before the old one is cleared, so a failure leaves the control as it was.
 void LoadButtonPicture(TImageEx* sender, const QString& name, const QString& type = QStringLiteral("JPG"));
 
-// Opens a web address with the user's browser; whether that worked is not examined.
-void OpenUrl(nv::ShellExec& shell, const std::string& address);
+// Opens a web address, a mail address or a document with the user's program for it; the error
+// dialog says so when there is none.
+void OpenUrl(nv::ShellExec& shell, nv::Dialogs& dialogs, const std::string& address);

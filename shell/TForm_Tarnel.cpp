@@ -38,7 +38,6 @@ TForm_Tarnel::~TForm_Tarnel() = default;
 
 void TForm_Tarnel::FormCreate() {
   nv::ApplyRoundedOutline(*this, 24);
-  PlatformCode = nv::GetPlatformCode(svc.cpu);
   IsMinimized = false;
   FirstShowDone = false;
 

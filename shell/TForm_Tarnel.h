@@ -10,6 +10,7 @@
 #include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
 #include "monitor/cpu_usage.h"
+#include "platform/log.h"
 #include "shell/services.h"
 
 namespace nv {
@@ -18,7 +19,6 @@ class JpegDecoderHold;
 
 class QCheckBox;
 class QLabel;
-class QPushButton;
 class QSlider;
 class QTimer;
 class QTreeWidget;
@@ -64,8 +64,6 @@ class TForm_Tarnel : public QWidget {
   TLinkLabel* HelpBtn = nullptr;   // OnClick: HelpBtnClick
   TLinkLabel* AboutBtn = nullptr;  // OnClick: AboutBtnClick
   TStatusBar* StatusBar_State = nullptr;
-  QPushButton* Button_GetProcessInfo = nullptr;
-  QPushButton* SpeedButton_AppSet = nullptr;
   // Set when window creation refused to run the program; main() then ends without showing it.
   bool StartRefused = false;
 
@@ -213,10 +211,11 @@ class TForm_Tarnel : public QWidget {
   int DragOriginX = 0, DragOriginY = 0;
   bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
-  uint8_t PlatformCode = 0;
   std::array<QImage, 4> MinImgList;
   double CpuUsage = 0;
   nv::CpuUsageSampler CpuSampler{svc.cpu};
+  // The figures read 0 while the memory status cannot be read; said once for each such run.
+  nv::FailureRunLog MemoryStatusLog{nv::LogLevel::Warning, "The memory figures read 0"};
   // Fixed vertical ranges and 50 zero points in every series.
   void PrepareCharts();
 
@@ -236,6 +235,7 @@ class TForm_Tarnel : public QWidget {
   bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
   nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
   nv::TrimBackoff AutoTrimBackoff;
+  nv::FailureRunLog AutoClipboardLog{nv::LogLevel::Warning, "Auto-optimization did not empty the clipboard"};
   bool PrivilegeMissingSaid = false;  // the box that tells why nothing was trimmed has been shown
   void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
   void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted

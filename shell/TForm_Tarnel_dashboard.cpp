@@ -1,6 +1,5 @@
 #include <QAbstractEventDispatcher>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 #include "engine/memory_units.h"
@@ -50,12 +49,11 @@ void TForm_Tarnel::setupDashboard() {
   Chart_PhyMem->setLegendVisible(true);
   CpuSampler.SetPump(ProcessPendingEvents);
   connect(Notebook1, &TNotebook::currentChanged, this, [this] { CatchUpProcessReport(); });
-  connect(Button_GetProcessInfo, &QPushButton::clicked, this, [this] { Button_GetProcessInfoClick(); });
   connect(Timer_GetProcessInfo, &QTimer::timeout, this, [this] { Timer_GetProcessInfoTimer(); });
 }
 
 void TForm_Tarnel::PrepareCharts() {
-  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  const nv::MemoryStatusEx status = MemoryStatusLog.ValueOr(svc.memory.GlobalMemoryStatusEx(), nv::MemoryStatusEx{});
   Chart_PhyMem->setVerticalRange(0, static_cast<double>(nv::MegabytesDown(status.ullTotalPhys)));
   Chart_CPUs->setVerticalRange(0, kCpuChartTop);
   for (TLineChart* chart : {Chart_CPUs, Chart_PhyMem}) {
@@ -67,7 +65,7 @@ void TForm_Tarnel::PrepareCharts() {
 void TForm_Tarnel::Button_GetProcessInfoClick() {
   RefreshProcessReport();
 
-  const nv::MemoryStatusEx status = svc.memory.GlobalMemoryStatusEx();
+  const nv::MemoryStatusEx status = MemoryStatusLog.ValueOr(svc.memory.GlobalMemoryStatusEx(), nv::MemoryStatusEx{});
   StatusBar_State->setPanelText(2, QString::fromStdString(nv::StatusLineMemoryText(status)));
   const nv::MemoryFigures mem = nv::MakeMemoryFigures(status);
 
@@ -78,7 +76,7 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   SetText(Label_VMu, mem.Label_VMu);
   Chart_PhyMem->update();
 
-  CpuUsage = nv::ReadCpuUsage(PlatformCode, CpuSampler, svc.registry);
+  CpuUsage = CpuSampler.SampleNtCpuUsage();
   const nv::CpuFigures cpu = nv::MakeCpuFigures(CpuUsage);
   Chart_CPUs->setVerticalRange(0, kCpuChartTop);
   for (int i = 0; i < Chart_CPUs->seriesCount(); ++i) Chart_CPUs->series(i).Roll(CpuUsage);
@@ -110,4 +108,4 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   Tray->UpdateTrayIcon();
 }
 
-void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfo->click(); }
+void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfoClick(); }

@@ -17,14 +17,11 @@ void TForm_Tarnel::setupHelp() {
 
 void TForm_Tarnel::HelpBtnClick() {
   const std::string helpFile = svc.shell.ProgramFolder() + nv::kProductTitle + ".chm";
-  if (svc.shell.FileExists(helpFile))
-    svc.shell.Open(helpFile);
-  else
-    OpenUrl(svc.shell, nv::HelpPageAddress());
+  OpenUrl(svc.shell, svc.dialogs, svc.shell.FileExists(helpFile) ? helpFile : nv::HelpPageAddress());
 }
 
 void TForm_Tarnel::AboutBtnClick() {
-  TFrm_About about(svc.shell, this);
+  TFrm_About about(svc.shell, svc.dialogs, this);
   about.exec();
 }
 

@@ -2,7 +2,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPushButton>
 #include <QTimer>
 
 #include "shell/PublicFunctionUnit.h"
@@ -148,11 +147,6 @@ void TForm_Tarnel::buildLayout() {
   StatusBar_State = Named(new TStatusBar(statusPanel), "StatusBar_State");
   StatusBar_State->setGeometry(0, 0, 360, 20);
   statusPanel->hide();
-
-  Button_GetProcessInfo = Named(new QPushButton(QStringLiteral("GetProcessList"), this), "Button_GetProcessInfo");
-  Button_GetProcessInfo->hide();
-  SpeedButton_AppSet = Named(new QPushButton(QStringLiteral("AppSet"), this), "SpeedButton_AppSet");
-  SpeedButton_AppSet->hide();
 
   const auto timer = [this](const char* name, int interval) {
     auto* t = Named(new QTimer(this), name);

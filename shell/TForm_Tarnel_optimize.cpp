@@ -31,6 +31,7 @@ constexpr char kClipboardNotCleaned[] =
 constexpr char kAskSystemManagedVM[] = "Do you wish to let system automatically manage the size of virtual memory?";
 constexpr char kSystemManagedVMDone[] =
     "Virtual memory configure successfully. Please restart your PC to enable the changed configuration.";
+constexpr char kSystemManagedVMFailed[] = "Virtual memory was not configured: ";
 constexpr std::array<const char*, 5> kLevelLabels = {"Level 1", "Level 2", "Medium", "Level 4", "Level 5"};
 
 // QTimer::start() restarts the interval, so a timer already in the wanted state is left alone.
@@ -165,6 +166,11 @@ void TForm_Tarnel::Timer_AutoTimer() {
   options.emptyClipboard = CheckBox_EmptyClipboard->isChecked();
   const nv::AutoPassResult result =
       nv::RunAutoOptimizationPass(svc.memory, AutoTrim, AutoTrimBackoff, svc.clipboard, options);
+  if (result.statusFailure) MemoryStatusLog.Failed(*result.statusFailure);
+  if (result.clipboardFailure)
+    AutoClipboardLog.Failed(*result.clipboardFailure);
+  else if (options.emptyClipboard)
+    AutoClipboardLog.Succeeded();
   if (result.waiting) {
     // The line now tells why the tick waits, no longer what the last pass did.
     Timer_TrimWatch->stop();
@@ -207,6 +213,8 @@ void TForm_Tarnel::Button_EmptyClipboardClick() {
 
 void TForm_Tarnel::SpeedButton_SetVMClick() {
   if (!svc.dialogs.AskYesNo(kAskSystemManagedVM)) return;
-  if (nv::ConfigureSystemManagedPaging(svc.registry, svc.paging))
+  if (const auto configured = nv::ConfigureSystemManagedPaging(svc.registry, svc.paging); !configured)
+    svc.dialogs.ShowError(std::string(kSystemManagedVMFailed) + configured.error().reason);
+  else
     svc.dialogs.Inform("Information", kSystemManagedVMDone);
 }

@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QPushButton>
 #include <QTimer>
 
 #include "engine/timer_interval.h"
@@ -21,7 +20,6 @@ nv::SettingsStore StoreOf(TForm_Tarnel& window) {
 }  // namespace
 
 void TForm_Tarnel::setupSettings() {
-  connect(SpeedButton_AppSet, &QPushButton::clicked, this, [this] { SpeedButton_AppSetClick(); });
   connect(SpeedButton_SaveSet, &TImageEx::OnClick, this, [this] { SpeedButton_SaveSetClick(); });
   connect(SpeedButton_Defaykt, &TImageEx::OnClick, this, [this] { SpeedButton_DefayktClick(); });
   connect(CheckBox_AutoProcessList, &QCheckBox::toggled, this, [this] { CheckBox_AutoProcessListClick(); });
@@ -101,7 +99,7 @@ void TForm_Tarnel::SpeedButton_AppSetClick() {
 
 void TForm_Tarnel::SpeedButton_SaveSetClick() {
   if (!svc.dialogs.AskYesNo("Are you sure to save the settings?")) return;
-  if (SaveSettings()) SpeedButton_AppSet->click();
+  if (SaveSettings()) SpeedButton_AppSetClick();
 }
 
 void TForm_Tarnel::SpeedButton_DefayktClick() {

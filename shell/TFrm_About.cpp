@@ -43,8 +43,8 @@ TLinkLabel* LinkLabel(QWidget* parent, const char* name, const QString& text, in
 
 }  // namespace
 
-TFrm_About::TFrm_About(nv::ShellExec& shell, QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), shell_(shell) {
+TFrm_About::TFrm_About(nv::ShellExec& shell, nv::Dialogs& dialogs, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), shell_(shell), dialogs_(dialogs) {
   setObjectName(QStringLiteral("Frm_About"));
   QFont base(QStringLiteral("MS Sans Serif"));
   base.setPixelSize(11);
@@ -111,5 +111,5 @@ void TFrm_About::Image1MouseMove(Qt::MouseButtons buttons, int x, int y) {
 void TFrm_About::OKBtnClick() { accept(); }
 void TFrm_About::OKBtnMouseEnter() { LoadButtonPicture(OKBtn, QStringLiteral("OK1")); }
 void TFrm_About::OKBtnMouseLeave() { LoadButtonPicture(OKBtn, QStringLiteral("OK")); }
-void TFrm_About::Label32Click() { OpenUrl(shell_, Label32->text().toStdString()); }
-void TFrm_About::Label31Click() { shell_.Open("mailto:" + nv::SupportAddress()); }
+void TFrm_About::Label32Click() { OpenUrl(shell_, dialogs_, Label32->text().toStdString()); }
+void TFrm_About::Label31Click() { OpenUrl(shell_, dialogs_, "mailto:" + nv::SupportAddress()); }

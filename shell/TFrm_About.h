@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QPoint>
 
+#include "platform/dialogs.h"
 #include "platform/shellexec.h"
 
 class QLabel;
@@ -13,7 +14,7 @@ class TLinkLabel;
 class TFrm_About : public QDialog {
   Q_OBJECT
  public:
-  TFrm_About(nv::ShellExec& shell, QWidget* owner);
+  TFrm_About(nv::ShellExec& shell, nv::Dialogs& dialogs, QWidget* owner);
 
   TImageEx* Image1 = nullptr;
   QLabel* Label26 = nullptr;
@@ -38,6 +39,7 @@ class TFrm_About : public QDialog {
 
  private:
   nv::ShellExec& shell_;
+  nv::Dialogs& dialogs_;
   bool dragging_ = false;  // moving by hand where the window system cannot move the box
   QPoint dragOrigin_;
 };

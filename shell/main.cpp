@@ -1,9 +1,7 @@
 #include <QIcon>
 #include <QPixmap>
-#include <exception>
 #include <filesystem>
 
-#include "monitor/platform_probe.h"
 #include "platform/linux/capability_drop.h"
 #include "platform/log.h"
 #include "platform/product.h"
@@ -35,13 +33,6 @@ int main(int argc, char** argv) {
   // The main window ends the program itself when it closes; a message box closed while the
   // window sits in the tray must not.
   app.setQuitOnLastWindowClosed(false);
-
-  try {
-    nv::ProbePlatformVersion(platform.cpu());
-  } catch (const std::exception& e) {
-    platform.dialogs().ShowError(e.what());
-    return 1;
-  }
 
   if (platform.instance().IsInstanceRunning()) return 0;
   platform.instance().SignalInstanceEvent();

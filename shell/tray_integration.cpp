@@ -25,7 +25,6 @@ TrayIntegration::TrayIntegration(Memory& memory, std::function<double()> cpuUsag
     : QObject(window), memory_(memory), cpuUsage_(std::move(cpuUsage)) {
   Image_IconBak = QImage(16, 16, QImage::Format_RGB888);
   Image_IconBak.fill(QColor(0, 0, 255));
-  Image_Icon = Image_IconBak.copy();
   BuildMenu(window);
 
   TrayIcon = new QSystemTrayIcon(this);
@@ -50,10 +49,9 @@ void TrayIntegration::BuildMenu(QWidget* window) {
 }
 
 QIcon TrayIntegration::DrawTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
   TrayIconFigures figures{TrayIconFigure(MegabytesDown(status.ullAvailPhys)),
                           MakeTrayIconBars(UsedPhysRatio(status), UsedPageFileRatio(status), cpuUsage_())};
-  Image_Icon = DrawTrayIconPicture(Image_IconBak, figures, kTrayIconSize);
   return QIcon(new TrayIconEngine(Image_IconBak, std::move(figures)));
 }
 
@@ -66,7 +64,7 @@ void TrayIntegration::AddTrayIcon() {
 }
 
 void TrayIntegration::UpdateTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
   TrayIcon->setIcon(DrawTrayIcon());
   TrayIcon->setToolTip(QString::fromStdString(TrayTooltipText(status)));
 }

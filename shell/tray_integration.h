@@ -53,8 +53,7 @@ class TrayIntegration : public QObject {
 
   Memory& memory_;
   std::function<double()> cpuUsage_;
-  QImage Image_Icon;     // the icon at its design size, 16 x 16
-  QImage Image_IconBak;  // its clean template
+  QImage Image_IconBak;  // the icon's clean template, at its design size of 16 x 16
   QSystemTrayIcon* TrayIcon = nullptr;
   TrayRedockWatch* TrayHostWatch = nullptr;
 };

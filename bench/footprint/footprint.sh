@@ -17,14 +17,8 @@ for binary in "$program" "$yardstick"; do
   [ -x "$binary" ] || { echo "no program at $binary" >&2; exit 1; }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../program_session.sh"
+work=$bench_work
 
 # A display of its own, so that nothing else on a shared machine draws into the figures.
 mkfifo "$work/display"
@@ -33,25 +27,15 @@ Xvfb -displayfd "$displayfd" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.l
 pids+=($!)
 read -r -t 10 display <&"$displayfd" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display
-unset QT_QPA_PLATFORM
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_tray_host
 
-home=$work/home
-mkdir -p "$home/run"
-chmod 700 "$home/run"
-HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config XDG_STATE_HOME=$home/state \
-  XDG_CACHE_HOME=$home/cache NORVANE_REGISTRY_DIR=$home/registry NORVANE_AUTOSTART_DIR=$home/autostart \
-  NORVANE_UPDATE_HOST=127.0.0.1:9 "$program" >"$work/program.log" 2>&1 &
+(export_program_home "$work/home" && exec "$program" >"$work/program.log" 2>&1) &
 norvane=$!
 pids+=("$norvane")
 "$yardstick" >"$work/yardstick.log" 2>&1 &
 minimal=$!
 pids+=("$minimal")
 
-rss_kb() { awk '$1 == "VmRSS:" { print $2 }' "/proc/$1/status"; }
-window_shown() { xdotool search --onlyvisible --name '^Velqor Norvane$' >/dev/null 2>&1; }
 
 # Resident kB of each part of a process: its heap and other anonymous memory, each library or
 # file mapped (fonts, locale), and the rest, largest first.

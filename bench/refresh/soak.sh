@@ -11,27 +11,14 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$seconds" "$sample"
 fi
 
-home=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$home"
-}
-trap cleanup EXIT
-
-mkdir -p "$home/run" "$home/registry"
-chmod 700 "$home/run"
-export HOME=$home XDG_RUNTIME_DIR=$home/run XDG_CONFIG_HOME=$home/config XDG_STATE_HOME=$home/state \
-  XDG_CACHE_HOME=$home/cache NORVANE_REGISTRY_DIR=$home/registry NORVANE_AUTOSTART_DIR=$home/autostart \
-  NORVANE_UPDATE_HOST=127.0.0.1:9
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/../program_session.sh"
+home=$bench_work
+export_program_home "$home"
 # The options of the settings record: auto refresh every second; the window stays shown.
 printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Norvane]\r\n"NvSetInfo"=hex:00,00,00,00,01,00,00,00,01,00,00,00,46,00,00,00,00,01,00,00,01,00,00,00,00,01,00,00\r\n' \
   >"$home/registry/HKEY_LOCAL_MACHINE.reg"
 
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_tray_host
 "$build/shell/norvane" >"$home/program.log" 2>&1 &
 program=$!
 pids+=($program)

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <thread>
 
-#include "fetch/fetcher_location.h"
 #include "platform/linux/companion_binary.h"
 #include "platform/linux/fetch_protocol.h"
 

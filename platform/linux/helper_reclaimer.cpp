@@ -11,7 +11,6 @@
 
 #include "platform/linux/companion_binary.h"
 #include "platform/linux/reclaim_protocol.h"
-#include "reclaim/helper_location.h"
 
 namespace nv {
 

@@ -9,4 +9,5 @@ norvane_warnings(norvane_linux_http)
 norvane_library(norvane_linux_fetch
   SOURCES fetch_protocol.cpp fetcher_http.cpp
   DEPS norvane_linux_system)
-target_include_directories(norvane_linux_fetch PRIVATE ${PROJECT_BINARY_DIR}/generated)
+# Found like the helper: beside the program's binary first, then here.
+target_compile_definitions(norvane_linux_fetch PRIVATE NORVANE_FETCH_PATH="${NORVANE_FETCH_PATH}")

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <string>
 
@@ -51,7 +52,12 @@ uint64_t UserAddressSpaceSize() {
 LinuxMemory::LinuxMemory(const std::string& procRoot)
     : procRoot_(procRoot), meminfo_(procRoot + "/meminfo"), ownStatm_(procRoot + "/self/statm") {}
 
-bool LinuxMemory::ReadMeminfo(MeminfoFigures& figures) { return nv::ReadMeminfo(meminfo_, figures); }
+Result<MeminfoFigures> LinuxMemory::ReadMeminfo() {
+  MeminfoFigures figures;
+  errno = 0;
+  if (!nv::ReadMeminfo(meminfo_, figures)) return FailureWithErrno("Cannot read the memory figures of " + meminfo_.Path());
+  return figures;
+}
 
 uint64_t LinuxMemory::OwnVirtualSize() {
   char buffer[256];
@@ -67,19 +73,19 @@ uint64_t LinuxMemory::OwnVirtualSize() {
   return pages * PageSize();
 }
 
-MemoryStatusEx LinuxMemory::GlobalMemoryStatusEx() {
-  MeminfoFigures figures;
-  if (!ReadMeminfo(figures)) return {};
-  return MemoryStatusFrom(figures, UserAddressSpaceSize(), OwnVirtualSize());
+Result<MemoryStatusEx> LinuxMemory::GlobalMemoryStatusEx() {
+  const auto figures = ReadMeminfo();
+  if (!figures) return figures.error();
+  return MemoryStatusFrom(*figures, UserAddressSpaceSize(), OwnVirtualSize());
 }
 
 uint64_t LinuxMemory::PageSize() { return static_cast<uint64_t>(::sysconf(_SC_PAGESIZE)); }
 
 Result<void*> LinuxMemory::Commit(uint64_t bytes) {
   if (bytes == 0) return Failure{"A block of 0 bytes cannot be committed"};
-  MeminfoFigures figures;
-  if (!ReadMeminfo(figures)) return Failure{"Cannot read " + meminfo_.Path()};
-  if (const uint64_t headroom = CommitHeadroomNow(figures); bytes > headroom)
+  const auto figures = ReadMeminfo();
+  if (!figures) return figures.error();
+  if (const uint64_t headroom = CommitHeadroomNow(*figures); bytes > headroom)
     return Failure{"A block of " + std::to_string(bytes) + " bytes is beyond the commit headroom of " +
                    std::to_string(headroom) + " bytes"};
   void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

@@ -20,8 +20,8 @@ class LinuxMemory : public Memory {
  public:
   explicit LinuxMemory(const std::string& procRoot = "/proc");
 
-  // All figures 0 when /proc/meminfo cannot be read.
-  MemoryStatusEx GlobalMemoryStatusEx() override;
+  // A failure naming /proc/meminfo when it cannot be read or holds no MemTotal.
+  Result<MemoryStatusEx> GlobalMemoryStatusEx() override;
   uint64_t PageSize() override;
   // Refuses a block beyond the commit headroom instead of letting the OOM killer answer later:
   // the machine's, or the memory cgroup's when that is smaller.
@@ -29,7 +29,7 @@ class LinuxMemory : public Memory {
   void Release(void* block, uint64_t bytes) override;
 
  private:
-  bool ReadMeminfo(MeminfoFigures& figures);
+  Result<MeminfoFigures> ReadMeminfo();
   uint64_t CommitHeadroomNow(const MeminfoFigures& figures) const;
   uint64_t OwnVirtualSize();
 

@@ -3,30 +3,18 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
-
 #include "platform/linux/meminfo.h"
+#include "platform/linux/text_fields.h"
 
 namespace nv {
 
 void TakeVmstatLine(std::string_view line, VmstatRefaults& out) {
-  struct Field {
-    std::string_view key;
-    uint64_t VmstatRefaults::*counter;
+  static constexpr KeyedFigure<VmstatRefaults> kFields[] = {
+      {"workingset_refault_anon", &VmstatRefaults::refaultAnon},
+      {"workingset_refault_file", &VmstatRefaults::refaultFile},
+      {"pswpin", &VmstatRefaults::swapIns},
   };
-  static constexpr Field kFields[] = {
-      {"workingset_refault_anon ", &VmstatRefaults::refaultAnon},
-      {"workingset_refault_file ", &VmstatRefaults::refaultFile},
-      {"pswpin ", &VmstatRefaults::swapIns},
-  };
-  for (const auto& field : kFields) {
-    if (!line.starts_with(field.key)) continue;
-    const std::string_view digits = line.substr(field.key.size());
-    uint64_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error == std::errc() && end == digits.data() + digits.size()) out.*field.counter = value;
-    return;
-  }
+  TakeKeyedLine(line, kFields, out);
 }
 
 uint64_t PagesCameBack(const VmstatRefaults& refaults) {

@@ -2,27 +2,17 @@
 
 #include <algorithm>
 
-#include "platform/linux/proc_stat_parser.h"
+#include "platform/linux/text_fields.h"
 
 namespace nv {
 
 void TakeMeminfoLine(std::string_view line, MeminfoFigures& out) {
-  struct Field {
-    std::string_view key;
-    uint64_t MeminfoFigures::*figure;
+  static constexpr KeyedFigure<MeminfoFigures> kFields[] = {
+      {"MemTotal", &MeminfoFigures::memTotal, 1024},     {"MemAvailable", &MeminfoFigures::memAvailable, 1024},
+      {"SwapTotal", &MeminfoFigures::swapTotal, 1024},   {"SwapFree", &MeminfoFigures::swapFree, 1024},
+      {"Committed_AS", &MeminfoFigures::committedAs, 1024}, {"SwapCached", &MeminfoFigures::swapCached, 1024},
   };
-  static constexpr Field kFields[] = {
-      {"MemTotal", &MeminfoFigures::memTotal},     {"MemAvailable", &MeminfoFigures::memAvailable},
-      {"SwapTotal", &MeminfoFigures::swapTotal},   {"SwapFree", &MeminfoFigures::swapFree},
-      {"Committed_AS", &MeminfoFigures::committedAs}, {"SwapCached", &MeminfoFigures::swapCached},
-  };
-  uint64_t kilobytes = 0;
-  for (const auto& field : kFields) {
-    if (KilobytesField(line, field.key, kilobytes)) {
-      out.*field.figure = kilobytes * 1024;
-      return;
-    }
-  }
+  TakeKeyedLine(line, kFields, out);
 }
 
 bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures) {

@@ -4,30 +4,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
+
+#include "platform/linux/text_fields.h"
 
 namespace nv {
 
 namespace {
-
-std::string_view NextToken(std::string_view& rest) {
-  const size_t begin = rest.find_first_not_of(' ');
-  if (begin == std::string_view::npos) {
-    rest = {};
-    return {};
-  }
-  rest.remove_prefix(begin);
-  const size_t end = std::min(rest.find(' '), rest.size());
-  const std::string_view token = rest.substr(0, end);
-  rest.remove_prefix(end);
-  return token;
-}
-
-bool Hex(std::string_view text, uint64_t& value) {
-  if (text.empty()) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
-  return error == std::errc() && end == text.data() + text.size();
-}
 
 // Shared memory that only swap can take: tmpfs files, memfd, System V segments, /dev/zero.
 bool IsShmemPath(std::string_view path) {
@@ -54,15 +36,15 @@ bool RefusesProcess(int error) {
 
 bool ParseMapsLine(std::string_view line, Mapping& out) {
   std::string_view rest = line;
-  const std::string_view span = NextToken(rest);
-  const std::string_view perms = NextToken(rest);
-  NextToken(rest);  // offset
-  NextToken(rest);  // device
-  const std::string_view inode = NextToken(rest);
+  const std::string_view span = NextField(rest);
+  const std::string_view perms = NextField(rest);
+  NextField(rest);  // offset
+  NextField(rest);  // device
+  const std::string_view inode = NextField(rest);
   const size_t dash = span.find('-');
   Mapping mapping;
   if (dash == std::string_view::npos || perms.size() != 4 || inode.empty() ||
-      !Hex(span.substr(0, dash), mapping.start) || !Hex(span.substr(dash + 1), mapping.end) ||
+      !ToNumber(span.substr(0, dash), mapping.start, 16) || !ToNumber(span.substr(dash + 1), mapping.end, 16) ||
       mapping.end <= mapping.start)
     return false;
   const size_t pathBegin = rest.find_first_not_of(' ');

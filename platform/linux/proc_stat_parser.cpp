@@ -1,6 +1,8 @@
 #include "platform/linux/proc_stat_parser.h"
 
-#include <charconv>
+#include <cstdint>
+
+#include "platform/linux/text_fields.h"
 
 namespace nv {
 
@@ -11,27 +13,6 @@ constexpr uint32_t kSchedFifo = 1;
 constexpr uint32_t kSchedRoundRobin = 2;
 constexpr uint32_t kSchedIdle = 5;
 constexpr uint32_t kSchedDeadline = 6;
-
-// Splits off the next space-separated field of `rest`.
-std::string_view NextField(std::string_view& rest) {
-  const size_t begin = rest.find_first_not_of(' ');
-  if (begin == std::string_view::npos) {
-    rest = {};
-    return {};
-  }
-  rest.remove_prefix(begin);
-  const size_t end = rest.find(' ');
-  const std::string_view field = rest.substr(0, end);
-  rest.remove_prefix(end == std::string_view::npos ? rest.size() : end);
-  return field;
-}
-
-template <typename T>
-bool ToNumber(std::string_view text, T& value) {
-  if (text.empty()) return false;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size();
-}
 
 }  // namespace
 
@@ -96,46 +77,33 @@ bool ParseStatmResidentPages(std::string_view text, uint64_t& pages) {
   return true;
 }
 
-bool KilobytesField(std::string_view line, std::string_view key, uint64_t& kilobytes) {
-  if (!line.starts_with(key) || line.size() <= key.size() || line[key.size()] != ':') return false;
-  std::string_view rest = line.substr(key.size() + 1);
-  const size_t begin = rest.find_first_not_of(" \t");
-  if (begin == std::string_view::npos) return false;
-  rest.remove_prefix(begin);
-  const std::string_view digits = rest.substr(0, rest.find_first_not_of("0123456789"));
-  return ToNumber(digits, kilobytes);
-}
-
 bool TakeStatusLine(std::string_view line, ProcessStatusMemory& out) {
-  uint64_t kilobytes = 0;
-  if (KilobytesField(line, "VmRSS", kilobytes)) {
-    out.residentBytes = kilobytes * 1024;
-    ++out.found;
-  } else if (KilobytesField(line, "VmHWM", kilobytes)) {
-    out.peakResidentBytes = kilobytes * 1024;
-    ++out.found;
-  }
+  static constexpr KeyedFigure<ProcessStatusMemory> kFields[] = {
+      {"VmRSS", &ProcessStatusMemory::residentBytes, 1024},
+      {"VmHWM", &ProcessStatusMemory::peakResidentBytes, 1024},
+  };
+  if (TakeKeyedLine(line, kFields, out)) ++out.found;
   return out.found < 2;
 }
 
-bool ParseCpuStatLine(std::string_view line, CpuStatLine& out) {
-  if (!line.starts_with("cpu")) return false;
+bool ParseCpuStatLine(std::string_view line, CpuTimes& out) {
   std::string_view rest = line;
-  const std::string_view name = NextField(rest);
-  out = {};
-  if (name == "cpu") {
-    out.aggregate = true;
-    // user nice system idle iowait ...
-    uint64_t value = 0;
-    for (int column = 1; column <= 5; ++column) {
-      if (!ToNumber(NextField(rest), value)) return false;
-      if (column >= 4) out.idleTicks += value;
-    }
-    return true;
+  if (NextField(rest) != "cpu") return false;
+  // The guest columns after steal are already counted in user and nice.
+  constexpr int kIdle = 4, kIowait = 5, kSteal = 8;
+  CpuTimes times;
+  int column = 1;
+  for (uint64_t value = 0; column <= kSteal; ++column) {
+    const std::string_view field = NextField(rest);
+    if (field.empty()) break;
+    if (!ToNumber(field, value)) return false;
+    // Saturating, so that damaged text cannot wrap the sum below one of its parts.
+    times.total = value > UINT64_MAX - times.total ? UINT64_MAX : times.total + value;
+    if (column == kIdle || column == kIowait) times.idle = value > UINT64_MAX - times.idle ? UINT64_MAX : times.idle + value;
   }
-  uint32_t index = 0;
-  out.processor = ToNumber(name.substr(3), index);
-  return out.processor;
+  if (column <= kIdle) return false;
+  out = times;
+  return true;
 }
 
 }  // namespace nv

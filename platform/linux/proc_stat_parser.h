@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/cpu.h"
+
 namespace nv {
 
 // The fields of /proc/PID/stat the program uses.
@@ -44,17 +46,8 @@ bool TakeStatusLine(std::string_view line, ProcessStatusMemory& out);
 // where the rss of stat is a cheaper estimate. False when the text is not a statm line.
 bool ParseStatmResidentPages(std::string_view text, uint64_t& pages);
 
-// Reads "Key:   1234 kB" as 1234 when the line starts with `key`.
-bool KilobytesField(std::string_view line, std::string_view key, uint64_t& kilobytes);
-
-// One line of /proc/stat as the CPU counters see it.
-struct CpuStatLine {
-  bool aggregate = false;  // the "cpu" line, summed over every processor
-  bool processor = false;  // a "cpuN" line
-  uint64_t idleTicks = 0;  // idle + iowait of the aggregate line
-};
-
-// False when the line is not a cpu line (the cpu lines come first, so the reader can stop).
-bool ParseCpuStatLine(std::string_view line, CpuStatLine& out);
+// The times of the summed "cpu" line of /proc/stat: user nice system idle iowait irq softirq
+// steal, as far as the kernel writes them (at least up to idle). False for any other line.
+bool ParseCpuStatLine(std::string_view line, CpuTimes& out);
 
 }  // namespace nv

@@ -23,7 +23,11 @@ QUrl TargetUrl(const std::string& target) {
 
 }  // namespace
 
-void QtShellExec::Open(const std::string& target) { QDesktopServices::openUrl(TargetUrl(target)); }
+Result<void> QtShellExec::Open(const std::string& target) {
+  if (!QDesktopServices::openUrl(TargetUrl(target)))
+    return Failure{"No program of this desktop could open " + target};
+  return {};
+}
 
 Result<void> QtShellExec::StartProgram(const std::string& path) {
   if (!QProcess::startDetached(QString::fromStdString(path), {}))

@@ -7,7 +7,7 @@ namespace nv {
 // detached so that they outlive this process.
 class QtShellExec : public ShellExec {
  public:
-  void Open(const std::string& target) override;
+  Result<void> Open(const std::string& target) override;
   Result<void> StartProgram(const std::string& path) override;
   bool FileExists(const std::string& path) override;
   std::string ProgramFolder() override;

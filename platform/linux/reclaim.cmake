@@ -8,4 +8,5 @@ norvane_library(norvane_linux_reclaim
     user_reclaimer.cpp
     capability_drop.cpp
   DEPS norvane_linux_system)
-target_include_directories(norvane_linux_reclaim PRIVATE ${PROJECT_BINARY_DIR}/generated)
+# The program and the CLI look for the helper beside their own binary first, then here.
+target_compile_definitions(norvane_linux_reclaim PRIVATE NORVANE_RECLAIM_PATH="${NORVANE_RECLAIM_PATH}")

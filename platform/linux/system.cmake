@@ -4,6 +4,7 @@ norvane_library(norvane_linux_system
   SOURCES
     proc_file.cpp
     proc_stat_parser.cpp
+    text_fields.cpp
     process_name.cpp
     proc_process_reader.cpp
     pidfd.cpp

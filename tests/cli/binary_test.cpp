@@ -114,8 +114,7 @@ TEST(NorvaneCli, StatusPrintsTextsFiguresAndCpuUsage) {
                           std::to_string(nv::MegabytesDown(s.ullTotalPhys)) + " MB physical memory");
 
   std::smatch cpu;
-  ASSERT_TRUE(std::regex_match(lines[8], cpu, std::regex("CpuUsage (-?\\d+)"))) << lines[8];
-  EXPECT_GE(std::stoi(cpu[1]), -1);
+  ASSERT_TRUE(std::regex_match(lines[8], cpu, std::regex("CpuUsage (\\d+)"))) << lines[8];
   EXPECT_LE(std::stoi(cpu[1]), 100);
 }
 
@@ -127,7 +126,8 @@ TEST(NorvaneCli, StatusFailsWithAMessageWhenMeminfoCannotBeRead) {
                             "mount --bind /dev/null /proc/meminfo && exec \"$@\"", "sh"});
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(o.out, "");
-  EXPECT_EQ(o.err, "norvane-cli status: the memory status cannot be read from /proc/meminfo\n");
+  EXPECT_EQ(o.err,
+            "norvane-cli status: the memory status cannot be read (Cannot read the memory figures of /proc/meminfo)\n");
 }
 
 TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {

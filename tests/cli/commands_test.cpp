@@ -27,8 +27,8 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
   FakeMemory memory;
   memory.status = FakeMemory::StatusMB(512, 200, 1200, 900, 4096, 4000);
   FakeCpu cpu;
-  cpu.Push(4, 1'000'000'000, 400'000'000);
-  cpu.Push(4, 1'010'000'000, 430'000'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
+  cpu.Push(1'000'000, 400'000);
+  cpu.Push(1'004'000, 403'000);  // idle 3 of 4 processor-seconds: busy 25 -> 26 (to even)
   int waits = 0;
   std::ostringstream out;
   EXPECT_TRUE(WriteStatus(memory, cpu, [&] { ++waits; }, out));
@@ -48,10 +48,12 @@ TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
 
 TEST(StatusCommand, AnUnreadableMemoryStatusIsAFailureNotZeros) {
   FakeMemory memory;
-  memory.status = {};  // what the memory service gives when it cannot read its source
+  memory.statusUnreadable = true;
   FakeCpu cpu;
   std::ostringstream out;
-  EXPECT_FALSE(WriteStatus(memory, cpu, [] {}, out));
+  const auto written = WriteStatus(memory, cpu, [] {}, out);
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.error().reason, "the memory status is unreadable in this test");
   EXPECT_EQ(out.str(), "");
 }
 
@@ -104,17 +106,21 @@ class TrimCommandTest : public ::testing::Test {
     processes.Add(11, "b");
     reclaimer.pageOutBytes = {{10, 228 * kMB}, {11, 50 * kMB}};
     reclaimer.availableBytes = &meter.counters.availableBytes;
+    meter.counters.availableBytes = 120 * kMB;
   }
 
-  struct CountingMemory : FakeMemory {
-    MemoryStatusEx GlobalMemoryStatusEx() override {
-      status.ullAvailPhys = (statusCalls == 0 ? 120 : 348) * kMB;
-      return FakeMemory::GlobalMemoryStatusEx();
-    }
-  } memory;
   FakeProcesses processes;
   FakeReclaimer reclaimer;
   FakeReclaimMeter meter;
+  // The memory status reads the available memory that the trim raises, as the system's would.
+  struct TrimmedMemory : FakeMemory {
+    explicit TrimmedMemory(const uint64_t& available) : available_(available) {}
+    Result<MemoryStatusEx> GlobalMemoryStatusEx() override {
+      status.ullAvailPhys = available_;
+      return FakeMemory::GlobalMemoryStatusEx();
+    }
+    const uint64_t& available_;
+  } memory{meter.counters.availableBytes};
   FakeFocusedWindow focus;
   TrimPass pass{processes, reclaimer, meter, focus};
   std::vector<TrimClock::duration> waits;

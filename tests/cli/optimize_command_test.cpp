@@ -74,7 +74,7 @@ TEST(OptimizeOnThisMachine, LevelOneReportsPlausibleFigures) {
   LinuxMemory memory;
   LinuxProcesses processes;
   LinuxReclaimer reclaimer;
-  const uint64_t totalMB = memory.GlobalMemoryStatusEx().ullTotalPhys >> 20;
+  const uint64_t totalMB = memory.GlobalMemoryStatusEx().value().ullTotalPhys >> 20;
   ASSERT_GT(totalMB, 0u);
   std::ostringstream out, err;
 
@@ -100,7 +100,7 @@ TEST(OptimizeOnThisMachine, LevelOneReportsPlausibleFigures) {
 TEST(OptimizeOnThisMachine, BlockBeyondTheCommitHeadroomIsRefusedWithTheMessage) {
   LinuxMemory memory;
   // More than memory and swap together: never backed, so it must not be handed out.
-  const uint64_t tooLarge = memory.GlobalMemoryStatusEx().ullTotalPageFile + (uint64_t{1} << 30);
+  const uint64_t tooLarge = memory.GlobalMemoryStatusEx().value().ullTotalPageFile + (uint64_t{1} << 30);
   std::vector<std::string> messages;
   MemoryTweak tweak(memory, [&](const std::string& m) { messages.push_back(m); });
   test::FakeGauge gauge;

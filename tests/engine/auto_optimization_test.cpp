@@ -84,6 +84,28 @@ TEST(AutoOptimizationPass, ClipboardKeptUnlessAsked) {
   EXPECT_EQ(clipboard.cleans, 0);
 }
 
+TEST(AutoOptimizationPass, AnUnreadableStatusOrAFullClipboardIsToldAndTheTrimGoesOn) {
+  test::FakeMemory memory;
+  memory.statusUnreadable = true;
+  TrimServices trim;
+  trim.processes.Add(1, "init");
+  test::FakeClipboard clipboard;
+  clipboard.clears = false;
+  const AutoPassResult result = RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {70, true});
+  EXPECT_TRUE(result.trimmed) << "no figures cannot say that enough memory is available";
+  ASSERT_TRUE(result.statusFailure);
+  EXPECT_EQ(result.statusFailure->reason, "the memory status is unreadable in this test");
+  ASSERT_TRUE(result.clipboardFailure);
+  EXPECT_EQ(result.clipboardFailure->reason, "the clipboard was told to refuse");
+
+  memory.statusUnreadable = false;
+  memory.status = test::FakeMemory::StatusMB(1000, 100, 2000, 1000);
+  clipboard.clears = true;
+  const AutoPassResult next = RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {70, true});
+  EXPECT_FALSE(next.statusFailure);
+  EXPECT_FALSE(next.clipboardFailure);
+}
+
 TEST(AutoOptimizationPass, WithoutTheStopTestNoSnapshotIsTaken) {
   test::FakeMemory memory;
   TrimServices trim;

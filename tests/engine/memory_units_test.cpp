@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "engine/auto_optimization.h"
+
 namespace nv {
 namespace {
 
@@ -65,13 +67,19 @@ TEST(DerivedFigures, UsedAndRatiosComeFromOneSnapshot) {
   EXPECT_EQ(UsedPageFileRatio(s), 0.75L);
 }
 
-TEST(DerivedFigures, RatiosKeepExtendedPrecision) {
-  MemoryStatusEx s;
-  s.ullTotalPhys = 3;
-  s.ullAvailPhys = 1;
-  // The stop test compares with a percentage / 100 computed the same way.
-  EXPECT_EQ(AvailPhysRatio(s), 1.0L / 3.0L);
-  EXPECT_NE(AvailPhysRatio(s), static_cast<long double>(1.0 / 3.0));
+// Exactly the threshold's share available is enough, a byte less is not, whatever the sizes:
+// the share and the threshold must round alike for the boundary to hold.
+TEST(DerivedFigures, TheStopTestHoldsItsBoundaryForAnySize) {
+  for (uint64_t unit : {uint64_t{1}, uint64_t{3}, uint64_t{7}, uint64_t{4096}, uint64_t{1} << 20, uint64_t{12345679}}) {
+    for (int percent = 1; percent <= 100; ++percent) {
+      MemoryStatusEx s;
+      s.ullTotalPhys = 100 * unit;
+      s.ullAvailPhys = static_cast<uint64_t>(percent) * unit;
+      EXPECT_TRUE(EnoughMemoryAvailable(s, percent)) << unit << " x " << percent;
+      --s.ullAvailPhys;
+      EXPECT_FALSE(EnoughMemoryAvailable(s, percent)) << unit << " x " << percent << " less a byte";
+    }
+  }
 }
 
 TEST(DerivedFigures, TweakSizeIsAllOfPhysicalMemory) {

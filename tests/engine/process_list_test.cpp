@@ -39,29 +39,6 @@ TEST(PriorityName, UnlabelledValuesLeaveTheTextAsItWas) {
   }
 }
 
-TEST(DisplayedModulePath, KeepsPathsWithADrivePartAndCutsTheOthersToTheFileName) {
-  const struct {
-    const char* path;
-    const char* shown;
-  } cases[] = {
-      {R"(\??\D:\WINDOWS\system32\csrss.exe)", "csrss.exe"},
-      {R"(\SystemRoot\System32\smss.exe)", "smss.exe"},
-      {R"(\\server\share\x.exe)", R"(\\server\share\x.exe)"},
-      {R"(D:\Tools\Editor.exe)", R"(D:\Tools\Editor.exe)"},
-      {"/usr/bin/foo", "/usr/bin/foo"},
-      {"/opt/a:b/c\\d", "/opt/a:b/c\\d"},  // Linux names may hold either separator
-      {"x:", "x:"},
-      {"dir:name.exe", "name.exe"},
-      {"plain.exe", "plain.exe"},
-      {"", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(DisplayedModulePath(c.path), c.shown) << c.path;
-}
-
-TEST(DisplayedModulePath, EndsAtTheFirstZeroByte) {
-  EXPECT_EQ(DisplayedModulePath(std::string("/bin/sh\0garbage", 15)), "/bin/sh");
-}
-
 // A table of the cases the snapshot must tell apart: the idle process, a process of another
 // user that can only be read, one whose path and counters cannot be read, and this program.
 class ProcessSnapshot : public testing::Test {

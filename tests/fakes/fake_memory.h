@@ -20,6 +20,7 @@ class FakeMemory : public Memory {
   };
 
   MemoryStatusEx status;
+  bool statusUnreadable = false;  // the status query fails, as with an unreadable /proc/meminfo
   uint64_t pageSize = 4096;
   bool refuseCommits = false;
   uint64_t commitLimit = UINT64_MAX;  // a larger block is refused
@@ -38,8 +39,9 @@ class FakeMemory : public Memory {
     for (auto& [address, bytes] : live_) std::free(address);
   }
 
-  MemoryStatusEx GlobalMemoryStatusEx() override {
+  Result<MemoryStatusEx> GlobalMemoryStatusEx() override {
     ++statusCalls;
+    if (statusUnreadable) return Failure{"the memory status is unreadable in this test"};
     return status;
   }
   uint64_t PageSize() override { return pageSize; }

@@ -12,10 +12,15 @@ namespace nv::test {
 class RecordingShellExec : public ShellExec {
  public:
   std::string programFolder = "/opt/norvane/";
+  bool opens = true;  // false: the desktop has no program for anything
   std::vector<std::string> opened;
   std::vector<std::string> started;
 
-  void Open(const std::string& target) override { opened.push_back(target); }
+  Result<void> Open(const std::string& target) override {
+    opened.push_back(target);
+    if (!opens) return Failure{"nothing opens " + target};
+    return {};
+  }
   Result<void> StartProgram(const std::string& path) override {
     started.push_back(path);
     if (!std::filesystem::is_regular_file(path)) return Failure{path + " is no file"};

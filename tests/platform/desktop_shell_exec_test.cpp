@@ -57,7 +57,7 @@ TEST_F(ShellExecTest, OpenSendsEachTargetToTheHandlerOfItsScheme) {
       {"https://www.velqor.com/", QUrl("https://www.velqor.com/")},
       {"mailto:support@velqor.com", QUrl("mailto:support@velqor.com")},
   };
-  for (const auto& c : cases) shell.Open(c.target);
+  for (const auto& c : cases) EXPECT_TRUE(shell.Open(c.target)) << c.target;
 
   for (const char* scheme : {"file", "http", "https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
   ASSERT_EQ(recorder.opened.size(), std::size(cases));

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <cerrno>
 #include <unistd.h>
 
 #include <cstring>
@@ -28,7 +30,7 @@ TEST(MemoryStatus, FiguresFromCapturedMeminfo) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.root);
     LinuxMemory memory(kFixtures + "/" + row.root);
-    const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
+    const MemoryStatusEx status = memory.GlobalMemoryStatusEx().value();
     EXPECT_EQ(status.ullTotalPhys, row.totalPhys);
     EXPECT_EQ(status.ullAvailPhys, row.availPhys);
     EXPECT_EQ(status.ullTotalPageFile, row.totalPageFile);
@@ -38,18 +40,20 @@ TEST(MemoryStatus, FiguresFromCapturedMeminfo) {
   }
 }
 
-TEST(MemoryStatus, AllZeroWhenMeminfoCannotBeRead) {
+TEST(MemoryStatus, AFailureNamingMeminfoWhenItCannotBeRead) {
   LinuxMemory memory("/nonexistent/proc");
-  const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
-  EXPECT_EQ(status.ullTotalPhys, 0u);
-  EXPECT_EQ(status.ullTotalPageFile, 0u);
-  EXPECT_EQ(status.ullTotalVirtual, 0u);
-  EXPECT_FALSE(memory.Commit(MiB));
+  const auto status = memory.GlobalMemoryStatusEx();
+  ASSERT_FALSE(status);
+  EXPECT_NE(status.error().reason.find("/nonexistent/proc/meminfo"), std::string::npos) << status.error().reason;
+  EXPECT_EQ(status.error().systemError, ENOENT);
+  const auto commit = memory.Commit(MiB);
+  ASSERT_FALSE(commit);
+  EXPECT_EQ(commit.error().reason, status.error().reason);
 }
 
 TEST(MemoryStatus, LiveFiguresAreConsistent) {
   LinuxMemory memory;
-  const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory.GlobalMemoryStatusEx().value();
   EXPECT_GT(status.ullTotalPhys, 0u);
   EXPECT_LE(status.ullAvailPhys, status.ullTotalPhys);
   EXPECT_GE(status.ullTotalPageFile, status.ullTotalPhys);
@@ -84,7 +88,7 @@ TEST(Commit, RefusesABlockBeyondTheHeadroomAndGrantsOneWithin) {
 
   // On this machine: more than memory and swap together is refused, a small block is real memory.
   LinuxMemory memory;
-  const MemoryStatusEx status = memory.GlobalMemoryStatusEx();
+  const MemoryStatusEx status = memory.GlobalMemoryStatusEx().value();
   EXPECT_FALSE(memory.Commit(status.ullTotalPageFile));
   void* block = memory.Commit(16 * MiB).value();
   std::memset(block, 0x5a, 16 * MiB);

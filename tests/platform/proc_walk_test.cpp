@@ -9,7 +9,10 @@
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/page_out.h"
 #include "platform/linux/proc_process_reader.h"
+#include "platform/linux/linux_reclaim_meter.h"
+#include "platform/linux/meminfo.h"
 #include "platform/linux/proc_stat_parser.h"
+#include "platform/linux/text_fields.h"
 
 namespace nv {
 namespace {
@@ -184,6 +187,39 @@ TEST(StatmParser, TakesTheSecondFigureOrRefuses) {
   }
 }
 
+TEST(KeyedLines, MeminfoStatusAndVmstatLinesReadByTheirKeyAlone) {
+  const struct {
+    const char* line;
+    const char* key;
+    bool read;
+    uint64_t value;
+  } rows[] = {
+      {"MemTotal:       16301344 kB", "MemTotal", true, 16301344},
+      {"VmRSS:\t    1024 kB", "VmRSS", true, 1024},
+      {"pswpin 42", "pswpin", true, 42},
+      {"workingset_refault_anon 7", "workingset_refault_anon", true, 7},
+      {"MemTotalX: 5 kB", "MemTotal", false, 0},   // another key that begins the same
+      {"workingset_refault_anon 7", "workingset_refault", false, 0},
+      {"pswpin", "pswpin", false, 0},
+      {"pswpin: kB", "pswpin", false, 0},
+      {"SwapFree:", "SwapFree", false, 0},
+  };
+  for (const auto& row : rows) {
+    uint64_t value = 0;
+    EXPECT_EQ(KeyedNumber(row.line, row.key, value), row.read) << row.line;
+    EXPECT_EQ(value, row.value) << row.line;
+  }
+
+  MeminfoFigures meminfo;
+  TakeMeminfoLine("SwapCached:        2048 kB", meminfo);
+  EXPECT_EQ(meminfo.swapCached, 2048u * 1024);
+  VmstatRefaults vmstat;
+  for (const char* line : {"workingset_refault_file 5", "pswpin 9", "pswpout 11"}) TakeVmstatLine(line, vmstat);
+  EXPECT_EQ(vmstat.refaultFile, 5u);
+  EXPECT_EQ(vmstat.swapIns, 9u);
+  EXPECT_EQ(vmstat.refaultAnon, 0u);
+}
+
 TEST(ProcParsers, ArbitraryBytesNeverBreakTheirPromises) {
   // Hostile or damaged /proc text: every parser either refuses it or answers within it.
   uint64_t seed = 0x9e3779b97f4a7c15ull;
@@ -202,9 +238,9 @@ TEST(ProcParsers, ArbitraryBytesNeverBreakTheirPromises) {
       EXPECT_GE(stat.comm.data(), text.data());
       EXPECT_LE(stat.comm.data() + stat.comm.size(), text.data() + text.size());
     }
-    CpuStatLine cpu;
+    CpuTimes cpu;
     if (ParseCpuStatLine(text, cpu)) {
-      EXPECT_NE(cpu.aggregate, cpu.processor) << text;
+      EXPECT_LE(cpu.idle, cpu.total) << text;
     }
     ProcessStatusMemory memory;
     TakeStatusLine(text, memory);

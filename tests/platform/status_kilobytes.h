@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/proc_stat_parser.h"
+#include "platform/linux/text_fields.h"
 
 namespace nv::test {
 
@@ -14,7 +14,7 @@ inline uint64_t StatusKilobytes(pid_t pid, const std::string& key) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   uint64_t kilobytes = 0;
   for (std::string line; std::getline(status, line);)
-    if (KilobytesField(line, key, kilobytes)) return kilobytes;
+    if (KeyedNumber(line, key, kilobytes)) return kilobytes;
   return 0;
 }
 

@@ -49,6 +49,11 @@ TEST_F(HelpArea, HelpOpensTheLocalHelpFileWhenPresentAndTheWebPageOtherwise) {
   shell.opened.clear();
   Click(Window().HelpBtn);
   EXPECT_EQ(shell.opened, std::vector<std::string>{helpFile.string()});
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  shell.opens = false;
+  Click(Window().HelpBtn);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"nothing opens " + helpFile.string()});
 }
 
 TEST_F(HelpArea, AboutShowsTheBoxModallyOverTheWindow) {

@@ -18,6 +18,7 @@
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
+#include "fakes/capturing_log.h"
 #include "window_fixture.h"
 #include "window_probe.h"
 
@@ -287,6 +288,30 @@ TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
   EXPECT_TRUE(dialogs.Texts("error").empty());
 }
 
+// A clipboard that stays full and memory figures that cannot be read are logged once for each
+// run of ticks that meet them, not at every tick, and the ticks go on trimming.
+TEST_F(AutoOptimizeTest, FailuresOfTheTicksAreLoggedOnceARun) {
+  auto& w = Window();
+  w.CheckBox_EmptyClipboard->setChecked(true);
+  w.CheckBox_bstopauto->setChecked(true);
+  w.SpinEdit_bstopauto->setText("70");
+  clipboard.clears = false;
+  memory.statusUnreadable = true;
+  CapturingLog log;
+  for (int tick = 0; tick < 3; ++tick) w.Timer_AutoTimer();
+  EXPECT_EQ(log.lines.size(), 2u);
+  EXPECT_TRUE(log.Holds("the clipboard was told to refuse"));
+  EXPECT_TRUE(log.Holds("the memory status is unreadable in this test"));
+  EXPECT_FALSE(reclaimer.calls.empty()) << "no figures held the trim back";
+
+  clipboard.clears = true;
+  w.Timer_AutoTimer();
+  clipboard.clears = false;
+  w.Timer_AutoTimer();
+  EXPECT_EQ(log.lines.size(), 3u) << "a new run of failures is told again";
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
 TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
   auto& w = Window();
   reclaimer.availableBytes = &reclaimMeter.counters.availableBytes;
@@ -407,7 +432,7 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   EXPECT_EQ(dialogs.shown.back().kind, "inform");
 
   // A process that may not write the machine hive: the value is refused, the swap file is
-  // left alone and nothing is reported.
+  // left alone and the error box says why.
   fs::remove_all(dir);
   locations.mayWriteMachine = false;
   HiveRegistry refusing(locations);
@@ -419,14 +444,18 @@ TEST_F(OptimizeTest, SetVMWritesTheMachineHiveAndTheSwapFileUnitOfThisSystem) {
   }
   EXPECT_FALSE(HiveRegistry(locations).ReadValue(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"));
   EXPECT_FALSE(fs::exists(dir / "root"));
-  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown.back().kind, "error");
+  EXPECT_EQ(dialogs.shown.back().text.rfind("Virtual memory was not configured: ", 0), 0u) << dialogs.shown.back().text;
   fs::remove_all(dir);
 }
 
-TEST_F(OptimizeTest, SetVMSaysNothingWhenTheSystemConfigurationIsRefused) {
+TEST_F(OptimizeTest, SetVMShowsWhyWhenTheSystemConfigurationIsRefused) {
   paging.fails = true;
   Window().SpeedButton_SetVMClick();
-  EXPECT_EQ(dialogs.shown.size(), 1u);  // the question only
+  EXPECT_EQ(dialogs.Texts("error"),
+            std::vector<std::string>{"Virtual memory was not configured: the system configuration refused"});
+  EXPECT_EQ(dialogs.Texts("inform"), std::vector<std::string>{});
 }
 
 TEST_F(OptimizeTest, SelfTimerTrimsTheProgramItself) {

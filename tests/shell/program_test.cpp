@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
@@ -33,29 +32,9 @@ class ProgramTest : public ::testing::Test {
     return p;
   }
 
-  QString QuitSocket() const { return home.filePath("run/NorvaneEvent20070409.quit"); }
-
-  // The instance listens for quit requests once its window exists.
-  bool WaitUntilRunning(QProcess& p) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 15000 && p.state() == QProcess::Running) {
-      QLocalSocket probe;
-      probe.connectToServer(QuitSocket());
-      if (probe.waitForConnected(100)) return true;
-      QThread::msleep(50);
-    }
-    return false;
-  }
-
-  void RequestQuit() {
-    QLocalSocket client;
-    client.connectToServer(QuitSocket());
-    ASSERT_TRUE(client.waitForConnected(2000));
-    client.write("quit\n");
-    ASSERT_TRUE(client.waitForBytesWritten(2000));
-    client.waitForDisconnected(2000);
-  }
+  QString QuitSocket() const { return nv::test::QuitSocket(home); }
+  bool WaitUntilRunning(QProcess& p) { return nv::test::WaitUntilListening(p, QuitSocket(), 15000); }
+  void RequestQuit() { ASSERT_TRUE(nv::test::RequestQuit(QuitSocket())); }
 
   static void ExpectCleanEnd(QProcess& p, int withinMs) {
     ASSERT_TRUE(p.waitForFinished(withinMs)) << "still running";

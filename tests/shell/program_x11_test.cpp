@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -112,11 +111,7 @@ class ProgramX11Test : public ::testing::Test {
   }
 
   void QuitByRequest() {
-    QLocalSocket quit;
-    quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
-    ASSERT_TRUE(quit.waitForConnected(2000));
-    quit.write("quit");
-    quit.waitForBytesWritten(2000);
+    ASSERT_TRUE(nv::test::RequestQuit(nv::test::QuitSocket(home)));
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
   }

@@ -246,7 +246,7 @@ class AboutBox : public ::testing::Test {
 };
 
 TEST_F(AboutBox, ShowsTheVersionTextsAndItsRoundedOutline) {
-  TFrm_About about(shell, &owner);
+  TFrm_About about(shell, dialogs, &owner);
   EXPECT_EQ(about.size(), QSize(493, 350));
   EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(about.Label26->text(), "Current version : 2010.1.2");
@@ -266,7 +266,7 @@ TEST_F(AboutBox, ShowsTheVersionTextsAndItsRoundedOutline) {
 }
 
 TEST_F(AboutBox, OkShowsItsHoverPictureAndClosesTheBox) {
-  TFrm_About about(shell, &owner);
+  TFrm_About about(shell, dialogs, &owner);
   QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
   QApplication::sendEvent(about.OKBtn, &enter);
   EXPECT_EQ(about.OKBtn->pictureName, "OK1");
@@ -280,15 +280,21 @@ TEST_F(AboutBox, OkShowsItsHoverPictureAndClosesTheBox) {
 }
 
 TEST_F(AboutBox, LinksOpenTheWebPageAndANewMail) {
-  TFrm_About about(shell, &owner);
+  TFrm_About about(shell, dialogs, &owner);
   QTest::mouseClick(about.Label32, Qt::LeftButton, {}, QPoint(2, 2));
   QTest::mouseClick(about.Label31, Qt::LeftButton, {}, QPoint(2, 2));
   EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://updates.example", "mailto:" + nv::SupportAddress()}));
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // A desktop without a browser or a mail program: each click says why nothing opened.
+  shell.opens = false;
+  QTest::mouseClick(about.Label31, Qt::LeftButton, {}, QPoint(2, 2));
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"nothing opens mailto:" + nv::SupportAddress()});
 }
 
 TEST_F(AboutBox, IsCentredOverItsOwnerAndOnlyTheLeftButtonMovesIt) {
   owner.setGeometry(200, 150, 710, 546);
-  TFrm_About about(shell, &owner);
+  TFrm_About about(shell, dialogs, &owner);
   about.show();
   EXPECT_EQ(about.geometry().center(), owner.geometry().center());
   about.move(100, 100);

@@ -2,14 +2,11 @@
 // update check it runs before its window, against a server on 127.0.0.1.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "program_home.h"
-#include <QThread>
-#include <memory>
 
 #include "fakes/local_http_server.h"
 #include "platform/linux/hive_environment.h"
@@ -49,16 +46,8 @@ class UpdateAtStart : public ::testing::Test {
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QStringLiteral(NORVANE_BINARY), {});
     ASSERT_TRUE(program.waitForStarted(5000));
-    QLocalSocket quit;
-    QElapsedTimer clock;
-    clock.start();
-    while (!quit.waitForConnected(100) && clock.elapsed() < 20000 && program.state() == QProcess::Running) {
-      QThread::msleep(50);
-      quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
-    }
-    ASSERT_EQ(quit.state(), QLocalSocket::ConnectedState) << "the window never came up";
-    quit.write("quit\n");
-    quit.waitForBytesWritten(2000);
+    ASSERT_TRUE(test::WaitUntilListening(program, test::QuitSocket(home))) << "the window never came up";
+    ASSERT_TRUE(test::RequestQuit(test::QuitSocket(home)));
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitCode(), 0);
   }

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -93,18 +92,9 @@ TEST_F(UpdateOffer, YesStartsTheUpdaterFromTheProgramsFolderAndEndsTheProgram) {
 
 TEST_F(UpdateOffer, NoLetsTheStartGoOn) {
   StartAndAnswer("Escape");
-  QLocalSocket quit;
-  QElapsedTimer clock;
-  clock.start();
-  while (quit.state() != QLocalSocket::ConnectedState && clock.elapsed() < 20000 &&
-         program.state() == QProcess::Running) {
-    quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
-    if (!quit.waitForConnected(100)) QThread::msleep(50);
-  }
-  ASSERT_EQ(quit.state(), QLocalSocket::ConnectedState) << "the main window never came up";
+  ASSERT_TRUE(nv::test::WaitUntilListening(program, nv::test::QuitSocket(home))) << "the main window never came up";
   EXPECT_FALSE(QFile::exists(Marker()));
-  quit.write("quit\n");
-  quit.waitForBytesWritten(2000);
+  ASSERT_TRUE(nv::test::RequestQuit(nv::test::QuitSocket(home)));
   ASSERT_TRUE(program.waitForFinished(10000));
   EXPECT_EQ(program.exitCode(), 0);
 }

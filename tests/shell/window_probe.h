@@ -16,7 +16,6 @@ class TForm_TarnelProbe {
   int& DragOriginX() { return w_.DragOriginX; }
   int& DragOriginY() { return w_.DragOriginY; }
   bool& IsMinimized() { return w_.IsMinimized; }
-  uint8_t& PlatformCode() { return w_.PlatformCode; }
   std::array<QImage, 4>& MinImgList() { return w_.MinImgList; }
   double& CpuUsage() { return w_.CpuUsage; }
   void PrepareCharts() { w_.PrepareCharts(); }
@@ -29,7 +28,6 @@ class TForm_TarnelProbe {
 
   QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
   QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(); }
-  const QImage& Image_Icon() { return w_.Tray->Image_Icon; }
 
  private:
   TForm_Tarnel& w_;
