@@ -11,6 +11,7 @@ namespace nv::cli {
 // `optimize LEVEL`: the overall optimization without its confirmation: the memory tweak of
 // LEVEL (1 to 5), a trim of every process and the three report lines. A pass whose memory
 // the system refuses is reported on `err`, and the run goes on.
+inline constexpr std::string_view kOptimizeUsage = "optimize LEVEL";
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // The exit code: 0, or kPrivilegeMissingExit when the trim could advise no process.

@@ -29,7 +29,7 @@ bool WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& wait, st
 }
 
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty()) return Usage(err, "status");
+  if (!args.empty()) return Usage(err, kStatusUsage);
   LinuxMemory memory;
   LinuxCpu cpu;
   if (!WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out)) {

@@ -12,6 +12,7 @@ namespace nv::cli {
 // cold (with --all every process is paged out); then the available memory before and after,
 // what was paged out and what came back in the following 10 s are printed, or given as one
 // JSON object with --json.
+inline constexpr std::string_view kTrimUsage = "trim [--all] [--json]";
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 struct TrimRequest {
