@@ -43,6 +43,8 @@ foreach(page norvane norvane-cli)
 endforeach()
 install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${resources}/completion/norvane-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# Lintian's overrides, each with its reason (they name the paths of a package under /usr).
+install(FILES ${resources}/lintian/norvane DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 set(NORVANE_MAINTAINER "Velqor <${NORVANE_SUPPORT_ADDRESS}>")
 string(TIMESTAMP NORVANE_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
