@@ -162,8 +162,9 @@ TEST_F(CleanSystem, InstallsWithItsDependenciesRunsAndPurgesWithoutATrace) {
   ASSERT_FALSE(deb.empty());
   // A package of the distribution's layout passes lintian's pedantic checks, but for what its
   // overrides answer (each with its reason).
-  if (std::string(NV_INSTALL_PREFIX) == "/usr" && Shell("command -v lintian").exit == 0)
+  if (std::string(NV_INSTALL_PREFIX) == "/usr" && Shell("command -v lintian").exit == 0) {
     EXPECT_EQ(Shell("lintian --pedantic -I -E " + Quoted(deb)).out, "");
+  }
 
   FreshSystem system(fs::path(NV_BUILD_DIR) / ("chroot-" + std::to_string(::getpid())));
   fs::create_directories(system.Root());

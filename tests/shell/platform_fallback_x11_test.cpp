@@ -19,20 +19,28 @@ TEST(PlatformFallback, WithoutQtsWaylandPluginAWaylandSessionRunsOnX11) {
   if (qEnvironmentVariableIsEmpty("DISPLAY")) GTEST_SKIP() << "needs an X display (scripts/test runs this suite under Xvfb)";
   QTemporaryDir home;
   ASSERT_TRUE(home.isValid());
-  // A plugin folder with the X11 platform alone.
-  ASSERT_TRUE(QDir(home.path()).mkpath("platforms"));
+  // A copy of the program whose qt.conf names a plugin folder with the X11 platform alone, as
+  // on a system without qt6-wayland.
+  ASSERT_TRUE(QDir(home.path()).mkpath("program"));
+  ASSERT_TRUE(QDir(home.path()).mkpath("plugins/platforms"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_BINARY), home.filePath("program/norvane")));
   const QString xcb = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms/libqxcb.so";
-  ASSERT_TRUE(QFile::link(xcb, home.filePath("platforms/libqxcb.so"))) << xcb.toStdString();
+  ASSERT_TRUE(QFile::link(xcb, home.filePath("plugins/platforms/libqxcb.so"))) << xcb.toStdString();
+  QFile conf(home.filePath("program/qt.conf"));
+  ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+  conf.write(("[Paths]\nPlugins=" + home.filePath("plugins") + "\n").toUtf8());
+  conf.close();
 
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   nv::test::UseProgramHome(home, env);
   env.remove("QT_QPA_PLATFORM");
-  env.insert("QT_QPA_PLATFORM_PLUGIN_PATH", home.filePath("platforms"));
+  env.remove("QT_PLUGIN_PATH");
+  env.remove("QT_QPA_PLATFORM_PLUGIN_PATH");
   env.insert("WAYLAND_DISPLAY", "wayland-norvane-test");
   env.insert("NORVANE_UPDATE_HOST", "127.0.0.1:9");  // nothing listens there: no request leaves the machine
   QProcess program;
   program.setProcessEnvironment(env);
-  program.start(QStringLiteral(NORVANE_BINARY), {});
+  program.start(home.filePath("program/norvane"), {});
   ASSERT_TRUE(program.waitForStarted(5000));
 
   QLocalSocket quit;

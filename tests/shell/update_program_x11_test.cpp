@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <utility>
+#include <vector>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -154,16 +158,21 @@ TEST_F(UpdateOffer, YesWithoutAnUpdaterOpensTheDownloadPageAndGoesOn) {
 // which a purge of the package removes.
 TEST_F(UpdateOffer, RootKeepsTheDownloadInTheSystemsCacheFolder) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root, whose download goes to /var/cache/norvane";
-  const bool systemCacheExisted = QFile::exists("/var/cache/norvane");
+  const QString stored = StoredCopy("/var/cache");
+  // The folders the program may make there, deepest first, and which of them were there before:
+  // the test leaves the machine's cache folder as it found it.
+  std::vector<std::pair<QString, bool>> folders;
+  for (QString folder = QFileInfo(stored).path(); folder != "/var/cache"; folder = QFileInfo(folder).path())
+    folders.emplace_back(folder, QFileInfo::exists(folder));
   env.remove("XDG_CACHE_HOME");
   WithoutUpdaterRecordingTheBrowser();
   StartAndAnswer("Return");
   ExpectRunningAndQuit();
-  const QString stored = StoredCopy("/var/cache");
   EXPECT_TRUE(QFile::exists(stored)) << stored.toStdString();
   EXPECT_FALSE(QFile::exists(home.filePath("program/Update.ini")));
-  // Leaves the machine's cache folder as it was.
-  QDir(systemCacheExisted ? "/var/cache/norvane/VirtualStore" + home.path() : "/var/cache/norvane").removeRecursively();
+  QFile::remove(stored);
+  for (const auto& [folder, existed] : folders)
+    if (!existed) QDir().rmdir(folder);
 }
 
 }  // namespace
