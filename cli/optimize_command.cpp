@@ -43,7 +43,7 @@ int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer
 
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   const int level = args.size() == 1 ? ParseLevel(args[0]) : 0;
-  if (level == 0) return Usage(err, "optimize LEVEL   (LEVEL 1 to 5)");
+  if (level == 0) return Usage(err, std::string(kOptimizeUsage) + "   (LEVEL 1 to 5)");
   LinuxMemory memory;
   LinuxProcesses processes;
   const auto reclaimer = MakeUserReclaimer();

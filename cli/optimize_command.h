@@ -13,6 +13,7 @@ namespace nv::cli {
 // users' and the system's; refused, only the user's own are trimmed and a line says so) and the
 // three report lines. A pass whose memory the system refuses is reported on `err`, and the run
 // goes on.
+inline constexpr std::string_view kOptimizeUsage = "optimize LEVEL";
 int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // The exit code: 0, kPrivilegeMissingExit when the trim could advise no process for want of

@@ -24,7 +24,7 @@ void WriteProcesses(Processes& processes, std::ostream& out) {
 }
 
 int ProcessesCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty()) return Usage(err, "processes");
+  if (!args.empty()) return Usage(err, kProcessesUsage);
   LinuxProcesses processes;
   WriteProcesses(processes, out);
   return 0;

@@ -11,8 +11,6 @@ namespace nv::cli {
 
 namespace {
 
-constexpr std::string_view kSynopsis =
-    "reg query KEY [VALUE] | reg add KEY VALUE TYPE DATA | reg delete KEY [VALUE]";
 constexpr int kFailedExit = 1;
 
 struct KeyName {
@@ -234,7 +232,7 @@ int RunReg(HiveRegistry& registry, const Arguments& args, std::ostream& out, std
   const std::string verb = args.empty() ? "" : args[0];
   const bool optionalValue = args.size() == 2 || args.size() == 3;
   if (!((verb == "query" || verb == "delete") && optionalValue) && !(verb == "add" && args.size() == 5))
-    return Usage(err, kSynopsis);
+    return Usage(err, kRegUsage);
   const std::optional<std::string> name = args.size() == 3 ? std::optional<std::string>(args[2]) : std::nullopt;
   try {
     const KeyName key = ParseKey(args[1]);

@@ -30,7 +30,7 @@ Result<void> WriteStatus(Memory& memory, Cpu& cpu, const std::function<void()>& 
 }
 
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
-  if (!args.empty()) return Usage(err, "status");
+  if (!args.empty()) return Usage(err, kStatusUsage);
   LinuxMemory memory;
   LinuxCpu cpu;
   if (const auto written = WriteStatus(memory, cpu, [] { std::this_thread::sleep_for(std::chrono::seconds(1)); }, out);

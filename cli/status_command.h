@@ -10,6 +10,7 @@ namespace nv::cli {
 
 // `status`: the status-line memory text, the tooltip text, the six memory figures in bytes
 // from the same snapshot, then the CPU usage over one second.
+inline constexpr std::string_view kStatusUsage = "status";
 int StatusCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // `wait` separates the two CPU samples. A failure, with nothing written, when the memory status

@@ -115,7 +115,7 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
 
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   TrimRequest request;
-  if (!ParseRequest(args, request)) return Usage(err, "trim [--all] [--system] [--json]");
+  if (!ParseRequest(args, request)) return Usage(err, kTrimUsage);
   LinuxMemory memory;
   LinuxProcesses processes;
   const auto reclaimer = MakeUserReclaimer();

@@ -13,6 +13,7 @@ namespace nv::cli {
 // after, what was paged out and what came back in the following 10 s are printed, or given as
 // one JSON object with --json. Without --system only the user's own processes are trimmed;
 // with it, every process, once polkit has an administrator's consent.
+inline constexpr std::string_view kTrimUsage = "trim [--all] [--system] [--json]";
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 struct TrimRequest {

@@ -1,14 +1,9 @@
 # Runs inside `cmake --install` (install(SCRIPT)): gives the installed norvane-reclaim the
-# capability that it alone holds. Set by the install code before it: NORVANE_RECLAIM_PATH
-# (where the program looks for the helper, fixed at configure time), NORVANE_RECLAIM_INSTALLED
-# (where this install puts it) and NORVANE_RECLAIM_CAPABILITIES.
+# capability that it alone holds. Set by the install code before it: NORVANE_RECLAIM_INSTALLED
+# (where this install puts it, under whatever prefix it was given: the program and the CLI find
+# it relative to their own files) and NORVANE_RECLAIM_CAPABILITIES.
 set(helper "${NORVANE_RECLAIM_INSTALLED}")
 set(command "setcap ${NORVANE_RECLAIM_CAPABILITIES} ${helper}")
-if(NOT helper STREQUAL NORVANE_RECLAIM_PATH)
-  message(WARNING "norvane-reclaim goes to ${helper}, but the program looks for it at "
-                  "${NORVANE_RECLAIM_PATH}: choose the prefix when configuring "
-                  "(-DCMAKE_INSTALL_PREFIX), not at install time (--prefix).")
-endif()
 if(NOT "$ENV{DESTDIR}" STREQUAL "")
   # A staged install (a package being built): file capabilities do not survive into an archive.
   message(STATUS "norvane-reclaim is staged without capabilities; once it is unpacked, root gives "

@@ -1,7 +1,8 @@
 # What `cmake --install` puts where (GNU install directories under CMAKE_INSTALL_PREFIX, DESTDIR
 # honoured): the program, the CLI, the trimming helper with its capability and the polkit action
 # that runs it as root for a machine-wide trim, the update check's fetcher, and what a desktop
-# expects of an application (menu entry, theme icons, AppStream metadata, manual page).
+# expects of an application (menu entry, theme icons, AppStream metadata, manual pages, bash
+# completion).
 include(GNUInstallDirs)
 
 set(NORVANE_RECLAIM_CAPABILITIES "cap_sys_nice+ep")
@@ -10,8 +11,17 @@ set(generated ${PROJECT_BINARY_DIR}/install)
 
 install(TARGETS norvane norvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS norvane-reclaim norvane-fetch RUNTIME DESTINATION ${NORVANE_RECLAIM_INSTALL_DIR})
-install(CODE "set(NORVANE_RECLAIM_PATH \"${NORVANE_RECLAIM_PATH}\")
-              set(NORVANE_RECLAIM_INSTALLED \"\${CMAKE_INSTALL_PREFIX}/${NORVANE_RECLAIM_INSTALL_DIR}/norvane-reclaim\")
+# A stripped install (cpack, cmake --install --strip) also drops the compiler's notes, as a
+# Debian package build does: strip keeps them. Before the capabilities: rewriting a file
+# drops them.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+                foreach(binary bin/norvane bin/norvane-cli ${NORVANE_RECLAIM_INSTALL_DIR}/norvane-reclaim
+                               ${NORVANE_RECLAIM_INSTALL_DIR}/norvane-fetch)
+                  execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+                                          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${binary}\" COMMAND_ERROR_IS_FATAL ANY)
+                endforeach()
+              endif()")
+install(CODE "set(NORVANE_RECLAIM_INSTALLED \"\${CMAKE_INSTALL_PREFIX}/${NORVANE_RECLAIM_INSTALL_DIR}/norvane-reclaim\")
               set(NORVANE_RECLAIM_CAPABILITIES \"${NORVANE_RECLAIM_CAPABILITIES}\")")
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/HelperCapabilities.cmake)
 configure_file(${resources}/polkit/com.velqor.norvane.trim-system.policy.in
@@ -20,6 +30,8 @@ install(FILES ${generated}/com.velqor.norvane.trim-system.policy DESTINATION ${C
 
 install(FILES ${resources}/desktop/velqor-norvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(DIRECTORY ${resources}/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# The release named in the metadata is this build's (SOURCE_DATE_EPOCH fixes the date).
+string(TIMESTAMP NORVANE_RELEASE_DATE "%Y-%m-%d" UTC)
 configure_file(${resources}/desktop/com.velqor.norvane.metainfo.xml.in ${generated}/com.velqor.norvane.metainfo.xml @ONLY)
 install(FILES ${generated}/com.velqor.norvane.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
@@ -34,6 +46,9 @@ foreach(page norvane norvane-cli)
   list(APPEND pages ${generated}/${page}.1.gz)
 endforeach()
 install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${resources}/completion/norvane-cli DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+# Lintian's overrides, each with its reason (they name the paths of a package under /usr).
+install(FILES ${resources}/lintian/norvane DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides)
 
 set(NORVANE_MAINTAINER "Velqor <${NORVANE_SUPPORT_ADDRESS}>")
 string(TIMESTAMP NORVANE_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)

@@ -12,4 +12,9 @@ std::string UserHomeFolder();
 // ($XDG_CACHE_HOME when it holds an absolute path, else .cache in the home folder).
 std::string UserCacheFolder();
 
+// Where Norvane keeps what it can fetch again: "norvane" in the user's cache folder; for root
+// without XDG_CACHE_HOME, whose files are the system's, /var/cache/norvane (which a package's
+// purge removes).
+std::string ProgramCacheFolder();
+
 }  // namespace nv

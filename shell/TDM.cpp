@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "shell/TShowLiveUpdateForm.h"
+#include "shell/program_version.h"
 #include "update/live_update.h"
 #include "update/product_values.h"
 
@@ -38,11 +39,15 @@ void TDM::LiveUpdate(Services services, bool Interactive) {
 }
 
 std::unique_ptr<TDM> StartUpdateArea(TDM::Services services) {
+  const auto showError = [&](const auto& step) {
+    try {
+      step();
+    } catch (const std::exception& e) {
+      services.dialogs.ShowError(e.what());
+    }
+  };
+  showError([&] { nv::RecordInstalledVersion(services.registry, kProgramVersion); });
   bool checkUpdate = false;
-  try {
-    checkUpdate = nv::LoadProductValues(services.registry);
-  } catch (const std::exception& e) {
-    services.dialogs.ShowError(e.what());
-  }
+  showError([&] { checkUpdate = nv::LoadProductValues(services.registry); });
   return std::make_unique<TDM>(services, checkUpdate);
 }

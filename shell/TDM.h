@@ -22,7 +22,8 @@ class TDM : public QObject {
   TDM(Services services, bool CheckUpdate, QObject* parent = nullptr);
 
   // The whole check with its notice window and questions. A Yes to a newer version starts the
-  // updater and ends the application as soon as its message loop runs. Errors leave as nv::Error
+  // updater and ends the application as soon as its message loop runs, or, without an updater,
+  // opens the download page. Errors leave as nv::Error
   // after the notice window is gone.
   static void LiveUpdate(Services services, bool Interactive);
 
@@ -32,7 +33,8 @@ class TDM : public QObject {
   Services svc_;
 };
 
-// The update area's start-up: LoadProductValues, then the data module. Start-up has no event
+// The update area's start-up: the build's version recorded as the installed one,
+// LoadProductValues, then the data module. Start-up has no event
 // dispatch yet to report errors, so an error of either step is shown here in the error
 // dialog, and start-up goes on.
 std::unique_ptr<TDM> StartUpdateArea(TDM::Services services);

@@ -11,6 +11,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_integration.h"
 #include "shell/linux_services.h"
+#include "shell/platform_fallback.h"
 
 int main(int argc, char** argv) {
   // Before Qt loads a single plugin: a capability given to this file by mistake must not reach
@@ -27,8 +28,10 @@ int main(int argc, char** argv) {
     if (!drop.dropped) return 1;
   }
 
+  nv::PlatformFallback platformFallback;
   nv::LinuxServices platform;
   nv::Application app(argc, argv, platform.dialogs());
+  platformFallback.Settle();
   Q_INIT_RESOURCE(norvane);
   // The main window ends the program itself when it closes; a message box closed while the
   // window sits in the tray must not.

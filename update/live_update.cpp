@@ -1,7 +1,5 @@
 #include "update/live_update.h"
 
-#include <optional>
-
 #include "platform/error.h"
 #include "platform/log.h"
 #include "platform/product.h"
@@ -61,41 +59,44 @@ void LiveUpdate::Run(bool Interactive) {
 
 void LiveUpdate::Offer() {
   if (!dialogs_.AskYesNo(kNewerVersionQuestion, Dialogs::Icon::Information)) return;
-  // The updater's own failure is not reported to the user: the program ends all the same.
-  if (const auto started = shell_.StartProgram(shell_.ProgramFolder() + "nvUpdate.exe"); !started)
-    LogFailure(LogLevel::Error, "The updater did not start", started.error());
-  hooks_.terminate();
+  const std::string updater = shell_.ProgramFolder() + "nvUpdate.exe";
+  if (shell_.FileExists(updater)) {
+    const auto started = shell_.StartProgram(updater);
+    if (started) {
+      hooks_.terminate();
+      return;
+    }
+    LogFailure(LogLevel::Error, "The updater did not start, so the download page is opened instead", started.error());
+  }
+  // Without an updater (a Linux install has none) the user updates from the maker's download
+  // page; ending the program here would pass a failure off as an update under way.
+  shell_.Open(HomePage(registry_));
 }
 
 std::filesystem::path LiveUpdate::LocalCopy() {
-  return std::filesystem::path(shell_.ProgramFolder()) / "Update.ini";
+  return store_.Mirror(std::filesystem::path(shell_.ProgramFolder()) / "Update.ini");
 }
 
 bool LiveUpdate::NewVersionAvailable() {
   const auto localCopy = LocalCopy();
   if (!DownloadToFile(UpdateFileAddress(), localCopy)) return false;
-  const auto remote = ReadProfileString(store_.Current(localCopy), "Version", "Ver", "");
+  const auto remote = ReadProfileString(localCopy, "Version", "Ver", "");
   return IsNewerVersion(remote, InstalledVersion(registry_));
 }
 
 bool LiveUpdate::DownloadToFile(const std::string& address, const std::filesystem::path& fileName) {
-  const auto target = store_.Current(fileName);
-  std::optional<StagedFile> staged(std::in_place, target);
-  if (IsWriteRefusal(staged->Refusal()) && target == fileName) {
-    const auto mirror = store_.Mirror(fileName);
-    std::error_code storeError;
-    std::filesystem::create_directories(mirror.parent_path(), storeError);
-    if (storeError) throw Error(CannotCreateFileText(mirror, storeError));
-    staged.emplace(mirror);
-  }
-  staged->ThrowIfRefused();
+  std::error_code folderError;
+  std::filesystem::create_directories(fileName.parent_path(), folderError);
+  if (folderError) throw Error(CannotCreateFileText(fileName, folderError));
+  StagedFile staged(fileName);
+  staged.ThrowIfRefused();
   const auto body = http_.Get(UpdateFileRequest(address));
   if (!body) {
     // As specified, a failed download is no error for the user: the check finds nothing newer.
     LogFailure(LogLevel::Warning, "The update file was not downloaded from " + address, body.error());
     return false;
   }
-  staged->Commit(*body);
+  staged.Commit(*body);
   return true;
 }
 

@@ -24,7 +24,8 @@ struct LiveUpdateHooks {
 };
 
 // The check for a newer version: downloads the update file into the local "Update.ini",
-// compares the version it names with the installed one and offers the updater.
+// compares the version it names with the installed one and offers the update: the updater
+// "nvUpdate.exe" when the program's folder holds one, else the maker's download page.
 class LiveUpdate {
  public:
   LiveUpdate(Http& http, Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
@@ -35,13 +36,14 @@ class LiveUpdate {
   void Run(bool Interactive);
 
   bool NewVersionAvailable();
-  // Fetches `address` into `fileName` (or its virtual-store copy) and answers whether it
-  // succeeded; a failed request leaves any earlier file untouched. Throws nv::Error when no
-  // file can be created.
+  // Fetches `address` into `fileName`, making its folder, and answers whether it succeeded; a
+  // failed request leaves any earlier file untouched. Throws nv::Error when no file can be
+  // created.
   bool DownloadToFile(const std::string& address, const std::filesystem::path& fileName);
 
  private:
-  // "Update.ini" in the program's folder, where the download is kept after the check.
+  // The download, kept after the check: "Update.ini" of the program's folder, in the virtual
+  // store, since downloaded data never goes beside the program.
   std::filesystem::path LocalCopy();
   void Offer();
 

@@ -46,6 +46,23 @@ bool LoadProductValues(Registry& registry) {
   return *check != 0;
 }
 
+void RecordInstalledVersion(Registry& registry, const std::string& buildVersion) {
+  const auto opened = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
+  if (!opened) {
+    LogFailure(LogLevel::Warning, "The installed version was not recorded", opened.error());
+    return;
+  }
+  const auto stored = (*opened)->Read("Version");
+  if (stored && IsStringValue(*stored) && stored->AsString() == buildVersion) return;
+  WriteValue(**opened, "Version", RegValue::String(buildVersion));
+}
+
+std::string HomePage(Registry& registry) {
+  const auto key = registry.Open(RootKey::HKeyCurrentUser, kProductKey, false);
+  if (!key) return HomePageAddress();
+  return ReadStringValue(**key, "HomePage").value_or(HomePageAddress());
+}
+
 std::string InstalledVersion(Registry& registry) {
   const auto key = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
   if (!key) {

@@ -26,4 +26,13 @@ bool LoadProductValues(Registry& registry);
 // not a string.
 std::string InstalledVersion(Registry& registry);
 
+// Records `buildVersion` as "Version" when the key holds another (or none, or a value of another
+// type): no installer records it on Linux, and the version that runs is the one installed.
+// A refused write throws nv::Error.
+void RecordInstalledVersion(Registry& registry, const std::string& buildVersion);
+
+// The "HomePage" string of the product key, its default when absent; throws nv::Error when it
+// is not a string.
+std::string HomePage(Registry& registry);
+
 }  // namespace nv

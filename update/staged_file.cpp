@@ -65,9 +65,4 @@ std::string CannotCreateFileText(const std::filesystem::path& file, const std::e
   return "Cannot create file \"" + file.string() + "\". " + reason.message();
 }
 
-bool IsWriteRefusal(const std::error_code& error) {
-  return error == std::errc::permission_denied || error == std::errc::operation_not_permitted ||
-         error == std::errc::read_only_file_system;
-}
-
 }  // namespace nv

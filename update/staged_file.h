@@ -12,13 +12,12 @@ namespace nv {
 // Dropping an uncommitted StagedFile removes the temporary file.
 class StagedFile {
  public:
-  // Opens the temporary file; a folder that refuses it is told by Refusal().
+  // Opens the temporary file; a folder that refuses it is told by ThrowIfRefused().
   explicit StagedFile(std::filesystem::path target);
   ~StagedFile();
   StagedFile(const StagedFile&) = delete;
   StagedFile& operator=(const StagedFile&) = delete;
 
-  const std::error_code& Refusal() const { return refusal_; }
   // Throws nv::Error 'Cannot create file "<target>". <reason>' when the file was refused.
   void ThrowIfRefused() const;
   // Writes `contents` and renames the file into place; throws nv::Error on failure.
@@ -36,9 +35,5 @@ class StagedFile {
 
 // 'Cannot create file "<file>". <reason>', the error of a file that cannot be created.
 std::string CannotCreateFileText(const std::filesystem::path& file, const std::error_code& reason);
-
-// True for the refusals that send a write to the virtual store: missing rights or a
-// read-only file system.
-bool IsWriteRefusal(const std::error_code& error);
 
 }  // namespace nv

@@ -9,17 +9,11 @@ namespace nv {
 VirtualStore::VirtualStore(std::filesystem::path root) : root_(std::move(root)) {}
 
 std::filesystem::path VirtualStore::DefaultRoot() {
-  return std::filesystem::path(UserCacheFolder()) / "norvane" / "VirtualStore";
+  return std::filesystem::path(ProgramCacheFolder()) / "VirtualStore";
 }
 
 std::filesystem::path VirtualStore::Mirror(const std::filesystem::path& file) const {
   return root_ / std::filesystem::absolute(file).relative_path();
-}
-
-std::filesystem::path VirtualStore::Current(const std::filesystem::path& file) const {
-  std::error_code ec;
-  const auto copy = Mirror(file);
-  return std::filesystem::exists(copy, ec) ? copy : file;
 }
 
 }  // namespace nv

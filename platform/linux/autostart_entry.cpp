@@ -38,6 +38,15 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+// A value of the string type: the backslash is its only escape needed here (control characters
+// are refused before), and a leading blank would be dropped unless written as \s.
+std::string DesktopString(std::string_view text) {
+  std::string escaped;
+  for (char c : text) escaped += c == '\\' ? "\\\\" : std::string(1, c);
+  if (!escaped.empty() && escaped.front() == ' ') escaped.replace(0, 1, "\\s");
+  return escaped;
+}
+
 }  // namespace
 
 std::string QuoteExecArgument(std::string_view program) {
@@ -65,6 +74,8 @@ std::optional<std::string> AutostartDesktopEntry(std::string_view program) {
          "Type=Application\n"
          "Name=" + std::string(kAutostartValueName) + "\n"
          "Comment=Memory optimizer in the notification area\n"
+         // A desktop skips the entry once the program is gone (removed, or its package purged).
+         "TryExec=" + DesktopString(program) + "\n"
          "Exec=" + QuoteExecArgument(program) + "\n"
          "Terminal=false\n"
          "X-GNOME-Autostart-enabled=true\n";

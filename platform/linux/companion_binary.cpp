@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 
 namespace nv {
 
@@ -18,20 +20,38 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-}  // namespace
-
-std::string BesideOwnBinary(const std::string& name) {
+// The folder of this process's binary; empty when it cannot be read.
+std::filesystem::path OwnBinaryFolder() {
   char path[PATH_MAX];
   const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path);
   if (length <= 0 || static_cast<size_t>(length) >= sizeof path) return {};
-  std::string beside(path, static_cast<size_t>(length));
-  return beside.substr(0, beside.rfind('/') + 1) + name;
+  return std::filesystem::path(std::string(path, static_cast<size_t>(length))).parent_path();
+}
+
+}  // namespace
+
+std::vector<std::string> CompanionPlaces(const std::string& name, const std::string& installedPath) {
+  std::vector<std::string> places;
+  if (const auto folder = OwnBinaryFolder(); !folder.empty()) {
+    places.push_back((folder / name).string());
+    places.push_back((folder / NORVANE_COMPANION_FOLDER_FROM_BINARY / name).lexically_normal().string());
+  }
+  if (std::find(places.begin(), places.end(), installedPath) == places.end()) places.push_back(installedPath);
+  return places;
 }
 
 std::string FindCompanion(const std::string& name, const std::string& installedPath) {
-  for (const std::string& candidate : {BesideOwnBinary(name), installedPath})
-    if (!candidate.empty() && IsFile(candidate)) return candidate;
+  for (const std::string& candidate : CompanionPlaces(name, installedPath))
+    if (IsFile(candidate)) return candidate;
   return {};
+}
+
+std::string CompanionPlacesText(const std::string& name, const std::string& installedPath) {
+  const std::vector<std::string> places = CompanionPlaces(name, installedPath);
+  std::string text;
+  for (size_t i = 0; i < places.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == places.size() ? " and " : ", ") + places[i];
+  return text;
 }
 
 bool SpawnCompanion(const std::string& path, const std::vector<std::string>& args, CompanionChild& child) {

@@ -9,10 +9,14 @@ namespace nv {
 // The small programs that ship beside Norvane (the trimming helper, the update fetcher): a
 // build runs them from beside its own binary, an install from its libexec folder.
 
-// `name` in the folder of this process's binary; empty when that folder cannot be read.
-std::string BesideOwnBinary(const std::string& name);
-// `name` beside this process's binary, else `installedPath`; empty when neither is a file.
+// Where `name` may lie, in the order looked at: beside this process's binary (a build folder),
+// in the install's libexec folder reached from that binary (an install whose prefix differs from
+// the configured one), then `installedPath` (the configured prefix).
+std::vector<std::string> CompanionPlaces(const std::string& name, const std::string& installedPath);
+// The first of those places that holds a file; empty when none does.
 std::string FindCompanion(const std::string& name, const std::string& installedPath);
+// Those places as a message names them: "a, b and c".
+std::string CompanionPlacesText(const std::string& name, const std::string& installedPath);
 
 struct CompanionChild {
   pid_t pid = -1;

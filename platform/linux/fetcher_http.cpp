@@ -93,8 +93,8 @@ FetcherHttp::FetcherHttp(std::string fetcherPath) : fetcherPath_(std::move(fetch
 Result<std::string> FetcherHttp::Get(const HttpRequest& request) {
   const std::string name = fetch::kFetcherName;
   if (fetcherPath_.empty())
-    return Failure{name + ", which makes the request, is not installed (looked for " + BesideOwnBinary(name) +
-                   " and " NORVANE_FETCH_PATH ")"};
+    return Failure{name + ", which makes the request, is not installed (looked for " +
+                   CompanionPlacesText(name, NORVANE_FETCH_PATH) + ")"};
   CompanionChild child;
   if (!SpawnCompanion(fetcherPath_, fetch::Arguments(request), child))
     return Failure{fetcherPath_ + " could not be started"};

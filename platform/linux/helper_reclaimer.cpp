@@ -152,7 +152,8 @@ ReclaimOutcome HelperReclaimer::OutcomeOf(const Run& run, size_t pidCount) const
 std::string HelperReclaimer::PrivilegeMessage(int exitCode) const {
   const std::string lead = "Nothing was trimmed: trimming needs the helper norvane-reclaim";
   if (helperPath_.empty() || exitCode == kSpawnFailed)
-    return lead + ", and it is not installed (looked for " + BesideOwnBinary(reclaim::kHelperName) + " and " NORVANE_RECLAIM_PATH
+    return lead + ", and it is not installed (looked for " +
+           CompanionPlacesText(reclaim::kHelperName, NORVANE_RECLAIM_PATH) +
            "). Install Norvane as root, which gives the helper its capability: "
            "sudo cmake --install <build folder>, or install the norvane package.";
   if (exitCode == reclaim::kNoPrivilege)

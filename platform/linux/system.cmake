@@ -23,3 +23,8 @@ norvane_library(norvane_linux_system
     linux_privileges.cpp
     companion_binary.cpp
   DEPS norvane_platform PkgConfig::LIBCAP)
+# The companions' folder as reached from the folder of the program and the CLI, so that an
+# install found under another prefix than the configured one still finds them.
+file(RELATIVE_PATH companion_folder ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/norvane)
+set_source_files_properties(companion_binary.cpp PROPERTIES
+  COMPILE_DEFINITIONS NORVANE_COMPANION_FOLDER_FROM_BINARY="${companion_folder}")

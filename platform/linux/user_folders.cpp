@@ -1,5 +1,7 @@
 #include "platform/linux/user_folders.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "platform/account.h"
@@ -23,5 +25,13 @@ std::string UserCacheFolderFrom(const EnvironmentLookup& environment, const std:
 }
 
 std::string UserCacheFolder() { return UserCacheFolderFrom(ProcessEnvironment(), UserHomeFolder()); }
+
+std::string ProgramCacheFolderFrom(const EnvironmentLookup& environment, const std::string& home, bool root) {
+  return XdgBaseFolder(environment, "XDG_CACHE_HOME", root ? "/var/cache" : home + "/.cache") + "/norvane";
+}
+
+std::string ProgramCacheFolder() {
+  return ProgramCacheFolderFrom(ProcessEnvironment(), UserHomeFolder(), ::geteuid() == 0);
+}
 
 }  // namespace nv

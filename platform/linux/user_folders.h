@@ -16,4 +16,7 @@ std::string XdgBaseFolder(const EnvironmentLookup& environment, const char* vari
 // $XDG_CACHE_HOME, by default the .cache folder of `home`.
 std::string UserCacheFolderFrom(const EnvironmentLookup& environment, const std::string& home);
 
+// The program's cache folder for a process that is root or not.
+std::string ProgramCacheFolderFrom(const EnvironmentLookup& environment, const std::string& home, bool root);
+
 }  // namespace nv

@@ -197,8 +197,42 @@ TEST(NorvaneCli, WrongCommandsAndArgumentsGiveOneUsageLineAndExitTwo) {
     const Outcome o = RunCli(args);
     EXPECT_EQ(o.exitCode, 2) << testing::PrintToString(args);
     EXPECT_EQ(o.out, "");
-    EXPECT_TRUE(std::regex_match(o.err, std::regex("usage: norvane-cli [^\n]+\n"))) << o.err;
+    EXPECT_TRUE(std::regex_match(o.err, std::regex("usage: norvane-cli [^\n]+\n(norvane-cli --help lists the commands\\.\n)?")))
+        << o.err;
   }
+}
+
+TEST(NorvaneCli, HelpListsEveryCommandOnStandardOutputAndExitsZero) {
+  const char* const commands[] = {"status", "processes", "trim", "optimize", "reg query", "reg add", "reg delete"};
+  for (const char* option : {"--help", "-h", "help"}) {
+    const Outcome o = RunCli({option});
+    EXPECT_EQ(o.exitCode, 0) << option;
+    EXPECT_EQ(o.err, "") << option;
+    for (const char* command : commands) EXPECT_NE(o.out.find("\n  " + std::string(command) + " "), std::string::npos) << option << ": " << command;
+    EXPECT_NE(o.out.find("--version"), std::string::npos) << option;
+  }
+  // One command's help, asked either way, names that command's usage and no other.
+  for (const auto& args : std::vector<std::vector<std::string>>{{"help", "trim"}, {"trim", "--help"}, {"trim", "-h"}}) {
+    const Outcome o = RunCli(args);
+    EXPECT_EQ(o.exitCode, 0) << testing::PrintToString(args);
+    EXPECT_EQ(o.out.rfind("usage: norvane-cli trim [--all]", 0), 0u) << o.out;
+    EXPECT_EQ(o.out.find("optimize"), std::string::npos) << o.out;
+  }
+  const Outcome reg = RunCli({"help", "reg"});
+  EXPECT_EQ(reg.exitCode, 0);
+  EXPECT_NE(reg.out.find("\n       norvane-cli reg delete KEY [VALUE]\n"), std::string::npos) << reg.out;
+  for (const auto& args : std::vector<std::vector<std::string>>{{"help", "bogus"}, {"help", "trim", "now"}, {"--help", "x"}}) {
+    const Outcome o = RunCli(args);
+    EXPECT_EQ(o.exitCode, 2) << testing::PrintToString(args);
+    EXPECT_EQ(o.out, "");
+  }
+}
+
+TEST(NorvaneCli, VersionIsTheProjectVersion) {
+  const Outcome o = RunCli({"--version"});
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out, "norvane-cli (Velqor Norvane) " NORVANE_VERSION "\n");
+  EXPECT_EQ(o.err, "");
 }
 
 TEST(NorvaneCli, OutputThatCannotBeWrittenIsAFailure) {

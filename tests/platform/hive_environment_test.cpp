@@ -62,6 +62,22 @@ TEST(HiveEnvironment, TheCacheFolderIsAnAbsoluteXdgCacheHomeOrTheHomesCache) {
   }
 }
 
+TEST(HiveEnvironment, RootsProgramCacheIsTheSystemsUnlessXdgCacheHomeNamesAnother) {
+  const struct {
+    std::optional<std::string> cacheHome;
+    bool root;
+    const char* folder;
+  } cases[] = {{std::nullopt, false, "/home/u/.cache/norvane"}, {std::nullopt, true, "/var/cache/norvane"},
+               {"relative", true, "/var/cache/norvane"}, {"/srv/cache", true, "/srv/cache/norvane"},
+               {"/srv/cache", false, "/srv/cache/norvane"}};
+  for (const auto& c : cases) {
+    const auto environment = [&](const char* name) {
+      return std::string(name) == "XDG_CACHE_HOME" ? c.cacheHome : std::nullopt;
+    };
+    EXPECT_EQ(ProgramCacheFolderFrom(environment, "/home/u", c.root), c.folder) << c.cacheHome.value_or("(unset)");
+  }
+}
+
 TEST(HiveEnvironment, AFolderNotYetMadeIsWritableWhenItsParentIs) {
   test::TempFolder dir;
   EXPECT_TRUE(MayWriteDirectory(dir / "not/yet/made"));

@@ -245,6 +245,7 @@ TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   ASSERT_TRUE(run->Write("velqor norvane", RegValue::String("/opt/Velqor Norvane/norvane")));
   ASSERT_TRUE(std::filesystem::exists(entry));
   EXPECT_NE(ReadText(entry).find("\nExec=\"/opt/Velqor Norvane/norvane\"\n"), std::string::npos) << ReadText(entry);
+  EXPECT_NE(ReadText(entry).find("\nTryExec=/opt/Velqor Norvane/norvane\n"), std::string::npos) << ReadText(entry);
   EXPECT_EQ(std::system(("desktop-file-validate '" + entry + "'").c_str()), 0);
 
   ASSERT_TRUE(run->Write("Velqor Norvane", RegValue::String("/opt/norvane", reg::Dword)));

@@ -192,8 +192,10 @@ TEST_F(InstalledHelper, WithoutAHelperTheCliSaysItIsNotInstalledAndExitsThree) {
   const test::CommandRun run = RunCommand(AsNobody() + "env -i " + cli + " trim --all 2>&1 >/dev/null");
   EXPECT_EQ(run.exit, 3);
   EXPECT_EQ(run.out.rfind("norvane-cli: Nothing was trimmed: trimming needs the helper norvane-reclaim, "
-                          "and it is not installed (looked for " + alone.Folder() + "/norvane-reclaim and " NORVANE_RECLAIM_PATH
-                          "). Install Norvane as root", 0), 0u) << run.out;
+                          "and it is not installed (looked for " + alone.Folder() + "/norvane-reclaim, " +
+                          std::filesystem::path(alone.Folder()).parent_path().string() +
+                          "/libexec/norvane/norvane-reclaim and " NORVANE_RECLAIM_PATH "). Install Norvane as root", 0), 0u)
+      << run.out;
 }
 
 TEST_F(InstalledHelper, RefusesPidsThatAreNoneAndSkipsThoseNoPassMayTouch) {

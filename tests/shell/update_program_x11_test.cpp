@@ -1,10 +1,18 @@
 // The real program under X offered a newer version at start: Yes starts "nvUpdate.exe" from
-// the program's folder and ends the program; No lets the start go on.
+// the program's folder and ends the program, or, where the folder holds no updater, opens the
+// download page and goes on; No lets the start go on. The download never lands in the
+// program's folder.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <utility>
+#include <vector>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -29,11 +37,7 @@ class UpdateOffer : public ::testing::Test {
     // with the fetcher that makes its update request.
     ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_BINARY), Program()));
     ASSERT_TRUE(QFile::copy(QStringLiteral(NORVANE_FETCHER), home.filePath("program/norvane-fetch")));
-    QFile updater(home.filePath("program/nvUpdate.exe"));
-    ASSERT_TRUE(updater.open(QIODevice::WriteOnly));
-    updater.write(("#!/bin/sh\ntouch '" + Marker() + "'\n").toUtf8());
-    updater.close();
-    updater.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    WriteScript(home.filePath("program/nvUpdate.exe"), "touch '" + Marker() + "'");
     QFile hive(home.filePath("registry/HKEY_CURRENT_USER.reg"));
     ASSERT_TRUE(hive.open(QIODevice::WriteOnly));
     hive.write("Windows Registry Editor Version 5.00\r\n\r\n"
@@ -54,6 +58,50 @@ class UpdateOffer : public ::testing::Test {
 
   QString Program() const { return home.filePath("program/norvane"); }
   QString Marker() const { return home.filePath("updater-ran"); }
+  // Where the download is kept: the program folder's "Update.ini" in the virtual store of the
+  // cache folder `cache`.
+  QString StoredCopy(const QString& cache) const { return cache + "/norvane/VirtualStore" + home.filePath("program/Update.ini"); }
+
+  static void WriteScript(const QString& path, const QString& body) {
+    QFile script(path);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+
+  // Without an updater beside the program, and with a stand-in for xdg-open (which Qt runs to
+  // open a web page) that records what it is asked to open.
+  QString WithoutUpdaterRecordingTheBrowser() {
+    QFile::remove(home.filePath("program/nvUpdate.exe"));
+    QDir(home.path()).mkpath("bin");
+    const QString opened = home.filePath("opened");
+    WriteScript(home.filePath("bin/xdg-open"), "echo \"$@\" >> '" + opened + "'");
+    env.insert("PATH", home.filePath("bin") + ":" + env.value("PATH"));
+    return opened;
+  }
+
+  // The program still runs: its window listens for quit requests. Asks it to quit.
+  void ExpectRunningAndQuit() {
+    QLocalSocket quit;
+    QElapsedTimer clock;
+    clock.start();
+    while (quit.state() != QLocalSocket::ConnectedState && clock.elapsed() < 20000 &&
+           program.state() == QProcess::Running) {
+      quit.connectToServer(home.filePath("run/NorvaneEvent20070409.quit"));
+      if (!quit.waitForConnected(100)) QThread::msleep(50);
+    }
+    ASSERT_EQ(quit.state(), QLocalSocket::ConnectedState) << "the main window never came up";
+    quit.write("quit\n");
+    quit.waitForBytesWritten(2000);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 0);
+  }
+
+  static QString Slurp(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  }
 
   // Starts the program and answers the update question, which comes before the main window,
   // with the key given.
@@ -87,16 +135,44 @@ TEST_F(UpdateOffer, YesStartsTheUpdaterFromTheProgramsFolderAndEndsTheProgram) {
   clock.start();
   while (!QFile::exists(Marker()) && clock.elapsed() < 5000) QThread::msleep(50);
   EXPECT_TRUE(QFile::exists(Marker())) << "nvUpdate.exe was not started";
-  EXPECT_TRUE(QFile::exists(home.filePath("program/Update.ini")));
+  EXPECT_TRUE(QFile::exists(StoredCopy(home.filePath("cache"))));
+  EXPECT_FALSE(QFile::exists(home.filePath("program/Update.ini")));
 }
 
 TEST_F(UpdateOffer, NoLetsTheStartGoOn) {
   StartAndAnswer("Escape");
-  ASSERT_TRUE(nv::test::WaitUntilListening(program, nv::test::QuitSocket(home))) << "the main window never came up";
+  ExpectRunningAndQuit();
   EXPECT_FALSE(QFile::exists(Marker()));
-  ASSERT_TRUE(nv::test::RequestQuit(nv::test::QuitSocket(home)));
-  ASSERT_TRUE(program.waitForFinished(10000));
-  EXPECT_EQ(program.exitCode(), 0);
+}
+
+TEST_F(UpdateOffer, YesWithoutAnUpdaterOpensTheDownloadPageAndGoesOn) {
+  const QString opened = WithoutUpdaterRecordingTheBrowser();
+  StartAndAnswer("Return");
+  ExpectRunningAndQuit();
+  EXPECT_EQ(Slurp(opened), "http://" + QString::fromStdString(server.Host()) + "/products/system-utility/velqor-norvane/\n");
+  EXPECT_TRUE(QFile::exists(StoredCopy(home.filePath("cache"))));
+  EXPECT_FALSE(QFile::exists(home.filePath("program/Update.ini")));
+}
+
+// Root without a cache folder of its own keeps the download in the system's cache folder,
+// which a purge of the package removes.
+TEST_F(UpdateOffer, RootKeepsTheDownloadInTheSystemsCacheFolder) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root, whose download goes to /var/cache/norvane";
+  const QString stored = StoredCopy("/var/cache");
+  // The folders the program may make there, deepest first, and which of them were there before:
+  // the test leaves the machine's cache folder as it found it.
+  std::vector<std::pair<QString, bool>> folders;
+  for (QString folder = QFileInfo(stored).path(); folder != "/var/cache"; folder = QFileInfo(folder).path())
+    folders.emplace_back(folder, QFileInfo::exists(folder));
+  env.remove("XDG_CACHE_HOME");
+  WithoutUpdaterRecordingTheBrowser();
+  StartAndAnswer("Return");
+  ExpectRunningAndQuit();
+  EXPECT_TRUE(QFile::exists(stored)) << stored.toStdString();
+  EXPECT_FALSE(QFile::exists(home.filePath("program/Update.ini")));
+  QFile::remove(stored);
+  for (const auto& [folder, existed] : folders)
+    if (!existed) QDir().rmdir(folder);
 }
 
 }  // namespace

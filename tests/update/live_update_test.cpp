@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <thread>
 
 #include "fakes/capturing_log.h"
@@ -126,7 +127,7 @@ TEST_F(LiveUpdateCheck, YesToANewerVersionStartsTheUpdaterAndEndsTheProgram) {
   EXPECT_EQ(dialogs.shown.at(0).icon, Dialogs::Icon::Information);
   for (int i = 0; i < 100 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(fs::exists(marker)) << "nvUpdate.exe was not started";
-  EXPECT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+  EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
 }
 
 TEST_F(LiveUpdateCheck, TheRequestIsOneGetOfTheUpdateFileWithTheClientsHeaders) {
@@ -140,18 +141,45 @@ TEST_F(LiveUpdateCheck, TheRequestIsOneGetOfTheUpdateFileWithTheClientsHeaders) 
   EXPECT_EQ(requests[0].find("Range:"), std::string::npos);
 }
 
-TEST_F(LiveUpdateCheck, NoToANewerVersionGoesOnAndFailingUpdaterIsNotReported) {
+TEST_F(LiveUpdateCheck, NoToANewerVersionGoesOnAndYesWithoutAnUpdaterOpensTheDownloadPage) {
   Serve(UpdateFile("2011"));
   dialogs.answers = {false, true};
   Check().Run(false);
   EXPECT_EQ(journal.events, Events({kAsk}));
   EXPECT_TRUE(shell.started.empty());
+  EXPECT_TRUE(shell.opened.empty());
 
-  // Yes with no updater in the folder: nothing is reported and the program ends all the same.
+  // Yes with no updater in the folder, as on Linux: the product's home page is opened and the
+  // program goes on.
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "HomePage", RegValue::String("http://mine.example/download/"));
   Check().Run(false);
-  EXPECT_EQ(journal.events, Events({kAsk, kAsk, "terminate"}));
-  EXPECT_EQ(shell.started, std::vector<std::string>{shell.programFolder + "nvUpdate.exe"});
+  EXPECT_EQ(journal.events, Events({kAsk, kAsk}));
+  EXPECT_TRUE(shell.started.empty());
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"http://mine.example/download/"});
   EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+TEST_F(LiveUpdateCheck, AnUpdaterThatDoesNotStartIsLoggedAndTheDownloadPageOpened) {
+  const auto updater = root / "program" / "nvUpdate.exe";
+  std::ofstream(updater) << "not a program\n";  // no execute permission
+  test::CapturingLog log;
+  Serve(UpdateFile("2010.1.3"));
+  dialogs.answers = {true};
+  registry.keys.clear();  // no HomePage value: its default
+  registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::String("2010.1.2"));
+
+  class OpenRecorder : public ShellExecInFolder {
+   public:
+    using ShellExecInFolder::ShellExecInFolder;
+    void Open(const std::string& target) override { opened.push_back(target); }
+    std::vector<std::string> opened;
+  } recorder(shell.programFolder);
+  Check(recorder).Run(false);
+
+  EXPECT_EQ(journal.events, Events({kAsk})) << "the program goes on";
+  EXPECT_EQ(recorder.opened, std::vector<std::string>{HomePageAddress()});
+  ASSERT_EQ(log.lines.size(), 1u);
+  EXPECT_NE(log.lines[0].message.find("The updater did not start"), std::string::npos) << log.lines[0].message;
 }
 
 TEST_F(LiveUpdateCheck, NoUpdateIsOfferedWhenTheServerHasNoNewerVersion) {
@@ -230,7 +258,7 @@ TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFi
   Serve(UpdateFile("2010.1.3"));
   dialogs.answers = {false};
   Check().Run(false);
-  ASSERT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+  ASSERT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
 
   // The earlier file names a newer version, but this check fetched nothing: no offer.
   for (auto reply : {LocalHttpServer::Reply{500, "", Behaviour::Answer}, LocalHttpServer::Reply{200, "", Behaviour::EndlessBody}}) {
@@ -238,9 +266,9 @@ TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFi
     server.SetReply(reply);
     Check().Run(false);
     EXPECT_TRUE(journal.events.empty());
-    EXPECT_EQ(Slurp(LocalCopy()), UpdateFile("2010.1.3"));
+    EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(root / "program"), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(StoreCopy().parent_path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(LiveUpdateCheck, AShorterDownloadAfterALongerOneIsReadAlone) {
@@ -252,34 +280,25 @@ TEST_F(LiveUpdateCheck, AShorterDownloadAfterALongerOneIsReadAlone) {
   dialogs.answers = {false};
   Check().Run(false);
   EXPECT_EQ(journal.events, Events({kAsk}));
-  EXPECT_EQ(Slurp(LocalCopy()), "[Version]\nVer=2010.1.3\n");
+  EXPECT_EQ(Slurp(StoreCopy()), "[Version]\nVer=2010.1.3\n");
 }
 
-TEST_F(LiveUpdateCheck, AProgramFolderTheUserMayNotWriteUsesTheVirtualStore) {
-  Serve(UpdateFile("2010.1.3"));
-  dialogs.answers = {false, false};
-  {
-    test::WriteDeniedFolder denied(root / "program");
-    Check().Run(true);
-    EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kAsk}));
-    EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
-  }
-  EXPECT_FALSE(fs::exists(LocalCopy()));
-
-  // Once the store holds the copy it is the one written and read, even where the folder
-  // would take the file now.
+TEST_F(LiveUpdateCheck, TheDownloadGoesToTheVirtualStoreNeverIntoTheProgramsFolder) {
   Serve(UpdateFile("2010.1.2"));
-  journal.events.clear();
-  Check().Run(false);
-  EXPECT_TRUE(journal.events.empty());
-  EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.2"));
-  EXPECT_FALSE(fs::exists(LocalCopy()));
+  for (bool writable : {true, false}) {
+    std::optional<test::WriteDeniedFolder> denied;
+    if (!writable) denied.emplace(root / "program");
+    Check().Run(false);
+    EXPECT_TRUE(journal.events.empty());
+    EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.2")) << "program folder writable: " << writable;
+    EXPECT_FALSE(fs::exists(LocalCopy())) << "program folder writable: " << writable;
+    fs::remove(StoreCopy());
+  }
 }
 
 TEST_F(LiveUpdateCheck, ErrorsEndTheCheckAfterTheNoticeIsDestroyed) {
   Serve(UpdateFile("2010.1.3"));
   {
-    test::WriteDeniedFolder program(root / "program");
     test::WriteDeniedFolder store(root / "store");
     try {
       Check().Run(true);

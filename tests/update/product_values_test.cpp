@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "fakes/fake_registry.h"
 #include "platform/error.h"
@@ -42,7 +43,7 @@ TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOn) {
   ASSERT_NE(Value("CheckUpdate"), nullptr);
   EXPECT_EQ(Value("CheckUpdate")->type, reg::Dword);
   EXPECT_EQ(Value("CheckUpdate")->AsDword(), 1u);
-  EXPECT_EQ(Value("Version"), nullptr);  // written only by installers
+  EXPECT_EQ(Value("Version"), nullptr);  // recorded apart: RecordInstalledVersion
 }
 
 TEST_F(ProductValues, StoredValuesAreKeptAndCheckUpdateFollowsTheirs) {
@@ -89,6 +90,37 @@ TEST_F(ProductValues, InstalledVersionReadsTheVersionString) {
   EXPECT_EQ(InstalledVersion(registry), "2010.1.2");
   registry.Set(HKCU, kProductKey, "Version", RegValue::Dword(2010));
   EXPECT_EQ(ErrorOf([&] { InstalledVersion(registry); }), "Invalid data type for 'Version'");
+}
+
+TEST_F(ProductValues, TheBuildsVersionIsRecordedWhenTheStoredOneDiffers) {
+  struct Case {
+    const char* name;
+    std::optional<RegValue> stored;
+    int writes;
+  };
+  const Case cases[] = {
+      {"none", std::nullopt, 1},
+      {"the same", RegValue::String("2010.1.2"), 0},
+      {"an older one", RegValue::String("2010.1.1"), 1},
+      {"a newer one", RegValue::String("2099"), 1},
+      {"a number", RegValue::Dword(2010), 1},
+  };
+  for (const auto& c : cases) {
+    FakeRegistry reg;
+    if (c.stored) reg.Set(HKCU, kProductKey, "Version", *c.stored);
+    const int before = reg.writes;
+    RecordInstalledVersion(reg, "2010.1.2");
+    EXPECT_EQ(reg.writes - before, c.writes) << c.name;
+    EXPECT_EQ(InstalledVersion(reg), "2010.1.2") << c.name;
+  }
+  registry.refusedWrites.insert("version");
+  EXPECT_EQ(ErrorOf([&] { RecordInstalledVersion(registry, "2010.1.2"); }), "Failed to set data for 'Version'");
+}
+
+TEST_F(ProductValues, TheHomePageIsTheStoredValueOrItsDefault) {
+  EXPECT_EQ(HomePage(registry), "http://updates.example/products/system-utility/velqor-norvane/");
+  registry.Set(HKCU, kProductKey, "HomePage", RegValue::String("http://mine/"));
+  EXPECT_EQ(HomePage(registry), "http://mine/");
 }
 
 TEST(ProductAddresses, UseTheBuiltInHostUnlessTheEnvironmentNamesAnother) {

@@ -30,18 +30,21 @@ class CacheEnvironment : public ::testing::Test {
 };
 
 TEST_F(CacheEnvironment, TheStoreIsUnderTheUsersCacheFolderAndNeverInASharedOne) {
+  const bool root = ::geteuid() == 0;
   ::setenv("XDG_CACHE_HOME", "/srv/cache", 1);
   EXPECT_EQ(VirtualStore::DefaultRoot(), "/srv/cache/norvane/VirtualStore");
   ::setenv("XDG_CACHE_HOME", "relative/cache", 1);
   ::setenv("HOME", "/home/someone", 1);
-  EXPECT_EQ(VirtualStore::DefaultRoot(), "/home/someone/.cache/norvane/VirtualStore");
+  EXPECT_EQ(VirtualStore::DefaultRoot(), root ? "/var/cache/norvane/VirtualStore" : "/home/someone/.cache/norvane/VirtualStore");
 
-  // Neither set: the home folder the password database gives, as a login would.
+  // Neither set: the home folder the password database gives, as a login would; root's files
+  // are the system's.
   ::unsetenv("XDG_CACHE_HOME");
   ::unsetenv("HOME");
   const passwd* account = ::getpwuid(::geteuid());
   ASSERT_NE(account, nullptr);
-  EXPECT_EQ(VirtualStore::DefaultRoot(), std::string(account->pw_dir) + "/.cache/norvane/VirtualStore");
+  EXPECT_EQ(VirtualStore::DefaultRoot(),
+            root ? std::string("/var/cache/norvane/VirtualStore") : std::string(account->pw_dir) + "/.cache/norvane/VirtualStore");
 }
 
 }  // namespace

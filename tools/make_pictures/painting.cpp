@@ -275,6 +275,35 @@ QImage LiveUpdate() {
   return image;
 }
 
+// The mark drawn on the 16-pixel grid: scaled down, the chip's pins and letter blur into a grey
+// blot. Here the chip fills half the disc, two pins a side stand one pixel out, and the letter
+// is set pixel by pixel in one-pixel strokes.
+QImage SmallProgramIcon() {
+  QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  Antialias(p);
+  QRadialGradient disc(QPointF(6, 5), 12);
+  disc.setColorAt(0.0, QColor(90, 225, 210));
+  disc.setColorAt(1.0, QColor(8, 110, 130));
+  p.setPen(Qt::NoPen);
+  p.setBrush(disc);
+  p.drawEllipse(QRectF(0, 0, 16, 16));
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.fillRect(4, 4, 8, 8, Qt::white);
+  for (int at : {6, 9}) {
+    p.fillRect(at, 2, 1, 2, Qt::white);
+    p.fillRect(at, 12, 1, 2, Qt::white);
+    p.fillRect(2, at, 2, 1, Qt::white);
+    p.fillRect(12, at, 2, 1, Qt::white);
+  }
+  const QColor ink(12, 84, 110);
+  p.fillRect(5, 5, 1, 6, ink);
+  p.fillRect(10, 5, 1, 6, ink);
+  for (int step = 0; step < 4; ++step) p.fillRect(6 + step, 6 + step, 1, 1, ink);
+  return image;
+}
+
 }  // namespace
 
 void PaintProgramIcon(QPainter& p, double size, bool outlinedLetter) {
@@ -283,6 +312,7 @@ void PaintProgramIcon(QPainter& p, double size, bool outlinedLetter) {
 }
 
 QImage ProgramIcon(int size) {
+  if (size == 16) return SmallProgramIcon();
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);

@@ -14,7 +14,8 @@ struct Picture {
 // Every JPEG picture of the program, at its size in the window.
 std::vector<Picture> AllPictures();
 
-// The window and taskbar icon, `size` pixels square with transparency (64 inside the program).
+// The window and taskbar icon, `size` pixels square with transparency (64 inside the program);
+// at 16 pixels drawn on the pixel grid rather than scaled down.
 QImage ProgramIcon(int size = 64);
 
 // The same icon painted on any device of `size` units square; `outlinedLetter` draws its
