@@ -20,7 +20,7 @@ using nv::cli::CommandInfo;
 constexpr CommandInfo kCommands[] = {
     {"status", nv::cli::kStatusUsage, "Memory status and processor load", nv::cli::StatusCommand},
     {"processes", nv::cli::kProcessesUsage, "The process report, tab-separated", nv::cli::ProcessesCommand},
-    {"trim", nv::cli::kTrimUsage, "Pages out idle processes (all with --all)", nv::cli::TrimCommand},
+    {"trim", nv::cli::kTrimUsage, "Pages out your idle processes (all with --all, every user's with --system)", nv::cli::TrimCommand},
     {"optimize", nv::cli::kOptimizeUsage, "Presses memory (LEVEL 1 to 5), then trims all", nv::cli::OptimizeCommand},
     {"reg", nv::cli::kRegUsage, "Reads, writes and deletes registry values", nv::cli::RegCommand},
 };
