@@ -145,7 +145,8 @@ ReclaimOutcome HelperReclaimer::OutcomeOf(const Run& run, size_t pidCount) const
   else if (run.exitCode == reclaim::kDone)
     outcome.failure = lead + " gave an answer that is not a result: " + FirstLine(run.output);
   else
-    outcome.failure = lead + " refused (exit code " + std::to_string(run.exitCode) + "): " + FirstLine(run.output);
+    outcome.failure = lead + " refused (exit code " + std::to_string(run.exitCode) + ")" +
+                      (run.output.empty() ? std::string(" without a reason.") : ": " + FirstLine(run.output));
   return outcome;
 }
 

@@ -44,6 +44,7 @@ TEST_F(HelperReclaimerTest, AHelperThatDoesNotGiveItsResultIsAFailureWithItsReas
        std::string(" gave an answer that is not a result: ") + kResult},
       {"refuses", "echo 'cannot run a pass: too few files'; exit 6",
        " refused (exit code 6): cannot run a pass: too few files"},
+      {"cannot even start", "exit 127", " refused (exit code 127) without a reason."},
   };
   for (const Case& c : cases) {
     const std::string helper = Script("helper", c.body);
