@@ -190,6 +190,15 @@ TEST_F(CleanSystem, InstallsWithItsDependenciesRunsAndPurgesWithoutATrace) {
   ASSERT_EQ(install.exit, 0) << install.out;
   EXPECT_EQ(install.out.find("norvane: "), std::string::npos) << "the post-install step complained:\n" << install.out;
 
+  // The listing sees what the package put there: the comparison after the purge means something.
+  const std::set<std::string> installed = Added(before, system.Paths());
+  EXPECT_EQ(installed.count(NV_INSTALL_PREFIX "/bin/norvane"), 1u) << Joined(installed);
+  EXPECT_EQ(installed.count(NV_INSTALL_PREFIX "/share/doc/norvane"), 1u) << Joined(installed);
+  // Qt's Wayland platform came with it, as a dependency.
+  EXPECT_TRUE(std::any_of(installed.begin(), installed.end(), [](const std::string& path) {
+    return path.find("/qt6/plugins/platforms/libqwayland") != std::string::npos;
+  })) << Joined(installed);
+
   const CommandResult status = system.Run("norvane-cli status");
   EXPECT_EQ(status.exit, 0) << status.out;
   EXPECT_NE(status.out.find("\nTotalPhys "), std::string::npos) << status.out;
