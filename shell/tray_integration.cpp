@@ -49,8 +49,7 @@ void TrayIntegration::BuildMenu(QWidget* window) {
   Exit1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Exit")), "Exit1");
 }
 
-QIcon TrayIntegration::DrawTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
+QIcon TrayIntegration::DrawTrayIcon(const MemoryStatusEx& status) {
   TrayIconFigures figures{TrayIconFigure(MegabytesDown(status.ullAvailPhys)),
                           MakeTrayIconBars(UsedPhysRatio(status), UsedPageFileRatio(status), cpuUsage_())};
   Image_Icon = DrawTrayIconPicture(Image_IconBak, figures, kTrayIconSize);
@@ -59,15 +58,14 @@ QIcon TrayIntegration::DrawTrayIcon() {
 
 void TrayIntegration::AddTrayIcon() {
   TrayIcon->hide();
-  TrayIcon->setIcon(DrawTrayIcon());
+  TrayIcon->setIcon(DrawTrayIcon(memory_.GlobalMemoryStatusEx()));
   TrayIcon->setToolTip(QString::fromUtf8(kProductTitle));
   TrayIcon->show();
   TrayHostWatch->Watch();
 }
 
-void TrayIntegration::UpdateTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx();
-  TrayIcon->setIcon(DrawTrayIcon());
+void TrayIntegration::UpdateTrayIcon(const MemoryStatusEx& status) {
+  TrayIcon->setIcon(DrawTrayIcon(status));
   TrayIcon->setToolTip(QString::fromStdString(TrayTooltipText(status)));
 }
 

@@ -155,7 +155,7 @@ TEST_F(TrayTest, TipReadsTheTitleWhenAddedAndTheFiguresAfterARefresh) {
   w.Tray->AddTrayIcon();
   EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
-  w.Tray->UpdateTrayIcon();
+  w.Tray->UpdateTrayIcon(memory.status);
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "768 MB free of 1536 MB physical memory");
   w.Tray->AddTrayIcon();  // a tray host came back
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");

@@ -28,7 +28,7 @@ class TForm_TarnelProbe {
   bool& FirstShowDone() { return w_.FirstShowDone; }
 
   QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
-  QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(); }
+  QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(w_.svc.memory.GlobalMemoryStatusEx()); }
   const QImage& Image_Icon() { return w_.Tray->Image_Icon; }
 
  private:
