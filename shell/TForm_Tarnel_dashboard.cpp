@@ -105,7 +105,7 @@ void TForm_Tarnel::Button_GetProcessInfoClick() {
   SetText(Label_pmFree, mem.Label_pmFree);
   SetText(Label_pmUsage, mem.Label_pmUsage);
 
-  Tray->UpdateTrayIcon();
+  Tray->UpdateTrayIcon(status);
 }
 
 void TForm_Tarnel::Timer_GetProcessInfoTimer() { Button_GetProcessInfoClick(); }

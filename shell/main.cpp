@@ -1,4 +1,5 @@
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
 #include <filesystem>
 
@@ -44,8 +45,12 @@ int main(int argc, char** argv) {
   // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
   // From a pixmap: a QIcon made from a file name without a suffix asks the MIME database what
-  // the file is, which loads and keeps the whole database for the rest of the run.
-  app.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/ICON/NORVANE"))));
+  // the file is, which loads and keeps the whole database for the rest of the run. Read as
+  // PNG without guessing: a guess loads every image plugin (SVG with its library, GIF, ICO,
+  // JPEG) before the first frame.
+  QImageReader icon(QStringLiteral(":/ICON/NORVANE"), "PNG");
+  icon.setAutoDetectImageFormat(false);
+  app.setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
 
   // ---- product values and the data module TDM (update area) ----
   const nv::Services services = platform.services();

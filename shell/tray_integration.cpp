@@ -48,8 +48,7 @@ void TrayIntegration::BuildMenu(QWidget* window) {
   Exit1 = Named(PopupMenu_Taskbar->addAction(QStringLiteral("Exit")), "Exit1");
 }
 
-QIcon TrayIntegration::DrawTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
+QIcon TrayIntegration::DrawTrayIcon(const MemoryStatusEx& status) {
   TrayIconFigures figures{TrayIconFigure(MegabytesDown(status.ullAvailPhys)),
                           MakeTrayIconBars(UsedPhysRatio(status), UsedPageFileRatio(status), cpuUsage_())};
   return QIcon(new TrayIconEngine(Image_IconBak, std::move(figures)));
@@ -57,15 +56,14 @@ QIcon TrayIntegration::DrawTrayIcon() {
 
 void TrayIntegration::AddTrayIcon() {
   TrayIcon->hide();
-  TrayIcon->setIcon(DrawTrayIcon());
+  TrayIcon->setIcon(DrawTrayIcon(memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{})));
   TrayIcon->setToolTip(QString::fromUtf8(kProductTitle));
   TrayIcon->show();
   TrayHostWatch->Watch();
 }
 
-void TrayIntegration::UpdateTrayIcon() {
-  const MemoryStatusEx status = memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{});
-  TrayIcon->setIcon(DrawTrayIcon());
+void TrayIntegration::UpdateTrayIcon(const MemoryStatusEx& status) {
+  TrayIcon->setIcon(DrawTrayIcon(status));
   TrayIcon->setToolTip(QString::fromStdString(TrayTooltipText(status)));
 }
 

@@ -13,6 +13,7 @@ class TForm_TarnelProbe;
 namespace nv {
 
 class Memory;
+struct MemoryStatusEx;
 class TrayRedockWatch;
 
 // The program's place in the notification area: the icon that shows the memory figures, the
@@ -26,8 +27,8 @@ class TrayIntegration : public QObject {
 
   // Shows the icon afresh, with the figures of now and the title as its tip.
   void AddTrayIcon();
-  // Brings the icon's figures and its tip up to date.
-  void UpdateTrayIcon();
+  // Brings the icon's figures and its tip up to date with `status`, the refresh's one reading.
+  void UpdateTrayIcon(const MemoryStatusEx& status);
   void RemoveTrayIcon();
   // Whether a tray runs that can show the icon, and so bring a hidden window back.
   static bool Available();
@@ -48,7 +49,7 @@ class TrayIntegration : public QObject {
   friend class ::TForm_TarnelProbe;
 
   void BuildMenu(QWidget* window);
-  QIcon DrawTrayIcon();
+  QIcon DrawTrayIcon(const MemoryStatusEx& status);
   void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
 
   Memory& memory_;

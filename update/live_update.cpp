@@ -70,7 +70,7 @@ void LiveUpdate::Offer() {
   }
   // Without an updater (a Linux install has none) the user updates from the maker's download
   // page; ending the program here would pass a failure off as an update under way.
-  shell_.Open(HomePage(registry_));
+  if (const auto opened = shell_.Open(HomePage(registry_)); !opened) dialogs_.ShowError(opened.error().reason);
 }
 
 std::filesystem::path LiveUpdate::LocalCopy() {

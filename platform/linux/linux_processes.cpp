@@ -1,8 +1,6 @@
 #include "platform/linux/linux_processes.h"
 
 #include <fcntl.h>
-#include <malloc.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,7 +11,6 @@
 #include "platform/linux/meminfo.h"
 #include "platform/linux/pidfd.h"
 #include "platform/linux/proc_process_reader.h"
-#include "platform/linux/process_advice.h"
 
 namespace nv {
 
@@ -32,7 +29,8 @@ bool SelfTrimEnabled() {
 LinuxProcesses::LinuxProcesses(const std::string& procRoot)
     : procFd_(::open(procRoot.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
       meminfo_(procRoot + "/meminfo"),
-      walked_(procFd_) {}
+      walked_(procFd_),
+      self_(procRoot, procFd_) {}
 
 LinuxProcesses::~LinuxProcesses() {
   walked_.Release();
@@ -90,11 +88,7 @@ bool LinuxProcesses::SwapCanTakePages() {
 }
 
 void LinuxProcesses::TrimSelf() {
-  if (!SelfTrimEnabled()) return;
-  ::malloc_trim(0);
-  if (!SwapCanTakePages()) return;
-  CollectRanges(procFd_, "self/maps", SelfTrimPagesOut, true, ranges_);
-  for (const iovec& range : ranges_) ::madvise(range.iov_base, range.iov_len, MADV_PAGEOUT);
+  if (SelfTrimEnabled()) self_.Run([this] { return SwapCanTakePages(); });
 }
 
 void LinuxProcesses::Close(ProcessHandle& h) {

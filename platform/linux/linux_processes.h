@@ -1,12 +1,10 @@
 #pragma once
-#include <sys/uio.h>
-
 #include <string>
 #include <vector>
 
 #include "platform/linux/kept_process_table.h"
-#include "platform/linux/page_out.h"
 #include "platform/linux/proc_file.h"
+#include "platform/linux/self_trim.h"
 #include "platform/processes.h"
 
 namespace nv {
@@ -31,9 +29,8 @@ class LinuxProcesses : public Processes {
   ProcessHandle Open(uint32_t pid) override;
   std::string ModulePath(const ProcessHandle& h) override;
   Result<ProcessCounters> Counters(const ProcessHandle& h) override;
-  // malloc_trim, and paging out of the own private anonymous memory while swap can take it.
-  // Never the own file-backed mappings: the program would re-read its code every second.
-  // NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.
+  // The program's trim of itself (SelfTrim), which does nothing in a second in which its heap
+  // and anonymous memory did not grow. NORVANE_SELF_TRIM=0 in the environment turns it off, for footprint comparisons.
   void TrimSelf() override;
   void Close(ProcessHandle& h) override;
   void ReleaseKept() override;
@@ -44,7 +41,7 @@ class LinuxProcesses : public Processes {
   int procFd_ = -1;
   KeptOpenFile meminfo_;
   KeptProcessTable walked_;
-  std::vector<iovec> ranges_;              // reused by every self-trim
+  SelfTrim self_;
 };
 
 }  // namespace nv

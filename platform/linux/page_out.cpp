@@ -59,7 +59,7 @@ bool TrimPagesOut(const Mapping& mapping, bool swapCanTakePages) {
   return mapping.kind == MappingKind::FileBacked || (mapping.kind == MappingKind::SwapBacked && swapCanTakePages);
 }
 
-bool SelfTrimPagesOut(const Mapping& mapping, bool swapCanTakePages) {
+bool SelfTrimCools(const Mapping& mapping, bool swapCanTakePages) {
   return mapping.kind == MappingKind::SwapBacked && mapping.isPrivate && swapCanTakePages;
 }
 

@@ -31,10 +31,10 @@ bool ParseMapsLine(std::string_view line, Mapping& out);
 // moves the pages to the active list, the opposite of a trim).
 bool TrimPagesOut(const Mapping& mapping, bool swapCanTakePages);
 
-// Whether the program's trim of itself pages `mapping` out: only its private anonymous memory,
+// Whether the program's trim of itself marks `mapping` cold: only its private anonymous memory,
 // only while swap can take it. Never its own file-backed mappings, which would have it read
-// its own code back from disk every second.
-bool SelfTrimPagesOut(const Mapping& mapping, bool swapCanTakePages);
+// its own code back from disk.
+bool SelfTrimCools(const Mapping& mapping, bool swapCanTakePages);
 
 // One advice call over `count` ranges: the bytes it advised, or -1 with errno set.
 using AdviseCall = std::function<ssize_t(const iovec* ranges, size_t count)>;

@@ -17,6 +17,7 @@ norvane_library(norvane_linux_system
     linux_reclaimer.cpp
     linux_reclaim_meter.cpp
     linux_memory.cpp
+    self_trim.cpp
     linux_processes.cpp
     linux_cpu.cpp
     linux_instance_event.cpp

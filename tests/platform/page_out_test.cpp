@@ -89,8 +89,8 @@ TEST(TrimSelection, FileBackedAlwaysAnonymousOnlyWithSwap) {
 
 TEST(TrimSelection, SelfTrimTakesOnlyPrivateAnonymousMemoryAndOnlyWithSwap) {
   using V = std::vector<size_t>;
-  EXPECT_EQ(Taken(SelfTrimPagesOut, false), V{});
-  EXPECT_EQ(Taken(SelfTrimPagesOut, true), (V{3, 4, 12, 14}));  // heap, anonymous, [anon:], stack
+  EXPECT_EQ(Taken(SelfTrimCools, false), V{});
+  EXPECT_EQ(Taken(SelfTrimCools, true), (V{3, 4, 12, 14}));  // heap, anonymous, [anon:], stack
 }
 
 // Plays the kernel's part: advises ranges in order up to a byte cap per call, and stops at

@@ -12,6 +12,7 @@ norvane_test(platform_system_test
     memory_test.cpp
     cpu_counters_test.cpp
     page_out_test.cpp
+    self_trim_test.cpp
     instance_event_test.cpp
     privileges_test.cpp
     live_processes_test.cpp

@@ -3,10 +3,13 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 #include "child_process.h"
 #include "engine/trim_pass.h"
 #include "live_trim_pass.h"
+#include "platform/linux/linux_processes.h"
 #include "status_kilobytes.h"
 #include "zram_swap.h"
 
@@ -52,6 +55,20 @@ TEST_F(ZramReclaim, APassPagesAnIdleProcessOutToSwapAndTheMemoryBecomesAvailable
   // MemAvailable is the whole machine's, moved by whatever else runs meanwhile, so its change
   // is not checked here (bench/reclaim measures it); the swap cache is.
   EXPECT_LT(figures.StillCached(), 64 * kMiB) << "zram keeps no second copy: " << TrimResultLine(figures);
+}
+
+// The program trims itself every second. With swap on, writing its own memory to swap would
+// have the next refresh read it back; it stays resident, only marked cold.
+TEST(ZramSelfTrim, TheProgramsOwnMemoryStaysResidentWhileSwapCouldTakeIt) {
+  test::ZramSwap swap(256 * kMiB);
+  if (!swap.on()) GTEST_SKIP() << swap.whyNot();
+  const std::vector<char> used(64 * kMiB, 1);
+  const uint64_t swappedBefore = test::StatusKilobytes(::getpid(), "VmSwap");
+  LinuxProcesses processes;
+  processes.TrimSelf();
+  processes.TrimSelf();
+  EXPECT_LT(test::StatusKilobytes(::getpid(), "VmSwap"), swappedBefore + 4 * 1024);
+  EXPECT_GE(test::StatusKilobytes(::getpid(), "RssAnon") * 1024, used.size());
 }
 
 }  // namespace

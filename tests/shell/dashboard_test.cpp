@@ -26,8 +26,11 @@ class DashboardTest : public WindowFixture {
 TEST_F(DashboardTest, RefreshWritesEveryFigureFromOneSnapshot) {
   memory.status = {512 * MB, 200 * MB, 1200 * MB, 900 * MB, 3 * 1024 * MB, 1024 * MB + 513};
   TForm_Tarnel& w = Prepared();
+  const int readsBefore = memory.statusCalls;
   w.Button_GetProcessInfoClick();
 
+  EXPECT_EQ(memory.statusCalls - readsBefore, 1) << "the dashboard, status bar and tray icon share one reading";
+  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip().toStdString(), "200 MB free of 512 MB physical memory");
   EXPECT_EQ(w.StatusBar_State->panelText(2).toStdString(), "PM:204800K/524288K PF:921600K/1228800K ");
   EXPECT_EQ(Text(w.Label_pmTotal), "512 MB");
   EXPECT_EQ(Text(w.Label_pmFree), "200 MB");

@@ -37,7 +37,7 @@ class TrayTest : public WindowFixture {
   }
   void DrawWithFree(uint64_t freeMb) {
     memory.status.ullAvailPhys = freeMb * MB;
-    Window().Tray->UpdateTrayIcon();
+    Window().Tray->UpdateTrayIcon(memory.status);
   }
 };
 
@@ -62,7 +62,7 @@ TEST_F(TrayTest, BarsByRatioAndCpuPixelByPixel) {
   for (const auto& c : cases) {
     memory.status = FakeMemory::StatusMB(c.totalMb, c.totalMb - c.usedMb, c.totalMb, c.totalMb - c.usedMb);
     TForm_TarnelProbe(Window()).CpuUsage() = c.cpu;
-    Window().Tray->UpdateTrayIcon();
+    Window().Tray->UpdateTrayIcon(memory.status);
     SCOPED_TRACE(testing::Message() << c.totalMb << "/" << c.usedMb << " MB, CPU " << c.cpu);
     for (int y : {13, 14}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.mem));
     for (int y : {11, 12}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.page));
@@ -160,7 +160,7 @@ TEST_F(TrayTest, TipReadsTheTitleWhenAddedAndTheFiguresAfterARefresh) {
   w.Tray->AddTrayIcon();
   EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
-  w.Tray->UpdateTrayIcon();
+  w.Tray->UpdateTrayIcon(memory.status);
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "768 MB free of 1536 MB physical memory");
   w.Tray->AddTrayIcon();  // a tray host came back
   EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
