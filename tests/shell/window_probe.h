@@ -27,7 +27,7 @@ class TForm_TarnelProbe {
   bool& FirstShowDone() { return w_.FirstShowDone; }
 
   QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
-  QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(w_.svc.memory.GlobalMemoryStatusEx().value_or(MemoryStatusEx{})); }
+  QIcon DrawTrayIcon() { return w_.Tray->DrawTrayIcon(w_.svc.memory.GlobalMemoryStatusEx().value_or(nv::MemoryStatusEx{})); }
 
  private:
   TForm_Tarnel& w_;
