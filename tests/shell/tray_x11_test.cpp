@@ -57,12 +57,12 @@ bool MenuShown() {
 // The width of the tip shown while the pointer rests on the icon; nullopt when none shows.
 // "Velqor Norvane" gives a narrow tip, the memory figures a wide one.
 std::optional<int> TipWidth(const Geometry& icon) {
-  // Away until the last tip has gone, then onto the icon with a move inside it; each move
-  // returns once the pointer is there (bounded, for a pointer that was there already).
-  Quiet("timeout 2 xdotool mousemove --sync 0 500");
-  WaitFor([] { return VisibleWindows("_NET_WM_WINDOW_TYPE_TOOLTIP").isEmpty(); }, 3000);
-  Quiet(QString("timeout 2 xdotool mousemove --sync %1 %2").arg(icon.x + 2).arg(icon.y + 2));
-  Quiet(QString("timeout 2 xdotool mousemove --sync %1 %2").arg(icon.x + icon.width / 2).arg(icon.y + icon.height / 2));
+  // Away long enough for the last tip to go, then onto the icon with a move inside it.
+  Quiet("xdotool mousemove 0 500");
+  QThread::msleep(1500);
+  Quiet(QString("xdotool mousemove %1 %2").arg(icon.x + 2).arg(icon.y + 2));
+  QThread::msleep(200);
+  Quiet(QString("xdotool mousemove %1 %2").arg(icon.x + icon.width / 2).arg(icon.y + icon.height / 2));
   std::optional<int> width;
   WaitFor([&width] {
     const QStringList tips = VisibleWindows("_NET_WM_WINDOW_TYPE_TOOLTIP");
