@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
   platform.instance().SignalInstanceEvent();
   // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
+  app.setDesktopFileName(QString::fromUtf8(nv::kDesktopEntryName));
   // From a pixmap: a QIcon made from a file name without a suffix asks the MIME database what
   // the file is, which loads and keeps the whole database for the rest of the run.
   app.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/ICON/NORVANE"))));
