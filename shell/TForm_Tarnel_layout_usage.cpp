@@ -15,10 +15,9 @@ namespace {
 // which window is in front, so the program the user works in is not told apart from the rest.
 QString AutoOptimizationHint() {
   QString hint = QStringLiteral(
-      "At the interval chosen on the Settings page, while free memory runs low, pages out the programs idle "
-      "since the last look and marks the memory of busy ones to go first.");
-  if (OnWaylandSession())
-    hint += QStringLiteral(" On Wayland the window in front cannot be told apart: it is treated as any other.");
+      "At the interval set under Settings, while free memory runs low, pages out idle programs and marks busy "
+      "ones' memory to go first.");
+  if (OnWaylandSession()) hint += QStringLiteral(" On Wayland the window in front cannot be told apart.");
   return hint;
 }
 
