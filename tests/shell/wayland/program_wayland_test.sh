@@ -418,7 +418,7 @@ for mode in bind deny error bare none silent slow own restart; do
   [ -n "$reason" ] && check "portal $mode: the reason is logged once" wait_for 50 logged_once "$reason"
   case $mode in
     slow) check "portal slow: binds once it comes, and the key works" wait_for 150 key_works ;;
-    bind) labels bind ;;
+    bind) wait_for 50 grep -q BindShortcuts "$S/home/portal.log" && sleep 0.5 && labels bind ;;
     own)
       labels own
       check "portal own: the labels show the portal's triggers, not the ones asked for" eval \
