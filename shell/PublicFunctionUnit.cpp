@@ -1,6 +1,7 @@
 #include "shell/PublicFunctionUnit.h"
 
 #include <QFile>
+#include <QGuiApplication>
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -18,6 +19,18 @@ QString ResourcePath(const QString& name, const QString& type) {
 }  // namespace
 
 QImage LoadResourcePicture(const QString& name, const QString& type) {
+  // The picture drawn at twice the size where the screen has more than one device pixel to each
+  // of the window's: at 2 it is drawn as it is, at 1.5 scaled down, which keeps it sharper than
+  // the small one scaled up.
+  const double ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+  if (ratio > 1.0) {
+    QFile large(ResourcePath(name + QStringLiteral("@2x"), type));
+    if (large.open(QIODevice::ReadOnly)) {
+      QImage picture = nv::JpegDecoderHold().Decode(large.readAll(), name);
+      picture.setDevicePixelRatio(2.0);
+      return picture;
+    }
+  }
   QFile resource(ResourcePath(name, type));
   if (!resource.open(QIODevice::ReadOnly)) throw nv::Error("Resource " + name.toStdString() + " not found");
   return nv::JpegDecoderHold().Decode(resource.readAll(), name);

@@ -10,8 +10,9 @@ class ShellExec;
 }
 
 // Decodes the JPEG picture stored in the program's resources under `name` and `type`; names
-// compare without regard to case. Throws nv::Error when there is no such resource or it is
-// no JPEG picture.
+// compare without regard to case. On a screen scaled beyond 1 it is the copy drawn at twice the
+// size ("<name>@2x"), with that device pixel ratio. Throws nv::Error when there is no such
+// resource or it is no JPEG picture.
 QImage LoadResourcePicture(const QString& name, const QString& type = QStringLiteral("JPG"));
 
 // Gives the control the named picture and records its name. The picture is read and decoded

@@ -4,11 +4,13 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/memory_tweak.h"
 #include "engine/trim_backoff.h"
 #include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
+#include "settings/hotkey_registration.h"
 #include "monitor/cpu_usage.h"
 #include "platform/log.h"
 #include "shell/services.h"
@@ -180,6 +182,8 @@ class TForm_Tarnel : public QWidget {
 
   void HideToTray();
   void OpenMainWindow1Click();
+  // Raises the window and gives it the focus, as far as the window system lets a program.
+  void BringForward();
   void Exit1Click();
 
   // ---- first showing (TForm_Tarnel_show.cpp) ----
@@ -247,6 +251,7 @@ class TForm_Tarnel : public QWidget {
   // ---- hot keys and first showing ----
   nv::HotKeyTable CurrentHotKeys{};
   nv::HotKeyTable PendingHotKeys{};
+  std::string HotKeyReasonLogged;  // the last reason logged for a key left unregistered
   bool FirstShowDone = false;
 
   // Each area wires its own controls; the constructor calls them after the layout exists.
@@ -256,6 +261,9 @@ class TForm_Tarnel : public QWidget {
   void setupOptimize();
   void setupSettings();
   void setupHotKeys();
+  // The slot's label shows the status; the reason of a "not register" is its tip, and goes to
+  // the log once (the four keys usually share it).
+  void ShowHotKeyStatus(size_t slot, const nv::HotKeyStatus& status);
   void setupTray();
   void setupHelp();
 };

@@ -2,9 +2,9 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include "platform/log.h"
 #include "settings/hotkey_capture.h"
 #include "settings/hotkey_dispatch.h"
-#include "settings/hotkey_registration.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/VirtualKeys.h"
 #include "shell/widgets/THotKeyEdit.h"
@@ -18,17 +18,26 @@ void TForm_Tarnel::setupHotKeys() {
     connect(HotKeyCheckBoxes[slot], &QCheckBox::toggled, this, [this, slot] { HotKeyCheckBoxClick(slot); });
   }
   svc.hotKeys.SetHandler([this](uint32_t modifiers, uint32_t key) { WMHotKey(modifiers, key); });
-  svc.hotKeys.SetOutcomeHandler([this](int id, bool registered) {
-    if (const auto status = nv::LateHotKeyStatus(CurrentHotKeys, id, registered))
-      HotKeyLabels[status->first]->setText(QString::fromStdString(status->second));
+  svc.hotKeys.SetOutcomeHandler([this](int id, const nv::HotKeyOutcome& outcome) {
+    if (const auto status = nv::LateHotKeyStatus(CurrentHotKeys, id, outcome)) ShowHotKeyStatus(status->first, status->second);
   });
+}
+
+void TForm_Tarnel::ShowHotKeyStatus(size_t slot, const nv::HotKeyStatus& status) {
+  HotKeyLabels[slot]->setText(QString::fromStdString(status.text));
+  HotKeyLabels[slot]->setToolTip(QString::fromStdString(status.reason));
+  if (status.reason.empty() || !CurrentHotKeys[slot].Enabled || status.reason == HotKeyReasonLogged ||
+      status.reason == nv::kHotKeyAnswerAwaited)
+    return;
+  HotKeyReasonLogged = status.reason;
+  nv::Log(nv::LogLevel::Warning, "Hot keys not registered: " + status.reason);
 }
 
 void TForm_Tarnel::ReleaseHotKeys() { nv::ReleaseHotKeys(svc.hotKeys, CurrentHotKeys); }
 
 void TForm_Tarnel::ActivateHotKeys() {
-  const auto labels = nv::ActivateHotKeys(svc.hotKeys, CurrentHotKeys);
-  for (size_t slot = 0; slot < labels.size(); ++slot) HotKeyLabels[slot]->setText(QString::fromStdString(labels[slot]));
+  const auto statuses = nv::ActivateHotKeys(svc.hotKeys, CurrentHotKeys);
+  for (size_t slot = 0; slot < statuses.size(); ++slot) ShowHotKeyStatus(slot, statuses[slot]);
 }
 
 void TForm_Tarnel::HotKeyEditKeyDown(int slot, QKeyEvent* event) {
@@ -57,7 +66,7 @@ void TForm_Tarnel::WMHotKey(uint32_t modifiers, uint32_t key) {
           setWindowState(windowState() & ~Qt::WindowMinimized);
           IsMinimized = false;
         }
-        if (!isVisible()) show();
+        OpenMainWindow1Click();
         break;
       case 3:
         // Ends the program, whatever "Minimize to tray when close window " says. The quit

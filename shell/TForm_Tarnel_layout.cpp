@@ -49,9 +49,12 @@ using namespace nv::layout;
 namespace {
 
 // One 25 x 14 corner button: a sign on a rounded field, with a thin light rim, drawn over the
-// part of the title picture it covers so that its rounded corners show the title around them.
+// part of the title picture it covers so that its rounded corners show the title around them;
+// at the title's device pixel ratio.
 QImage CornerButton(const QImage& title, QPoint at, QColor field, bool cross) {
-  QImage image = title.copy(QRect(at, QSize(25, 14))).convertToFormat(QImage::Format_RGB32);
+  const double scale = title.devicePixelRatio();
+  QImage image = title.copy(QRectF(at * scale, QSizeF(25, 14) * scale).toRect()).convertToFormat(QImage::Format_RGB32);
+  image.setDevicePixelRatio(scale);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient fill(0, 0, 0, 14);

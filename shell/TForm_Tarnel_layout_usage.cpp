@@ -3,13 +3,23 @@
 #include "engine/auto_optimization.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/TForm_Tarnel_layout.h"
+#include "shell/wayland_session.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLineChart.h"
 
 namespace nv::layout {
-
 namespace {
+
+// What auto-optimization does, beside its button. On a Wayland session no program may learn
+// which window is in front, so the program the user works in is not told apart from the rest.
+QString AutoOptimizationHint() {
+  QString hint = QStringLiteral(
+      "At the interval set under Settings, while free memory runs low, pages out idle programs and marks busy "
+      "ones' memory to go first.");
+  if (OnWaylandSession()) hint += QStringLiteral(" On Wayland the window in front cannot be told apart.");
+  return hint;
+}
 
 TGauge* UsageGauge(QWidget* page, const char* name, int y) {
   auto* gauge = Named(new TGauge(TGauge::Kind::Horizontal, QColor(0, 0, 255), QColor(192, 192, 192), page), name);
@@ -67,10 +77,7 @@ QWidget* BuildUsagePage(TForm_Tarnel& w) {
   w.Label_vmnum->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   Heading(page, QStringLiteral("Auto Optimization"), 408, 236, 262);
-  auto* hint = Label(page,
-                     QStringLiteral("Trims the working sets of all running programs at the interval chosen on "
-                                    "the Settings page, while free memory runs low."),
-                     408, 266, 262, &kHintLook);
+  auto* hint = Label(page, AutoOptimizationHint(), 408, 266, 262, &kHintLook);
   hint->setWordWrap(true);
   hint->resize(262, hint->heightForWidth(262));
   w.SpeedButton_RunAuto =

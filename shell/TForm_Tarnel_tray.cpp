@@ -1,8 +1,11 @@
 #include <QAction>
 #include <QCoreApplication>
 
+#include "platform/linux/wayland_activation.h"
+#include "platform/product.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_integration.h"
+#include "shell/wayland_session.h"
 
 void TForm_Tarnel::setupTray() {
   connect(Tray, &nv::TrayIntegration::OpenRequested, this, [this] { OpenMainWindow1Click(); });
@@ -21,6 +24,24 @@ void TForm_Tarnel::HideToTray() {
 
 void TForm_Tarnel::OpenMainWindow1Click() {
   if (!isVisible()) show();
+  BringForward();
+}
+
+// On X11 Qt asks the window manager through _NET_ACTIVE_WINDOW. A Wayland window may take the
+// focus only with a token from the compositor: the one a portal's hot key brought in the
+// environment, else one asked for now (which a compositor that prevents focus stealing may
+// honour only by marking the window as wanting attention).
+void TForm_Tarnel::BringForward() {
+  raise();
+  const bool asked = nv::OnWaylandPlatform() && qEnvironmentVariableIsEmpty("XDG_ACTIVATION_TOKEN");
+  if (asked) {
+    const std::string token = nv::RequestActivationToken(nv::kDesktopEntryName);
+    if (!token.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(token));
+  }
+  activateWindow();
+  // Qt spends the token when it asks for the focus; one it did not spend must not reach the
+  // programs this one starts.
+  if (asked) qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 void TForm_Tarnel::Exit1Click() {

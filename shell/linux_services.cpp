@@ -26,9 +26,10 @@ std::string HotKeyDescription(int id) {
 
 }  // namespace
 
-// On Wayland no client may grab keys or ask which window has the focus, and the clipboard
-// follows the focus unless the compositor offers data control. Offscreen, X11's services find
-// no display and refuse.
+// On a Wayland session no client may grab keys or ask which window has the focus, and the
+// clipboard follows the focus unless the compositor offers data control; that holds as well
+// when Qt runs through XWayland, whose keys and clipboard reach only X windows. Offscreen,
+// X11's services find no display and refuse.
 void LinuxServices::ChooseDesktopServices() {
   if (OnWaylandSession()) {
     hotKeys_ = std::make_unique<PortalHotKeys>(QDBusConnection::sessionBus(), HotKeyDescription);

@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     nv::Log(nv::LogLevel::Warning, "runs without its single-instance lock, so a second start will not find this one: " + problem);
   // No display name: Qt would append it to the caption of every other window and box.
   app.setApplicationName(QString::fromUtf8(nv::kProductTitle));
+  app.setDesktopFileName(QString::fromUtf8(nv::kDesktopEntryName));
   // From a pixmap: a QIcon made from a file name without a suffix asks the MIME database what
   // the file is, which loads and keeps the whole database for the rest of the run. Read as
   // PNG without guessing: a guess loads every image plugin (SVG with its library, GIF, ICO,

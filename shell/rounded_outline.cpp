@@ -44,7 +44,7 @@ void ApplyRoundedOutline(QWidget& window, int ellipse) {
   const QRegion outline = RoundRectRegion(window.width() + 2, window.height() + 2, ellipse);
   // Where no shape exists the mask still limits where the window takes input.
   window.setMask(outline);
-  if (!OnWaylandSession()) return;
+  if (!OnWaylandPlatform()) return;
   window.setAttribute(Qt::WA_TranslucentBackground);
   // Only the corners may let the desktop through: the window's own background is filled as
   // without translucency.

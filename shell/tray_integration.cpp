@@ -28,7 +28,8 @@ TrayIntegration::TrayIntegration(Memory& memory, std::function<double()> cpuUsag
   BuildMenu(window);
 
   TrayIcon = new QSystemTrayIcon(this);
-  // A StatusNotifierItem host shows the menu itself, from the copy Qt exports over D-Bus.
+  // On a Wayland session the icon is a StatusNotifierItem (natively, and through XWayland
+  // where the watcher runs), whose host draws the menu from the copy Qt exports over D-Bus.
   if (OnWaylandSession()) TrayIcon->setContextMenu(PopupMenu_Taskbar);
   connect(TrayIcon, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) { TrayIconActivated(reason); });
@@ -84,7 +85,11 @@ void TrayIntegration::TrayIconActivated(int reason) {
       if (OnWaylandSession()) emit OpenRequested();
       break;
     case QSystemTrayIcon::Context:
-      PopupMenu_Taskbar->popup(QCursor::pos());
+      // A host that does not draw the exported menu asks the item to show it. On a Wayland
+      // session the pointer's place is unknown (a native client may not ask, and XWayland knows
+      // only where it last crossed an X window), and a menu without a window under the pointer
+      // would come out as a window of its own: the menu is left to hosts that draw it.
+      if (!OnWaylandSession()) PopupMenu_Taskbar->popup(QCursor::pos());
       break;
     default:
       break;

@@ -67,18 +67,19 @@ void X11HotKeys::SetHandler(Handler handler) {
   handler_ = std::move(handler);
 }
 
-bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
+HotKeyOutcome X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) {
   Attach();
-  if (!connection_) return false;
+  if (!connection_) return Failure{"No X display to take the keys from"};
   // A punctuation key is the key at its place, whatever the layout prints on it, as it was
   // when the combination was captured; other keys are found by their keysym.
   const uint32_t placed = PunctuationKeycodeOfVirtualKey(virtualKey);
   const uint32_t keysym = KeysymForVirtualKey(virtualKey);
-  if ((!placed && !keysym) || (modifiers & ~uint32_t(mod::Alt | mod::Control | mod::Shift | mod::Win))) return false;
+  if ((!placed && !keysym) || (modifiers & ~uint32_t(mod::Alt | mod::Control | mod::Shift | mod::Win)))
+    return Failure{"The combination names no key of this keyboard"};
 
   masks_ = QueryModifierMasks();
   Grab grab{id, modifiers, virtualKey, 0, placed ? std::vector<uint8_t>{uint8_t(placed)} : KeycodesFor(keysym)};
-  if (grab.keycodes.empty()) return false;
+  if (grab.keycodes.empty()) return Failure{"The key is not on this keyboard"};
   if (modifiers & mod::Shift) grab.mask |= XCB_MOD_MASK_SHIFT;
   if (modifiers & mod::Control) grab.mask |= XCB_MOD_MASK_CONTROL;
   if (modifiers & mod::Alt) grab.mask |= masks_.alt;
@@ -89,7 +90,7 @@ bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey)
   for (const auto& held : grabs_)
     if (held.mask == grab.mask && std::find_first_of(held.keycodes.begin(), held.keycodes.end(), grab.keycodes.begin(),
                                                      grab.keycodes.end()) != held.keycodes.end())
-      return false;
+      return Failure{"Another hot key of this program has the combination"};
 
   std::vector<xcb_void_cookie_t> cookies;
   for (uint8_t keycode : grab.keycodes)
@@ -108,10 +109,10 @@ bool X11HotKeys::RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey)
     // Ungrabbing variants another client holds does not touch that client's grabs.
     Ungrab(grab);
     xcb_flush(connection_);
-    return false;
+    return Failure{"Another program holds the combination"};
   }
   grabs_.push_back(std::move(grab));
-  return true;
+  return HotKeyBinding{};
 }
 
 void X11HotKeys::UnregisterHotKey(int id) {
@@ -188,7 +189,8 @@ void X11HotKeys::Regrab() {
   auto previous = std::move(grabs_);
   grabs_.clear();
   for (const auto& grab : previous) Ungrab(grab);
-  for (const auto& grab : previous) RegisterHotKey(grab.id, grab.modifiers, grab.virtualKey);
+  // A key the new layout lacks stays released until the combination is registered again.
+  for (const auto& grab : previous) static_cast<void>(RegisterHotKey(grab.id, grab.modifiers, grab.virtualKey));
   xcb_flush(connection_);
 }
 

@@ -23,7 +23,7 @@ class X11HotKeys : public HotKeys, private QAbstractNativeEventFilter {
   X11HotKeys(const X11HotKeys&) = delete;
   X11HotKeys& operator=(const X11HotKeys&) = delete;
 
-  bool RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override;
+  HotKeyOutcome RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override;
   void UnregisterHotKey(int id) override;
   void SetHandler(Handler handler) override;
 

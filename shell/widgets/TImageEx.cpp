@@ -7,7 +7,7 @@ TImageEx::TImageEx(QWidget* parent) : QWidget(parent) {}
 
 void TImageEx::setPicture(const QImage& picture) {
   picture_ = picture;
-  if (AutoSize && !picture_.isNull()) resize(picture_.size());
+  if (AutoSize && !picture_.isNull()) resize(picture_.deviceIndependentSize().toSize());
   update();
 }
 

@@ -18,13 +18,13 @@ class FakeHotKeys : public HotKeys {
   std::set<Combination> takenElsewhere;
   std::vector<int> unregisterCalls;
 
-  bool RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override {
+  HotKeyOutcome RegisterHotKey(int id, uint32_t modifiers, uint32_t virtualKey) override {
     const Combination wanted{modifiers, virtualKey};
-    if (takenElsewhere.count(wanted)) return false;
+    if (takenElsewhere.count(wanted)) return Failure{"taken by another program"};
     for (const auto& [other, combination] : registered)
-      if (combination == wanted) return false;
+      if (combination == wanted) return Failure{"taken by another id"};
     registered.emplace(id, wanted);
-    return true;
+    return HotKeyBinding{};
   }
   void UnregisterHotKey(int id) override {
     unregisterCalls.push_back(id);

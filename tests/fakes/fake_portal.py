@@ -1,16 +1,23 @@
 #!/usr/bin/python3
 """A stand-in for the desktop portal's GlobalShortcuts interface on a private session bus.
 
-Usage: fake_portal.py LOG MODE
+Usage: fake_portal.py LOG MODE [DELAY]
   LOG   file that gets one JSON line per call the program made (CreateSession, BindShortcuts, Close)
-  MODE  bind  - binds every shortcut asked for
-        deny  - answers BindShortcuts with response 2 (the portal's refusal)
-        error - answers BindShortcuts with a D-Bus error
+  MODE  bind   - binds every shortcut asked for, with the trigger asked for
+        own    - binds every shortcut, but with a trigger of its own: LOGO+F1, LOGO+F2, ...
+        deny   - answers BindShortcuts with response 2 (the portal's refusal)
+        error  - answers BindShortcuts with a D-Bus error
+        silent - owns its name but never answers any call
+        bare   - a portal without the GlobalShortcuts interface
+  DELAY seconds to wait before taking the bus name (a portal that starts late)
 A test drives it with org.norvane.test.FakePortal.Activate(s id), which emits Activated for
-that shortcut in the session bound last. It prints "ready" once it owns its name.
+that shortcut in the session bound last, and ChangeTrigger(s id, s trigger), which emits
+ShortcutsChanged as a desktop does when its user changes a trigger. It prints "ready" once it
+owns its name.
 """
 import json
 import sys
+import time
 
 import dbus
 import dbus.service
@@ -74,15 +81,20 @@ class Portal(dbus.service.Object):
         GLib.timeout_add(20, send)
         return dbus.ObjectPath(path)
 
-    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
-        if interface == SHORTCUTS and name == "version":
-            return dbus.UInt32(1)
-        raise dbus.exceptions.DBusException("no such property", name="org.freedesktop.DBus.Error.InvalidArgs")
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v",
+                         async_callbacks=("reply", "fail"))
+    def Get(self, interface, name, reply, fail):
+        if self.mode == "silent":
+            return
+        if interface == SHORTCUTS and name == "version" and self.mode != "bare":
+            return reply(dbus.UInt32(1))
+        fail(dbus.exceptions.DBusException("no such interface", name="org.freedesktop.DBus.Error.UnknownInterface"))
 
     @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender=None):
         self.record({"call": "CreateSession", "options": plain(options)})
+        if self.mode == "bare":
+            raise dbus.exceptions.DBusException("no such interface", name="org.freedesktop.DBus.Error.UnknownMethod")
         token = str(options["session_handle_token"])
         session = "%s/session/%s/%s" % (PATH, sender[1:].replace(".", "_"), token)
         Session(self.bus, session, self)
@@ -90,17 +102,32 @@ class Portal(dbus.service.Object):
 
     @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o", sender_keyword="sender")
     def BindShortcuts(self, session, shortcuts, parent_window, options, sender=None):
-        self.record({"call": "BindShortcuts", "session": str(session), "shortcuts": plain(shortcuts)})
+        self.record({"call": "BindShortcuts", "session": str(session), "shortcuts": plain(shortcuts),
+                     "parent_window": str(parent_window)})
         if self.mode == "error":
             raise dbus.exceptions.DBusException("refused", name="org.freedesktop.portal.Error.NotAllowed")
         if self.mode == "deny":
             return self.answer(sender, str(options["handle_token"]), 2, {})
         self.bound_session = session
-        bound = dbus.Array(
-            [dbus.Struct((sid, dbus.Dictionary({"trigger_description": props.get("preferred_trigger", "")},
-                                               signature="sv"))) for sid, props in shortcuts],
-            signature="(sa{sv})")
-        return self.answer(sender, str(options["handle_token"]), 0, {"shortcuts": bound})
+        triggers = [props.get("preferred_trigger", "") if self.mode == "bind" else "LOGO+F%d" % (n + 1)
+                    for n, (sid, props) in enumerate(shortcuts)]
+        return self.answer(sender, str(options["handle_token"]), 0,
+                           {"shortcuts": self.listing([sid for sid, _ in shortcuts], triggers)})
+
+    @staticmethod
+    def listing(ids, triggers):
+        return dbus.Array([dbus.Struct((sid, dbus.Dictionary({"trigger_description": trigger}, signature="sv")))
+                           for sid, trigger in zip(ids, triggers)], signature="(sa{sv})")
+
+    @dbus.service.signal(SHORTCUTS, signature="oa(sa{sv})")
+    def ShortcutsChanged(self, session_handle, shortcuts):
+        pass
+
+    @dbus.service.method("org.norvane.test.FakePortal", in_signature="ss", out_signature="")
+    def ChangeTrigger(self, shortcut_id, trigger):
+        if self.bound_session is None:
+            raise dbus.exceptions.DBusException("nothing bound", name="org.freedesktop.DBus.Error.Failed")
+        self.ShortcutsChanged(self.bound_session, self.listing([shortcut_id], [trigger]))
 
     @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
     def Activated(self, session_handle, shortcut_id, timestamp, options):
@@ -115,6 +142,8 @@ class Portal(dbus.service.Object):
 
 def main():
     log, mode = sys.argv[1], sys.argv[2]
+    if len(sys.argv) > 3:
+        time.sleep(float(sys.argv[3]))
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus, do_not_queue=True)

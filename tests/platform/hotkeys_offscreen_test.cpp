@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <tuple>
 
 #include "platform/linux/x11_hotkeys.h"
 
@@ -12,7 +13,10 @@ TEST(X11HotKeys, WithoutAnX11ConnectionEveryRegistrationFails) {
   ASSERT_EQ(QGuiApplication::platformName(), "offscreen");
 
   nv::X11HotKeys hotKeys;
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1331, nv::mod::Alt | nv::mod::Shift, 'A'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, nv::mod::Control, 'Q'));
+  for (auto [id, modifiers, key] : {std::tuple{1331, nv::mod::Alt | nv::mod::Shift, 'A'}, {1334, nv::mod::Control, 'Q'}}) {
+    const auto outcome = hotKeys.RegisterHotKey(id, modifiers, key);
+    ASSERT_FALSE(outcome);
+    EXPECT_EQ(outcome.error().reason, "No X display to take the keys from");
+  }
   hotKeys.UnregisterHotKey(1331);  // harmless
 }

@@ -119,7 +119,9 @@ TEST_F(X11HotKeysTest, ACombinationHeldElsewhereFailsAndLeavesNoVariantBehind) {
   OtherClient other;
   ASSERT_TRUE(other.Grab('g', XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1));
   nv::X11HotKeys hotKeys;
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, mod::Control | mod::Alt, 'G'));
+  const auto refused = hotKeys.RegisterHotKey(1332, mod::Control | mod::Alt, 'G');
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().reason, "Another program holds the combination");
 
   // The variants the refused registration had obtained are released again.
   other.UngrabAll();
@@ -131,8 +133,12 @@ TEST_F(X11HotKeysTest, ACombinationHeldElsewhereFailsAndLeavesNoVariantBehind) {
 TEST_F(X11HotKeysTest, OneCombinationOneIdAndReleaseFreesItForOthers) {
   nv::X11HotKeys hotKeys;
   ASSERT_TRUE(hotKeys.RegisterHotKey(1333, mod::Alt | mod::Shift | mod::Win, 'M'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, mod::Alt | mod::Shift | mod::Win, 'M')) << "same combination, other id";
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1332, mod::Alt, 0xFF)) << "a code without a key";
+  const auto twice = hotKeys.RegisterHotKey(1334, mod::Alt | mod::Shift | mod::Win, 'M');
+  ASSERT_FALSE(twice) << "same combination, other id";
+  EXPECT_EQ(twice.error().reason, "Another hot key of this program has the combination");
+  const auto keyless = hotKeys.RegisterHotKey(1332, mod::Alt, 0xFF);
+  ASSERT_FALSE(keyless) << "a code without a key";
+  EXPECT_EQ(keyless.error().reason, "The combination names no key of this keyboard");
 
   OtherClient other;
   EXPECT_FALSE(other.Grab('m', XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1 | XCB_MOD_MASK_4));

@@ -8,6 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <map>
 #include <utility>
 #include <vector>
@@ -18,7 +21,8 @@
 namespace nv {
 namespace {
 
-// A private session bus, with the fake portal on it when a mode is given.
+// A private session bus, with the fake portal on it when a mode is given; the bus can also
+// start the portal on demand, as a desktop's bus does.
 class PortalHotKeysTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -28,21 +32,42 @@ class PortalHotKeysTest : public ::testing::Test {
     if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
   }
 
-  void StartBus() {
-    bus_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                               QStringLiteral("--print-address=1")});
+  // `startDelay`: when given, the bus starts the portal on demand, and the portal takes that
+  // many seconds to take its name.
+  void StartBus(const char* startDelay = nullptr) {
+    QStringList arguments{QStringLiteral("--nofork"), QStringLiteral("--print-address=1")};
+    if (startDelay) {
+      std::ofstream(folder_ / "bus.conf")
+          << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\" "
+             "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+             "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><servicedir>"
+          << folder_ / "services"
+          << "</servicedir><policy context=\"default\"><allow send_destination=\"*\"/><allow own=\"*\"/><allow receive_sender=\"*\"/></policy>"
+             "</busconfig>\n";
+      std::filesystem::create_directory(folder_ / "services");
+      std::ofstream(folder_ / "services/org.freedesktop.portal.Desktop.service")
+          << "[D-BUS Service]\nName=org.freedesktop.portal.Desktop\nExec=/usr/bin/python3 " NORVANE_FAKE_PORTAL " "
+          << (folder_ / "portal.log") << " bind " << startDelay << "\n";
+      arguments.prepend(QStringLiteral("--config-file=") + QString::fromStdString(folder_ / "bus.conf"));
+    } else {
+      arguments.prepend(QStringLiteral("--session"));
+    }
+    bus_.start(QStringLiteral("dbus-daemon"), arguments);
     ASSERT_TRUE(bus_.waitForStarted()) << "dbus-daemon is missing (scripts/setup installs it)";
-    ASSERT_TRUE(bus_.waitForReadyRead(10000));
+    ASSERT_TRUE(bus_.waitForReadyRead(10000)) << bus_.readAllStandardError().toStdString();
     address_ = QString::fromUtf8(bus_.readLine()).trimmed();
   }
 
   void StartPortal(const char* mode) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
-    portal_.setProcessEnvironment(env);
+    portal_.setProcessEnvironment(BusEnvironment());
     portal_.start(QStringLiteral("/usr/bin/python3"),
                   {QStringLiteral(NORVANE_FAKE_PORTAL), QString::fromStdString(folder_ / "portal.log"), QLatin1String(mode)});
     ASSERT_TRUE(portal_.waitForReadyRead(10000)) << "the fake portal did not start: " << portal_.readAllStandardError().toStdString();
+  }
+
+  void StopPortal() {
+    portal_.kill();
+    portal_.waitForFinished();
   }
 
   QDBusConnection Connect() {
@@ -55,6 +80,12 @@ class PortalHotKeysTest : public ::testing::Test {
       p->kill();
       p->waitForFinished();
     }
+  }
+
+  QProcessEnvironment BusEnvironment() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+    return env;
   }
 
   // The calls the portal received, in order: the call's name, then what it carried.
@@ -74,39 +105,55 @@ class PortalHotKeysTest : public ::testing::Test {
     return done();
   }
 
-  void Activate(const char* id) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address_);
+  // Calls one of the fake portal's own methods, as a test drives it.
+  void Drive(const char* method, QStringList arguments) {
     QProcess send;
-    send.setProcessEnvironment(env);
-    send.start(QStringLiteral("dbus-send"), {QStringLiteral("--session"), QStringLiteral("--print-reply"),
-                                             QStringLiteral("--dest=org.freedesktop.portal.Desktop"),
-                                             QStringLiteral("/org/freedesktop/portal/desktop"),
-                                             QStringLiteral("org.norvane.test.FakePortal.Activate"),
-                                             QStringLiteral("string:") + QLatin1String(id)});
+    send.setProcessEnvironment(BusEnvironment());
+    arguments.prepend(QStringLiteral("org.norvane.test.FakePortal.") + QLatin1String(method));
+    arguments = QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                            QStringLiteral("--dest=org.freedesktop.portal.Desktop"),
+                            QStringLiteral("/org/freedesktop/portal/desktop")} +
+                arguments;
+    send.start(QStringLiteral("dbus-send"), arguments);
     ASSERT_TRUE(send.waitForFinished(10000));
     ASSERT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
   }
+  void Activate(const char* id) { Drive("Activate", {QStringLiteral("string:") + QLatin1String(id)}); }
 
   test::TempFolder folder_;
   QProcess bus_, portal_;
   QString address_;
 };
 
+// Each id's last outcome in words: "held", "held as <the portal's trigger>", or the reason.
 struct Recorder {
-  std::map<int, bool> outcomes;
+  std::map<int, std::string> outcomes;
   std::vector<std::pair<uint32_t, uint32_t>> delivered;
   void Attach(HotKeys& hotKeys) {
-    hotKeys.SetOutcomeHandler([this](int id, bool registered) { outcomes[id] = registered; });
+    hotKeys.SetOutcomeHandler([this](int id, const HotKeyOutcome& o) { outcomes[id] = Words(o); });
     hotKeys.SetHandler([this](uint32_t m, uint32_t k) { delivered.emplace_back(m, k); });
+  }
+  static std::string Words(const HotKeyOutcome& o) {
+    if (!o) return o.error().reason;
+    return o->trigger.empty() ? "held" : "held as " + o->trigger;
+  }
+  bool AllAre(const std::string& words) const {
+    if (outcomes.size() != 4) return false;
+    for (const auto& [id, said] : outcomes)
+      if (said != words) return false;
+    return true;
   }
 };
 
 constexpr uint32_t kAltShift = mod::Alt | mod::Shift;
 
+// Registers the four default keys; none is answered at once, whatever the portal does.
 void RegisterDefaults(HotKeys& hotKeys) {
   int id = 1331;
-  for (char key : {'A', 'T', 'M', 'E'}) EXPECT_FALSE(hotKeys.RegisterHotKey(id++, kAltShift, key)) << "answered later";
+  for (char key : {'A', 'T', 'M', 'E'}) {
+    const auto outcome = hotKeys.RegisterHotKey(id++, kAltShift, key);
+    EXPECT_FALSE(outcome) << "answered later";
+  }
 }
 
 TEST_F(PortalHotKeysTest, BindsTheFourCombinationsInOneSessionAndDeliversActivations) {
@@ -116,8 +163,7 @@ TEST_F(PortalHotKeysTest, BindsTheFourCombinationsInOneSessionAndDeliversActivat
   Recorder recorder;
   recorder.Attach(hotKeys);
   RegisterDefaults(hotKeys);
-  ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
-  EXPECT_EQ(recorder.outcomes, (std::map<int, bool>{{1331, true}, {1332, true}, {1333, true}, {1334, true}}));
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); })) << recorder.outcomes.size();
 
   const auto calls = Calls();
   ASSERT_EQ(calls.size(), 2u);
@@ -137,6 +183,10 @@ TEST_F(PortalHotKeysTest, BindsTheFourCombinationsInOneSessionAndDeliversActivat
   Activate("1331");
   ASSERT_TRUE(WaitFor([&] { return recorder.delivered.size() == 2; }));
   EXPECT_EQ(recorder.delivered, (std::vector<std::pair<uint32_t, uint32_t>>{{kAltShift, 'M'}, {kAltShift, 'A'}}));
+
+  // The desktop's user gives a key another trigger: the key shows what the portal now holds.
+  Drive("ChangeTrigger", {QStringLiteral("string:1332"), QStringLiteral("string:LOGO+F9")});
+  ASSERT_TRUE(WaitFor([&] { return recorder.outcomes[1332] == "held as LOGO+F9"; })) << recorder.outcomes[1332];
 }
 
 TEST_F(PortalHotKeysTest, SavingTheSameKeysKeepsTheSessionAndNewKeysBindAnew) {
@@ -146,24 +196,28 @@ TEST_F(PortalHotKeysTest, SavingTheSameKeysKeepsTheSessionAndNewKeysBindAnew) {
   Recorder recorder;
   recorder.Attach(hotKeys);
   RegisterDefaults(hotKeys);
-  ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); }));
 
-  // Released and registered again unchanged: still bound, nothing asked of the portal.
+  // Released and registered again unchanged: still bound at once, nothing asked of the portal.
   recorder.outcomes.clear();
-  for (int id = 1331; id <= 1334; ++id) hotKeys.UnregisterHotKey(id);
-  RegisterDefaults(hotKeys);
-  ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
+  for (int released = 1331; released <= 1334; ++released) hotKeys.UnregisterHotKey(released);
+  int id = 1331;
+  for (char key : {'A', 'T', 'M', 'E'}) {
+    const auto outcome = hotKeys.RegisterHotKey(id++, kAltShift, key);
+    EXPECT_TRUE(outcome) << "still held";
+  }
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); }));
   EXPECT_EQ(Calls().size(), 2u);
 
   // A new combination for the last slot: the old session closes, a new one binds all four.
   recorder.outcomes.clear();
-  for (int id = 1331; id <= 1334; ++id) hotKeys.UnregisterHotKey(id);
-  int id = 1331;
-  for (char key : {'A', 'T', 'M'}) hotKeys.RegisterHotKey(id++, kAltShift, key);
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1334, mod::Control, 'Q'));
-  EXPECT_FALSE(hotKeys.RegisterHotKey(1335, mod::Control, 'Q')) << "one combination, one id";
-  ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
-  EXPECT_TRUE(recorder.outcomes[1334]);
+  for (int released = 1331; released <= 1334; ++released) hotKeys.UnregisterHotKey(released);
+  id = 1331;
+  for (char key : {'A', 'T', 'M'}) static_cast<void>(hotKeys.RegisterHotKey(id++, kAltShift, key));
+  EXPECT_EQ(hotKeys.RegisterHotKey(1334, mod::Control, 'Q').error().reason, kHotKeyAnswerAwaited);
+  EXPECT_EQ(hotKeys.RegisterHotKey(1335, mod::Control, 'Q').error().reason,
+            "Another hot key of this program has the combination");
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); }));
   const auto calls = Calls();
   ASSERT_EQ(calls.size(), 5u);
   EXPECT_EQ(calls[2]["call"].toString(), "Close");
@@ -177,29 +231,72 @@ TEST_F(PortalHotKeysTest, SavingTheSameKeysKeepsTheSessionAndNewKeysBindAnew) {
   EXPECT_EQ(recorder.delivered[0], std::pair(uint32_t{mod::Control}, uint32_t{'Q'}));
 }
 
-TEST_F(PortalHotKeysTest, APortalThatRefusesLeavesEveryKeyUnregistered) {
-  for (const char* mode : {"deny", "error"}) {
-    SCOPED_TRACE(mode);
+// What each kind of portal leaves on the four keys, with the reason the user is given.
+TEST_F(PortalHotKeysTest, EveryPortalThatDoesNotBindGivesItsReason) {
+  struct Case {
+    const char* mode;  // nullptr: no portal at all
+    std::map<int, std::string> outcomes;
+  };
+  auto all = [](const std::string& words) {
+    return std::map<int, std::string>{{1331, words}, {1332, words}, {1333, words}, {1334, words}};
+  };
+  const Case cases[] = {
+      {"deny", all("The desktop portal refused the shortcuts")},
+      {"error", all("The desktop portal failed: refused")},
+      {"bare", all("The desktop portal offers no global shortcuts")},
+      {nullptr, all("No desktop portal runs on the session bus")},
+      {"silent", all("The desktop portal has not answered yet; the keys are bound when it does")},
+      {"own", {{1331, "held as LOGO+F1"}, {1332, "held as LOGO+F2"}, {1333, "held as LOGO+F3"}, {1334, "held as LOGO+F4"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode ? c.mode : "no portal");
     StartBus();
-    StartPortal(mode);
+    if (c.mode) StartPortal(c.mode);
     PortalHotKeys hotKeys(Connect(), nullptr);
     Recorder recorder;
     recorder.Attach(hotKeys);
     RegisterDefaults(hotKeys);
-    ASSERT_TRUE(WaitFor([&] { return recorder.outcomes.size() == 4; }));
-    EXPECT_EQ(recorder.outcomes, (std::map<int, bool>{{1331, false}, {1332, false}, {1333, false}, {1334, false}}));
+    EXPECT_TRUE(WaitFor([&] { return recorder.outcomes == c.outcomes; }, PortalHotKeys::kAnswerWaitMs + 3000))
+        << recorder.outcomes[1331];
     TearDown();
     QFile::remove(QString::fromStdString(folder_ / "portal.log"));
   }
 }
 
-TEST_F(PortalHotKeysTest, WithoutAPortalNothingRegistersAndNothingIsAnsweredLater) {
+TEST_F(PortalHotKeysTest, APortalThatComesLateOrRestartsGetsTheKeysBoundAgain) {
   StartBus();
   PortalHotKeys hotKeys(Connect(), nullptr);
   Recorder recorder;
   recorder.Attach(hotKeys);
   RegisterDefaults(hotKeys);
-  EXPECT_FALSE(WaitFor([&] { return !recorder.outcomes.empty(); }, 500));
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("No desktop portal runs on the session bus"); }));
+
+  StartPortal("bind");
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); })) << recorder.outcomes[1331];
+
+  StopPortal();
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("The desktop portal left the session bus"); }))
+      << recorder.outcomes[1331];
+
+  StartPortal("bind");
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); })) << recorder.outcomes[1331];
+  Activate("1334");
+  ASSERT_TRUE(WaitFor([&] { return recorder.delivered.size() == 1; }));
+  EXPECT_EQ(recorder.delivered[0], std::pair(kAltShift, uint32_t{'E'}));
+}
+
+// A portal the bus starts on demand, slowly: the keys read as unregistered meanwhile, with
+// that reason, and are bound once it answers.
+TEST_F(PortalHotKeysTest, APortalStartedOnDemandBindsWhenItAnswers) {
+  StartBus("5");
+  PortalHotKeys hotKeys(Connect(), nullptr);
+  Recorder recorder;
+  recorder.Attach(hotKeys);
+  RegisterDefaults(hotKeys);
+  ASSERT_TRUE(WaitFor([&] {
+    return recorder.AllAre("The desktop portal has not answered yet; the keys are bound when it does");
+  }));
+  ASSERT_TRUE(WaitFor([&] { return recorder.AllAre("held"); }, 15000)) << recorder.outcomes[1331];
 }
 
 }  // namespace

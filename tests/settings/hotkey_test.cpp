@@ -100,8 +100,11 @@ TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
   current[3].Key = current[2].Key;
   system.takenElsewhere.insert({mod::Alt | mod::Shift, 'A'});
 
-  const auto labels = ActivateHotKeys(system, current);
-  EXPECT_EQ(labels, (std::array<std::string, 4>{"not register", "not register", "ALT+SHIFT+'M'", "not register"}));
+  const auto statuses = ActivateHotKeys(system, current);
+  EXPECT_EQ(statuses, (std::array<HotKeyStatus, 4>{HotKeyStatus{"not register", "taken by another program"},
+                                                   {"not register", "The hot key is turned off"},
+                                                   {"ALT+SHIFT+'M'", ""},
+                                                   {"not register", "taken by another id"}}));
   EXPECT_EQ(system.registered.size(), 1u);
   EXPECT_TRUE(system.registered.count(1333));
 
@@ -115,11 +118,14 @@ TEST(HotKeyRegistration, LabelsShowWhatTheSystemTook) {
 TEST(HotKeyRegistration, LateAnswersLabelTheEnabledSlotOfTheirId) {
   HotKeyTable current = TSetInfo::DefaultHotKeys();
   current[1].Enabled = false;
-  using Status = std::optional<std::pair<size_t, std::string>>;
-  EXPECT_EQ(LateHotKeyStatus(current, 1333, true), Status(std::pair(size_t{2}, "ALT+SHIFT+'M'")));
-  EXPECT_EQ(LateHotKeyStatus(current, 1331, false), Status(std::pair(size_t{0}, "not register")));
-  EXPECT_EQ(LateHotKeyStatus(current, 1332, true), std::nullopt);  // disabled meanwhile
-  EXPECT_EQ(LateHotKeyStatus(current, 42, true), std::nullopt);
+  using Status = std::optional<std::pair<size_t, HotKeyStatus>>;
+  const HotKeyOutcome asked = HotKeyBinding{}, kept = HotKeyBinding{"ALT+SHIFT+a"}, refused = Failure{"refused"};
+  EXPECT_EQ(LateHotKeyStatus(current, 1333, asked), Status(std::pair(size_t{2}, HotKeyStatus{"ALT+SHIFT+'M'", ""})));
+  EXPECT_EQ(LateHotKeyStatus(current, 1331, kept), Status(std::pair(size_t{0}, HotKeyStatus{"ALT+SHIFT+a", ""})))
+      << "the system's own wording of what it holds";
+  EXPECT_EQ(LateHotKeyStatus(current, 1331, refused), Status(std::pair(size_t{0}, HotKeyStatus{"not register", "refused"})));
+  EXPECT_EQ(LateHotKeyStatus(current, 1332, asked), std::nullopt);  // disabled meanwhile
+  EXPECT_EQ(LateHotKeyStatus(current, 42, asked), std::nullopt);
 }
 
 }  // namespace

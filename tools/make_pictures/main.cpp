@@ -1,6 +1,7 @@
-// Draws every picture of the program's look and writes them as JPEG files, together with
-// the resource collection file that compiles them into the program, and the program's icon
-// for the desktop's icon theme (PNG at each size a menu or panel asks for, and SVG):
+// Draws every picture of the program's look and writes them as JPEG files (each at its size in
+// the window and at twice that size), together with the resource collection file that compiles
+// them into the program, and the program's icon for the desktop's icon theme (PNG at each size
+// a menu or panel asks for, and SVG):
 //   make_pictures <resources folder>
 #include <turbojpeg.h>
 
@@ -68,13 +69,17 @@ int main(int argc, char** argv) {
   if (!qrc.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 1;
   QTextStream list(&qrc);
   list << "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
-  for (const nv::pictures::Picture& p : nv::pictures::AllPictures()) {
-    const QString file = QStringLiteral("pictures/%1.jpg").arg(p.name);
-    if (!WriteJpeg(p.image, root.filePath(file))) {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-      return 1;
+  // Each picture also drawn at twice the size, named "<name>@2x", for screens scaled by 2 (and
+  // by 1.5, where it is scaled down rather than up).
+  for (const QString& suffix : {QString(), QStringLiteral("@2x")}) {
+    for (const nv::pictures::Picture& p : nv::pictures::AllPictures(suffix.isEmpty() ? 1 : 2)) {
+      const QString file = QStringLiteral("pictures/%1%2.jpg").arg(p.name, suffix);
+      if (!WriteJpeg(p.image, root.filePath(file))) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        return 1;
+      }
+      list << "  <file alias=\"JPG/" << (p.name + suffix).toUpper() << "\">" << file << "</file>\n";
     }
-    list << "  <file alias=\"JPG/" << p.name.toUpper() << "\">" << file << "</file>\n";
   }
   const QString icon = QStringLiteral("pictures/norvane.png");
   if (!nv::pictures::ProgramIcon().save(root.filePath(icon))) return 1;

@@ -22,8 +22,11 @@ QFont Font(int pixels, bool bold = true) {
   return f;
 }
 
-QImage Canvas(int w, int h, QColor fill) {
-  QImage image(w, h, QImage::Format_RGB32);
+// A picture of w x h pixels in the window, drawn at `scale` device pixels to each of them: a
+// painter on it works in the window's pixels.
+QImage Canvas(int w, int h, QColor fill, double scale) {
+  QImage image(qRound(w * scale), qRound(h * scale), QImage::Format_RGB32);
+  image.setDevicePixelRatio(scale);
   image.fill(fill);
   return image;
 }
@@ -96,8 +99,8 @@ void PaintLogo(QPainter& p, QPointF centre, double radius, bool outlinedLetter =
   p.fillPath(letter, ink);
 }
 
-QImage Title() {
-  QImage image = Canvas(710, 92, kNavy);
+QImage Title(double scale) {
+  QImage image = Canvas(710, 92, kNavy, scale);
   QPainter p(&image);
   Antialias(p);
   PaintBrandGradient(p, image.rect(), 710);
@@ -117,8 +120,8 @@ QImage Title() {
   return image;
 }
 
-QImage Bottom() {
-  QImage image = Canvas(710, 35, kNavy);
+QImage Bottom(double scale) {
+  QImage image = Canvas(710, 35, kNavy, scale);
   QPainter p(&image);
   Antialias(p);
   PaintBrandGradient(p, image.rect(), 710);
@@ -132,8 +135,8 @@ QImage Bottom() {
   return image;
 }
 
-QImage Border(bool left) {
-  QImage image = Canvas(12, 419, kPage);
+QImage Border(bool left, double scale) {
+  QImage image = Canvas(12, 419, kPage, scale);
   QPainter p(&image);
   const QColor outer = left ? kNavy : kTeal;
   QLinearGradient side(left ? 0 : 12, 0, left ? 12 : 0, 0);
@@ -146,7 +149,9 @@ QImage Border(bool left) {
 
 // The rounded top of a tab over the strip of title it stands on.
 QImage Tab(const QImage& title, int x, const QString& caption, bool selected) {
-  QImage image = title.copy(x, 52, 140, 40);
+  const double scale = title.devicePixelRatio();
+  QImage image = title.copy(QRectF(x * scale, 52 * scale, 140 * scale, 40 * scale).toRect());
+  image.setDevicePixelRatio(scale);
   QPainter p(&image);
   Antialias(p);
   QPainterPath shape;
@@ -184,8 +189,8 @@ struct Colours {
 };
 
 // A glossy rounded button with its caption, on the white page.
-QImage Button(int w, int h, const QString& caption, Colours c, int fontPixels, QChar symbol = QChar()) {
-  QImage image = Canvas(w, h, kPage);
+QImage Button(double scale, int w, int h, const QString& caption, Colours c, int fontPixels, QChar symbol = QChar()) {
+  QImage image = Canvas(w, h, kPage, scale);
   QPainter p(&image);
   Antialias(p);
   const QRectF body(0.5, 0.5, w - 1.0, h - 1.0);
@@ -230,8 +235,8 @@ QImage Button(int w, int h, const QString& caption, Colours c, int fontPixels, Q
 
 Colours Lighter(Colours c) { return {c.top.lighter(135), c.bottom.lighter(145)}; }
 
-QImage About() {
-  QImage image = Canvas(493, 350, kPage);
+QImage About(double scale) {
+  QImage image = Canvas(493, 350, kPage, scale);
   QPainter p(&image);
   Antialias(p);
   PaintBrandGradient(p, QRect(0, 0, 493, 205), 493);
@@ -259,8 +264,8 @@ QImage About() {
   return image;
 }
 
-QImage LiveUpdate() {
-  QImage image = Canvas(350, 80, kNavy);
+QImage LiveUpdate(double scale) {
+  QImage image = Canvas(350, 80, kNavy, scale);
   QPainter p(&image);
   Antialias(p);
   PaintBrandGradient(p, image.rect(), 350);
@@ -320,12 +325,12 @@ QImage ProgramIcon(int size) {
   return image;
 }
 
-std::vector<Picture> AllPictures() {
-  const QImage title = Title();
+std::vector<Picture> AllPictures(double scale) {
+  const QImage title = Title(scale);
   std::vector<Picture> all{{QStringLiteral("Title"), title},
-                           {QStringLiteral("Bottom"), Bottom()},
-                           {QStringLiteral("BorderLeft"), Border(true)},
-                           {QStringLiteral("BorderRight"), Border(false)}};
+                           {QStringLiteral("Bottom"), Bottom(scale)},
+                           {QStringLiteral("BorderLeft"), Border(true, scale)},
+                           {QStringLiteral("BorderRight"), Border(false, scale)}};
 
   const struct {
     QString name;
@@ -344,10 +349,10 @@ std::vector<Picture> AllPictures() {
   const Colours stop{QColor(222, 96, 52), QColor(160, 48, 20)};
   const Colours blue{QColor(48, 120, 186), QColor(20, 70, 124)};
   const Colours teal{QColor(26, 120, 150), QColor(12, 66, 98)};
-  all.push_back({QStringLiteral("SpeedButton_RunAuto1"), Button(262, 39, QStringLiteral("Start Auto Optimize"), start, 15, u'>')});
-  all.push_back({QStringLiteral("SpeedButton_RunAuto"), Button(262, 39, QStringLiteral("Start Auto Optimize"), Lighter(start), 15, u'>')});
-  all.push_back({QStringLiteral("SpeedButton_RunAuto3"), Button(262, 39, QStringLiteral("Stop Auto Optimize"), stop, 15, u'#')});
-  all.push_back({QStringLiteral("SpeedButton_RunAuto2"), Button(262, 39, QStringLiteral("Stop Auto Optimize"), Lighter(stop), 15, u'#')});
+  all.push_back({QStringLiteral("SpeedButton_RunAuto1"), Button(scale, 262, 39, QStringLiteral("Start Auto Optimize"), start, 15, u'>')});
+  all.push_back({QStringLiteral("SpeedButton_RunAuto"), Button(scale, 262, 39, QStringLiteral("Start Auto Optimize"), Lighter(start), 15, u'>')});
+  all.push_back({QStringLiteral("SpeedButton_RunAuto3"), Button(scale, 262, 39, QStringLiteral("Stop Auto Optimize"), stop, 15, u'#')});
+  all.push_back({QStringLiteral("SpeedButton_RunAuto2"), Button(scale, 262, 39, QStringLiteral("Stop Auto Optimize"), Lighter(stop), 15, u'#')});
   const struct {
     QString name;
     int w, h, font;
@@ -361,15 +366,15 @@ std::vector<Picture> AllPictures() {
       {QStringLiteral("SpeedButton_SaveSet"), 179, 31, 13, QStringLiteral("Save Settings"), teal},
   };
   for (const auto& b : buttons) {
-    all.push_back({b.name + u'1', Button(b.w, b.h, b.caption, b.colours, b.font)});
-    all.push_back({b.name, Button(b.w, b.h, b.caption, Lighter(b.colours), b.font)});
+    all.push_back({b.name + u'1', Button(scale, b.w, b.h, b.caption, b.colours, b.font)});
+    all.push_back({b.name, Button(scale, b.w, b.h, b.caption, Lighter(b.colours), b.font)});
   }
 
   const Colours grey{QColor(226, 230, 234), QColor(176, 184, 192)};
-  all.push_back({QStringLiteral("OK"), Button(95, 25, QStringLiteral("OK"), grey, 12)});
-  all.push_back({QStringLiteral("OK1"), Button(95, 25, QStringLiteral("OK"), {QColor(250, 251, 252), QColor(214, 220, 226)}, 12)});
-  all.push_back({QStringLiteral("About"), About()});
-  all.push_back({QStringLiteral("LiveUpdate"), LiveUpdate()});
+  all.push_back({QStringLiteral("OK"), Button(scale, 95, 25, QStringLiteral("OK"), grey, 12)});
+  all.push_back({QStringLiteral("OK1"), Button(scale, 95, 25, QStringLiteral("OK"), {QColor(250, 251, 252), QColor(214, 220, 226)}, 12)});
+  all.push_back({QStringLiteral("About"), About(scale)});
+  all.push_back({QStringLiteral("LiveUpdate"), LiveUpdate(scale)});
   return all;
 }
 

@@ -11,8 +11,9 @@ struct Picture {
   QImage image;
 };
 
-// Every JPEG picture of the program, at its size in the window.
-std::vector<Picture> AllPictures();
+// Every JPEG picture of the program, at its size in the window times `scale` (2: for screens
+// of two device pixels to each of the window's).
+std::vector<Picture> AllPictures(double scale);
 
 // The window and taskbar icon, `size` pixels square with transparency (64 inside the program);
 // at 16 pixels drawn on the pixel grid rather than scaled down.

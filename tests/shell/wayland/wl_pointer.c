@@ -1,5 +1,6 @@
 /* Moves and clicks the pointer of a wlroots compositor, as a person with a mouse would.
  *   wl_pointer click X Y         press and release the left button at (X, Y)
+ *   wl_pointer rightclick X Y    the same with the right button
  *   wl_pointer drag X Y X2 Y2    press at (X, Y), move to (X2, Y2) in steps, release
  *   wl_pointer move X Y          only move there
  * Coordinates are in the layout of a single output of WIDTHxHEIGHT (WL_POINTER_EXTENT,
@@ -49,8 +50,8 @@ static void move_to(struct wl_display* display, struct zwlr_virtual_pointer_v1* 
   pause_ms(60);
 }
 
-static void button(struct wl_display* display, struct zwlr_virtual_pointer_v1* pointer, int pressed) {
-  zwlr_virtual_pointer_v1_button(pointer, now_ms(), BTN_LEFT,
+static void button(struct wl_display* display, struct zwlr_virtual_pointer_v1* pointer, int pressed, unsigned code) {
+  zwlr_virtual_pointer_v1_button(pointer, now_ms(), code,
                                  pressed ? WL_POINTER_BUTTON_STATE_PRESSED : WL_POINTER_BUTTON_STATE_RELEASED);
   zwlr_virtual_pointer_v1_frame(pointer);
   wl_display_roundtrip(display);
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   const char* extent = getenv("WL_POINTER_EXTENT");
   if (extent && sscanf(extent, "%ux%u", &width, &height) != 2) return 2;
   if (argc < 4) {
-    fprintf(stderr, "usage: wl_pointer click|move X Y | drag X Y X2 Y2\n");
+    fprintf(stderr, "usage: wl_pointer click|rightclick|move X Y | drag X Y X2 Y2\n");
     return 2;
   }
   struct wl_display* display = wl_display_connect(NULL);
@@ -79,16 +80,17 @@ int main(int argc, char** argv) {
   struct zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, NULL);
   const unsigned x = (unsigned)atoi(argv[2]), y = (unsigned)atoi(argv[3]);
   move_to(display, pointer, x, y);
-  if (strcmp(argv[1], "click") == 0) {
-    button(display, pointer, 1);
-    button(display, pointer, 0);
+  if (strcmp(argv[1], "click") == 0 || strcmp(argv[1], "rightclick") == 0) {
+    const unsigned code = argv[1][0] == 'r' ? BTN_RIGHT : BTN_LEFT;
+    button(display, pointer, 1, code);
+    button(display, pointer, 0, code);
   } else if (strcmp(argv[1], "drag") == 0 && argc >= 6) {
     const int x2 = atoi(argv[4]), y2 = atoi(argv[5]);
-    button(display, pointer, 1);
+    button(display, pointer, 1, BTN_LEFT);
     for (int step = 1; step <= 10; ++step)
       move_to(display, pointer, (unsigned)((int)x + ((x2 - (int)x) * step) / 10),
               (unsigned)((int)y + ((y2 - (int)y) * step) / 10));
-    button(display, pointer, 0);
+    button(display, pointer, 0, BTN_LEFT);
   } else if (strcmp(argv[1], "move") != 0) {
     return 2;
   }
