@@ -11,4 +11,10 @@ std::string OptimizationReport(uint64_t availBefore, uint64_t availAfter) {
          " MB\r\nReleased physical memory after optimizing:" + std::to_string(MegabytesDown(released)) + " MB";
 }
 
+std::string SwapReportLines(uint64_t usedBefore, uint64_t usedAfter, uint64_t freeAfter) {
+  const uint64_t written = usedAfter > usedBefore ? usedAfter - usedBefore : 0;
+  return "\r\nWritten to swap while optimizing:" + std::to_string(MegabytesDown(written)) +
+         " MB\r\nSwap left after optimizing:" + std::to_string(MegabytesDown(freeAfter)) + " MB";
+}
+
 }  // namespace nv

@@ -8,4 +8,8 @@ namespace nv {
 // before and after it, in bytes. Less memory available afterwards releases nothing.
 std::string OptimizationReport(uint64_t availBefore, uint64_t availAfter);
 
+// The lines added to the report on a system with swap: how much more swap was in use after
+// the optimization than before, and how much is left free, from the swap figures (bytes).
+std::string SwapReportLines(uint64_t usedBefore, uint64_t usedAfter, uint64_t freeAfter);
+
 }  // namespace nv

@@ -22,8 +22,9 @@ class LinuxReclaimer : public Reclaimer {
   ReclaimOutcome Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) override;
 
  private:
-  // Advises one process and counts what became of it.
-  void AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, ReclaimOutcome& outcome);
+  // Advises one process and counts what became of it. Its anonymous memory is advised only
+  // when it fits in `swapRoom`, which a page-out then lowers by it.
+  void AdviseOne(uint32_t pid, int advice, uint64_t& swapRoom, ReclaimOutcome& outcome);
 
   int procFd_ = -1;
   KeptOpenFile meminfo_;

@@ -160,7 +160,7 @@ TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {
 }
 
 TEST(NorvaneCli, TrimPrintsTheThreeReportLinesAndWhatThePassDid) {
-  const Outcome o = RunCli({"trim"});
+  const Outcome o = RunCli({"trim", "--idle-age", "1"});
   // Without root, other processes are trimmed by the installed helper; where there is none,
   // the command says so and exits 3 after its report.
   if (::geteuid() != 0 && o.exitCode == 3) {
