@@ -66,21 +66,20 @@ int main(int argc, char** argv) {
     tick += std::chrono::seconds(1);
     std::this_thread::sleep_until(tick);
     if (pass.Watching()) pass.Watch(nv::TrimClock::now());
-    const auto callsBefore = pass.Passes();
-    const nv::AutoPassResult result = nv::RunAutoOptimizationPass(memory, pass, backoff, clipboard, {std::nullopt, false});
     const long at = long(std::chrono::duration_cast<std::chrono::seconds>(tick - start).count());
-    if (result.trimmed && pass.Passes() != callsBefore) {
-      ++passes;
-      const nv::TrimPassFigures& f = *pass.Last();
-      if (f.pageOut.advised + f.cold.advised > 0) {
-        ++advising;
-        std::fprintf(stderr, "%4ld s: %u paged out, %u cold\n", at, f.pageOut.advised, f.cold.advised);
-      }
-    }
-    // The line of a pass that advised, once its window has closed.
-    if (pass.Last() && !pass.Watching() && pass.Passes() != reported && pass.Last()->pageOut.advised > 0) {
+    // The line of a pass that advised, as it stands when the next tick may replace it.
+    if (pass.Last() && pass.Passes() != reported && pass.Last()->pageOut.advised + pass.Last()->cold.advised > 0) {
       reported = pass.Passes();
-      std::fprintf(stderr, "%4ld s: %s\n", at, nv::TrimResultLine(*pass.Last()).c_str());
+      const nv::TrimPassFigures& f = *pass.Last();
+      std::fprintf(stderr, "%4ld s: %u paged out, %u cold; %s (watched %lld s)\n", at, f.pageOut.advised,
+                   f.cold.advised, nv::TrimResultLine(f).c_str(),
+                   static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(f.watched).count()));
+    }
+    const auto before = pass.Passes();
+    const nv::AutoPassResult result = nv::RunAutoOptimizationPass(memory, pass, backoff, clipboard, {std::nullopt, false});
+    if (result.trimmed && pass.Passes() != before) {
+      ++passes;
+      if (pass.Last()->pageOut.advised + pass.Last()->cold.advised > 0) ++advising;
     }
   }
   std::printf("cpu_seconds=%.2f passes=%d advising_passes=%d\n", CpuSeconds(), passes, advising);
