@@ -40,6 +40,11 @@ TrimTargets IdleRule::Split(const std::vector<ProcessWalkEntry>& walk, std::opti
   return targets;
 }
 
+void IdleRule::Unadvise(const std::vector<uint32_t>& pids) {
+  for (const uint32_t pid : pids)
+    if (const auto seen = seen_.find(pid); seen != seen_.end()) seen->second.advised = Advised::Nothing;
+}
+
 void IdleRule::Remember(const std::vector<ProcessWalkEntry>& walk, TrimClock::time_point now) {
   std::unordered_map<uint32_t, Seen> next;
   for (const auto& entry : walk) Track(entry, now, next);

@@ -51,6 +51,9 @@ class IdleRule {
                     TrimClock::time_point now);
   // Takes in `walk` as seen at `now`, without a pass.
   void Remember(const std::vector<ProcessWalkEntry>& walk, TrimClock::time_point now);
+  // Takes back the advice of the last split for `pids`, when the advice reached none of them
+  // (no privilege, a helper that refused): they are advised again at the next pass.
+  void Unadvise(const std::vector<uint32_t>& pids);
 
  private:
   enum class Advised { Nothing, Cold, PageOut };

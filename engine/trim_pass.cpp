@@ -105,6 +105,8 @@ const TrimPassFigures& TrimPass::Run(TrimScope scope, TrimClock::time_point now)
   }
   if (!targets.pageOut.empty()) figures.pageOut = reclaimer_.Advise(targets.pageOut, ReclaimAdvice::PageOut);
   if (!targets.cold.empty()) figures.cold = reclaimer_.Advise(targets.cold, ReclaimAdvice::Cold);
+  if (figures.pageOut.advised == 0) idle_.Unadvise(targets.pageOut);
+  if (figures.cold.advised == 0) idle_.Unadvise(targets.cold);
   KeepPagedOut(walk, figures.pageOut.advised > 0 ? targets.pageOut : std::vector<uint32_t>{});
   const auto after = before ? meter_.Read() : before;
   figures.measured = after.has_value();
