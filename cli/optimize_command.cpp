@@ -5,6 +5,7 @@
 #include "engine/overall_optimization.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaim_meter.h"
 #include "platform/linux/user_reclaimer.h"
 
 namespace nv::cli {
@@ -27,11 +28,11 @@ int ParseLevel(const std::string& text) {
 
 }  // namespace
 
-int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer, int level, std::ostream& out,
-                      std::ostream& err) {
+int OptimizeAndReport(Memory& memory, Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, int level,
+                      std::ostream& out, std::ostream& err) {
   MemoryTweak tweak(memory, [&err](const std::string& message) { err << message << '\n'; });
   NoGauge gauge;
-  const OverallOptimization result = RunOverallOptimization(memory, processes, reclaimer, tweak, level, gauge);
+  const OverallOptimization result = RunOverallOptimization(memory, processes, reclaimer, meter, tweak, level, gauge);
   WriteReportLines(result.report, out);
   if (!result.trim.othersLeftAlone.empty()) out << result.trim.othersLeftAlone << '\n';
   if (const int missing = PrivilegeMissingExit(result.trim.privilegeMissing ? &result.trim : nullptr, err); missing != 0)
@@ -47,7 +48,8 @@ int OptimizeCommand(const Arguments& args, std::ostream& out, std::ostream& err)
   LinuxMemory memory;
   LinuxProcesses processes;
   const auto reclaimer = MakeUserReclaimer();
-  return OptimizeAndReport(memory, processes, *reclaimer, level, out, err);
+  LinuxReclaimMeter meter;
+  return OptimizeAndReport(memory, processes, *reclaimer, meter, level, out, err);
 }
 
 }  // namespace nv::cli

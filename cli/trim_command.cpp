@@ -1,23 +1,24 @@
 #include "cli/trim_command.h"
 
+#include <charconv>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 
 #include "engine/optimization_report.h"
+#include "platform/linux/hive_environment.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
 #include "platform/linux/linux_reclaim_meter.h"
 #include "platform/linux/user_reclaimer.h"
 #include "platform/linux/x11_focused_window.h"
+#include "settings/idle_age_setting.h"
 
 namespace nv::cli {
 
 namespace {
-
-// Long enough for a process at work to use some CPU time, so that the idle rule can tell it.
-constexpr auto kIdleSample = std::chrono::seconds(1);
 
 // The processes of both advice calls that were passed over, by reason.
 struct Skipped {
@@ -36,16 +37,29 @@ std::string ProcessCounts(const TrimPassFigures& f) {
          " not permitted, " + std::to_string(skipped.other) + " passed over";
 }
 
+// A whole number of seconds from 1 to a day.
+std::optional<std::chrono::seconds> ParseIdleAge(const std::string& text) {
+  uint32_t seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || seconds == 0 || seconds > kLongestIdleAgeSeconds)
+    return std::nullopt;
+  return std::chrono::seconds(seconds);
+}
+
 bool ParseRequest(const Arguments& args, TrimRequest& request) {
-  for (const auto& arg : args) {
-    if (arg == "--all")
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--all") {
       request.scope = TrimScope::Everything;
-    else if (arg == "--json")
+    } else if (args[i] == "--json") {
       request.json = true;
-    else if (arg == "--system")
+    } else if (args[i] == "--system") {
       request.machineWide = true;
-    else
+    } else if (args[i] == "--idle-age" && i + 1 < args.size()) {
+      request.idleAge = ParseIdleAge(args[++i]);
+      if (!request.idleAge) return false;
+    } else {
       return false;
+    }
   }
   return true;
 }
@@ -80,7 +94,8 @@ std::string TrimFiguresJson(const TrimPassFigures& f, const std::string& failure
   const auto watchedMs = std::chrono::duration_cast<std::chrono::milliseconds>(f.watched).count();
   return "{" + field("pagedOutBytes", f.PagedOut()) + "," + field("stillCachedBytes", f.StillCached()) + "," +
          "\"measured\":" + (f.measured ? "true" : "false") + "," + field("availableChangeBytes", f.availableChange) +
-         "," + field("cameBackBytes", f.cameBack) + "," + field("watchedMilliseconds", watchedMs) + "," +
+         "," + field("cameBackBytes", f.cameBack) + "," + field("cameBackSystemBytes", f.cameBackSystem) + "," +
+         field("watchedMilliseconds", watchedMs) + "," + "\"swapNearlyFull\":" + (f.swapReserveReached ? "true" : "false") + "," +
          field("pagedOutProcesses", f.pageOut.advised) + "," + field("coldProcesses", f.cold.advised) + "," +
          field("skippedGone", skipped.gone) + "," + field("skippedDenied", skipped.denied) + "," +
          field("skippedOther", skipped.other) +
@@ -90,12 +105,16 @@ std::string TrimFiguresJson(const TrimPassFigures& f, const std::string& failure
 
 void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
                    std::ostream& out) {
+  TrimClock::time_point now = TrimClock::now();
   if (request.scope == TrimScope::Idle) {
-    pass.Observe();
-    wait(kIdleSample);
+    // Idle for the idle age can only be told by watching that long.
+    const TrimClock::duration age = request.idleAge.value_or(kDefaultIdleAge);
+    pass.SetIdleAge(age);
+    pass.Observe(now);
+    now = wait(age);
   }
   const auto before = memory.GlobalMemoryStatusEx();
-  pass.Run(request.scope);
+  pass.Run(request.scope, now);
   const auto after = memory.GlobalMemoryStatusEx();
   // A pass that could advise nothing, for want of the privilege or as its helper failed, has
   // nothing that can come back.
@@ -116,6 +135,7 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   TrimRequest request;
   if (!ParseRequest(args, request)) return Usage(err, kTrimUsage);
+  if (!request.idleAge) request.idleAge = StoredIdleAge(*MakeHiveRegistry());
   LinuxMemory memory;
   LinuxProcesses processes;
   const auto reclaimer = MakeUserReclaimer();

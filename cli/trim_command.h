@@ -1,5 +1,7 @@
 #pragma once
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <ostream>
 
 #include "cli/command.h"
@@ -8,18 +10,20 @@
 
 namespace nv::cli {
 
-// `trim [--all] [--system] [--json]`: one trim pass. Idle processes are paged out and the rest
-// advised cold (with --all every process is paged out); then the available memory before and
-// after, what was paged out and what came back in the following 10 s are printed, or given as
-// one JSON object with --json. Without --system only the user's own processes are trimmed;
-// with it, every process, once polkit has an administrator's consent.
-inline constexpr std::string_view kTrimUsage = "trim [--all] [--system] [--json]";
+// `trim [--all] [--system] [--json] [--idle-age SECONDS]`: one trim pass. The processes are
+// watched for the idle age (the stored one, else two minutes) and those that used no CPU time
+// meanwhile are paged out (with --all every process is paged out at once); then the available
+// memory before and after, what was paged out and what came back in the following 10 s are
+// printed, or given as one JSON object with --json. Without --system only the user's own
+// processes are trimmed; with it, every process, once polkit has an administrator's consent.
+inline constexpr std::string_view kTrimUsage = "trim [--all] [--system] [--json] [--idle-age SECONDS]";
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err);
 
 struct TrimRequest {
   TrimScope scope = TrimScope::Idle;
   bool json = false;
   bool machineWide = false;
+  std::optional<std::chrono::seconds> idleAge;  // none: the default
 };
 
 // Waits for `how long` and gives the time after it.

@@ -17,4 +17,10 @@ std::string OptimizationReport(const Result<MemoryStatusEx>& before, const Resul
   return OptimizationReport(before->ullAvailPhys, after->ullAvailPhys);
 }
 
+std::string SwapReportLines(uint64_t usedBefore, uint64_t usedAfter, uint64_t freeAfter) {
+  const uint64_t written = usedAfter > usedBefore ? usedAfter - usedBefore : 0;
+  return "\r\nWritten to swap while optimizing:" + std::to_string(MegabytesDown(written)) +
+         " MB\r\nSwap left after optimizing:" + std::to_string(MegabytesDown(freeAfter)) + " MB";
+}
+
 }  // namespace nv

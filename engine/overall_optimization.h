@@ -15,8 +15,8 @@ struct OverallOptimization {
 
 // The work of an overall optimization once the user has agreed: the memory tweak of the
 // level, a trim of every process, and the report of the available physical memory before
-// and after.
+// and after, with what went to swap and the swap left when the system has swap (`meter`).
 OverallOptimization RunOverallOptimization(Memory& memory, Processes& processes, Reclaimer& reclaimer,
-                                           MemoryTweak& tweak, int level, ProgressGauge& gauge);
+                                           ReclaimMeter& meter, MemoryTweak& tweak, int level, ProgressGauge& gauge);
 
 }  // namespace nv

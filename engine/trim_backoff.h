@@ -8,9 +8,10 @@
 namespace nv {
 
 // Auto-optimization's wait after passes that could not help: a pass that paged out less than
-// 1 MB, or whose pages came back by more than half, is followed by 1, 2, 4 ... up to 32
-// skipped intervals; a pass that helps ends the waiting. Without it a pass every second
-// would free nothing and make other programs read their files again and again.
+// 1 MB, or whose pages came back to the processes it paged out by more than half, is followed
+// by 1, 2, 4 ... up to 32 skipped intervals; a pass that helps ends the waiting. Without it a
+// pass every second would free nothing and make programs read their pages again and again.
+// What other processes read back meanwhile does not count against a pass.
 class TrimBackoff {
  public:
   static constexpr int kLongestWait = 32;

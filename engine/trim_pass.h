@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "engine/idle_rule.h"
 #include "platform/focus.h"
@@ -10,8 +12,6 @@
 #include "platform/reclaim.h"
 
 namespace nv {
-
-using TrimClock = std::chrono::steady_clock;
 
 // How long after a pass the pages that come back are counted: long enough for a program that
 // needs its pages to ask for them again, short enough to judge the pass before long.
@@ -25,12 +25,15 @@ inline constexpr TrimClock::duration kSettleTime = std::chrono::seconds(1);
 struct TrimPassFigures {
   ReclaimOutcome pageOut;        // what became of the page-out advice
   ReclaimOutcome cold;           // and of the cold advice
-  uint32_t stillOut = 0;         // idle ever since the pass before paged them out: not advised
+  uint32_t stillOut = 0;         // idle ever since a pass advised them: not advised
   bool measured = false;         // the system figures could be read before and after
   int64_t availableChange = 0;   // available memory after the pass (settled) less before, in bytes
   int64_t swapCachedChange = 0;  // the same for pages both in swap and still in memory
-  uint64_t cameBack = 0;         // bytes read back since the pass
+  uint64_t cameBack = 0;         // bytes the processes paged out by the pass took back since
+  uint64_t cameBackSystem = 0;   // reclaimed bytes read back by the whole system meanwhile
   TrimClock::duration watched{}; // how long the pages that came back have been counted
+  bool swapReserveReached = false;  // free swap was down to its reserve: nothing went to swap
+  uint64_t swapFree = 0;            // free swap before the pass, in bytes
 
   uint64_t PagedOut() const { return pageOut.bytesPagedOut + cold.bytesPagedOut; }
   // Of the bytes paged out, those that went to swap but are still held in memory as well: the
@@ -47,13 +50,17 @@ std::string TrimResultLine(const TrimPassFigures& figures);
 // Trim passes over the running processes, each followed by a count of what came back.
 class TrimPass {
  public:
-  TrimPass(Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, FocusedWindow& focus);
+  TrimPass(Processes& processes, Reclaimer& reclaimer, ReclaimMeter& meter, FocusedWindow& focus,
+           TrimClock::duration idleAge = kDefaultIdleAge);
 
-  // Takes a snapshot to tell idle processes by at the next pass, without trimming.
-  void Observe();
+  // The idle age of the idle rule, for the passes to come.
+  void SetIdleAge(TrimClock::duration idleAge) { idle_.SetIdleAge(idleAge); }
+
+  // Takes a snapshot to tell idle processes by, without trimming.
+  void Observe(TrimClock::time_point now = TrimClock::now());
   // One pass: a snapshot, the idle rule (unless `scope` is Everything), at most one advice
   // call per kind; starts counting what comes back.
-  const TrimPassFigures& Run(TrimScope scope);
+  const TrimPassFigures& Run(TrimScope scope, TrimClock::time_point now = TrimClock::now());
   // Brings the count of what came back up to date, until the window after the pass closes;
   // the first call after the settling time takes the change of available memory again.
   void Watch(TrimClock::time_point now);
@@ -65,7 +72,17 @@ class TrimPass {
   uint64_t Passes() const { return passes_; }
 
  private:
+  // A process as the walk after its page-out saw it.
+  struct PagedOutProcess {
+    uint64_t startTime = 0;
+    uint64_t majorFaults = 0;
+    uint64_t residentBytes = 0;
+    uint64_t leftBytes = 0;  // its resident set before the pass less after
+  };
+
   void TakeChanges(const ReclaimCounters& after, TrimPassFigures& figures) const;
+  void KeepPagedOut(const std::vector<ProcessWalkEntry>& before, const std::vector<uint32_t>& pids);
+  uint64_t CameBack(const std::vector<ProcessWalkEntry>& walk) const;
 
   Processes& processes_;
   Reclaimer& reclaimer_;
@@ -75,6 +92,7 @@ class TrimPass {
   std::optional<TrimPassFigures> last_;
   ReclaimCounters beforePass_;
   ReclaimCounters afterPass_;
+  std::unordered_map<uint32_t, PagedOutProcess> pagedOut_;
   bool settled_ = false;
   TrimClock::time_point passEnd_{};
   uint64_t passes_ = 0;

@@ -16,6 +16,8 @@ struct ProcessWalkEntry {
   uint64_t CpuTime = 0;    // user + system time so far, in clock ticks
   uint64_t StartTime = 0;  // when the process started, in clock ticks since boot: with the
                            // pid, it tells a process from a later one that reuses its pid
+  uint64_t MajorFaults = 0;    // faults so far that had to read a page in (from a file or swap)
+  uint64_t ResidentBytes = 0;  // resident set now
 };
 
 struct ProcessCounters {

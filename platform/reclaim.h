@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -67,7 +68,23 @@ struct ReclaimCounters {
   uint64_t availableBytes = 0;   // memory that can be had without swapping
   uint64_t swapCachedBytes = 0;  // written to swap, yet still held in memory too
   uint64_t cameBackBytes = 0;    // running total of reclaimed pages read back (refaults, swap-ins)
+  uint64_t swapTotalBytes = 0;
+  uint64_t swapFreeBytes = 0;
+  uint64_t pageBytes = 4096;     // the size of a page, which a fault reads at least
 };
+
+// Free swap that trimming leaves alone: a tenth of the swap, at least 256 MiB. A swap filled
+// to the brim leaves the kernel nowhere to put what it must reclaim under pressure, and
+// paging out what fits in the last of it frees little that lasts.
+inline uint64_t SwapReserveBytes(uint64_t swapTotalBytes) {
+  return std::max<uint64_t>(swapTotalBytes / 10, uint64_t{256} << 20);
+}
+
+// How much anonymous memory a trim may still page out to swap.
+inline uint64_t SwapRoomBytes(uint64_t swapTotalBytes, uint64_t swapFreeBytes) {
+  const uint64_t reserve = SwapReserveBytes(swapTotalBytes);
+  return swapFreeBytes > reserve ? swapFreeBytes - reserve : 0;
+}
 
 class ReclaimMeter {
  public:

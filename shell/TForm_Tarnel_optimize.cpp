@@ -11,6 +11,7 @@
 #include "engine/timer_interval.h"
 #include "platform/error.h"
 #include "platform/log.h"
+#include "settings/idle_age_setting.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/gauge_progress.h"
@@ -79,7 +80,7 @@ void TForm_Tarnel::SpeedButton_StartFullClick() {
   nv::LetWindowsPaint();
 
   nv::GaugeProgress gauge(Gauge_OvarallOptimize);
-  const nv::OverallOptimization result = nv::RunOverallOptimization(svc.memory, svc.processes, svc.reclaimer, Tweak,
+  const nv::OverallOptimization result = nv::RunOverallOptimization(svc.memory, svc.processes, svc.reclaimer, svc.reclaimMeter, Tweak,
                                                                     TrackBar_OverallOption->value(), gauge);
   // The report says what the trim could not do: other users' programs left alone when no
   // administrator allowed it, or the helper's failure.
@@ -132,6 +133,8 @@ void TForm_Tarnel::SpeedButton_RunAutoClick() {
   // leaves auto-optimization wholly stopped.
   const int intervalMs = nv::TimerIntervalMs(SpinEdit_Time->Value());
 
+  // Read at each start, so that a new value takes effect without a restart.
+  AutoTrim.SetIdleAge(nv::StoredIdleAge(svc.registry).value_or(nv::kDefaultIdleAge));
   SetAutoOptimizeLook(kRunningTag, kStopPicture);
   Tray->pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
   SetAutoOptimizeText(QString::fromLatin1(kRunning));

@@ -39,7 +39,10 @@ Result<ReclaimCounters> LinuxReclaimMeter::Read() {
   ReclaimCounters counters;
   counters.availableBytes = figures.memAvailable;
   counters.swapCachedBytes = figures.swapCached;
-  counters.cameBackBytes = PagesCameBack(refaults) * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  counters.swapTotalBytes = figures.swapTotal;
+  counters.swapFreeBytes = figures.swapFree;
+  counters.pageBytes = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  counters.cameBackBytes = PagesCameBack(refaults) * counters.pageBytes;
   return counters;
 }
 

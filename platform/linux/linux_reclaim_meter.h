@@ -22,7 +22,8 @@ void TakeVmstatLine(std::string_view line, VmstatRefaults& out);
 // refault and a swap-in.
 uint64_t PagesCameBack(const VmstatRefaults& refaults);
 
-// MemAvailable and SwapCached from /proc/meminfo, the refaults from /proc/vmstat.
+// MemAvailable, SwapCached, SwapTotal and SwapFree from /proc/meminfo, the refaults from
+// /proc/vmstat.
 class LinuxReclaimMeter : public ReclaimMeter {
  public:
   explicit LinuxReclaimMeter(const std::string& procRoot = "/proc");

@@ -23,16 +23,31 @@ namespace {
 // no process at all.
 bool Refuses(uint32_t pid, ReclaimAdvice advice) { return pid == 0 || (pid == 1 && advice == ReclaimAdvice::PageOut); }
 
-// The resident set from statm (pages, the second field): the same figure as VmRSS, from a
-// file that costs the kernel far less to render than status.
-bool ReadResidentBytes(int procFd, uint32_t pid, uint64_t& bytes) {
+// The resident set from statm (pages: the second field, and the third, the part shared with
+// files): the same figures as status gives, from a file that costs the kernel far less to
+// render. What is resident and not shared with a file is anonymous memory.
+struct Resident {
+  uint64_t bytes = 0;
+  uint64_t anonymousBytes = 0;
+};
+
+bool ReadResident(int procFd, uint32_t pid, Resident& out) {
   char text[128];
   const ssize_t length = ReadFileAt(procFd, PidEntryPath(pid, "statm").text, text, sizeof text, ProcFileEnd::ShortRead);
   if (length <= 0) return false;
-  const char* resident = std::find(text, text + length, ' ');
-  uint64_t pages = 0;
-  if (resident == text + length || std::from_chars(resident + 1, text + length, pages).ec != std::errc()) return false;
-  bytes = pages * static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  const char* end = text + length;
+  const char* field = std::find(static_cast<const char*>(text), end, ' ');
+  uint64_t pages = 0, shared = 0;
+  if (field == end) return false;
+  const auto resident = std::from_chars(field + 1, end, pages);
+  if (resident.ec != std::errc()) return false;
+  const uint64_t pageBytes = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+  out.bytes = pages * pageBytes;
+  // A statm cut after the resident set still tells the resident set.
+  if (resident.ptr != end && std::from_chars(resident.ptr + 1, end, shared).ec == std::errc() && shared <= pages)
+    out.anonymousBytes = (pages - shared) * pageBytes;
+  else
+    out.anonymousBytes = out.bytes;
   return true;
 }
 
@@ -94,14 +109,14 @@ LinuxReclaimer::~LinuxReclaimer() {
 ReclaimOutcome LinuxReclaimer::Advise(const std::vector<uint32_t>& pids, ReclaimAdvice advice) {
   ReclaimOutcome outcome;
   MeminfoFigures figures;
-  const bool swapCanTakePages = ReadMeminfo(meminfo_, figures) && SwapCanTakePages(figures);
+  uint64_t swapRoom = ReadMeminfo(meminfo_, figures) ? SwapRoomBytes(figures.swapTotal, figures.swapFree) : 0;
   const int madvice = advice == ReclaimAdvice::PageOut ? MADV_PAGEOUT : MADV_COLD;
   for (const uint32_t pid : pids) {
     if (Refuses(pid, advice)) {
       ++outcome.skippedOther;
       continue;
     }
-    AdviseOne(pid, madvice, swapCanTakePages, outcome);
+    AdviseOne(pid, madvice, swapRoom, outcome);
   }
   outcome.privilegeMissing = outcome.advised == 0 && outcome.skippedDenied > 0;
   return outcome;
@@ -113,7 +128,7 @@ bool LinuxReclaimer::Owned(uint32_t pid, int pidfd) const {
   return uids[0] == *onlyOwner_ && uids[1] == *onlyOwner_ && uids[2] == *onlyOwner_;
 }
 
-void LinuxReclaimer::AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, ReclaimOutcome& outcome) {
+void LinuxReclaimer::AdviseOne(uint32_t pid, int advice, uint64_t& swapRoom, ReclaimOutcome& outcome) {
   const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0u));
   if (pidfd < 0) {
     if (errno != ESRCH)
@@ -129,14 +144,19 @@ void LinuxReclaimer::AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, 
     ::close(pidfd);
     return;
   }
-  uint64_t before = 0;
-  const bool measured = ReadResidentBytes(procFd_, pid, before);
-  switch (AdviseProcess(procFd_, pid, pidfd, advice, swapCanTakePages, ranges_)) {
+  Resident before;
+  const bool measured = ReadResident(procFd_, pid, before);
+  // Anonymous memory is paged out only while the whole of it fits above the swap's reserve (a
+  // process whose size is unknown is taken as too large); cold advice writes nothing now.
+  const bool toSwap = swapRoom > 0 && (advice == MADV_COLD || (measured && before.anonymousBytes <= swapRoom));
+  switch (AdviseProcess(procFd_, pid, pidfd, advice, toSwap, ranges_)) {
     case AdviceResult::Advised: {
       ++outcome.advised;
+      if (toSwap && advice == MADV_PAGEOUT) swapRoom -= before.anonymousBytes;
       // A process that ends right after its advice gives no second figure, and no drop.
-      uint64_t after = 0;
-      if (measured && ReadResidentBytes(procFd_, pid, after) && after < before) outcome.bytesPagedOut += before - after;
+      Resident after;
+      if (measured && ReadResident(procFd_, pid, after) && after.bytes < before.bytes)
+        outcome.bytesPagedOut += before.bytes - after.bytes;
       break;
     }
     case AdviceResult::Gone: ++(onlyOwner_ ? outcome.skippedDenied : outcome.skippedGone); break;

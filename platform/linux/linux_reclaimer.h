@@ -31,8 +31,9 @@ class LinuxReclaimer : public Reclaimer {
   bool Ready() const { return procFd_ >= 0; }
 
  private:
-  // Advises one process and counts what became of it.
-  void AdviseOne(uint32_t pid, int advice, bool swapCanTakePages, ReclaimOutcome& outcome);
+  // Advises one process and counts what became of it. Its anonymous memory is advised only
+  // when it fits in `swapRoom`, which a page-out then lowers by it.
+  void AdviseOne(uint32_t pid, int advice, uint64_t& swapRoom, ReclaimOutcome& outcome);
 
   bool Owned(uint32_t pid, int pidfd) const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/linux/text_fields.h"
+#include "platform/reclaim.h"
 
 namespace nv {
 
@@ -38,6 +39,6 @@ uint64_t CommitHeadroom(const MeminfoFigures& figures) {
   return backed > margin ? backed - margin : 0;
 }
 
-bool SwapCanTakePages(const MeminfoFigures& figures) { return figures.swapFree > 0; }
+bool SwapCanTakePages(const MeminfoFigures& figures) { return SwapRoomBytes(figures.swapTotal, figures.swapFree) > 0; }
 
 }  // namespace nv

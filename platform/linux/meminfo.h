@@ -29,7 +29,8 @@ bool ReadMeminfo(KeptOpenFile& meminfo, MeminfoFigures& figures);
 uint64_t CommitSafetyMargin(uint64_t totalBytes);
 uint64_t CommitHeadroom(const MeminfoFigures& figures);
 
-// Swap that can still take pages: only then does paging anonymous memory out free anything.
+// Swap that can still take pages beyond its reserve (platform/reclaim.h): only then does
+// paging anonymous memory out free anything, without filling the swap.
 bool SwapCanTakePages(const MeminfoFigures& figures);
 
 }  // namespace nv

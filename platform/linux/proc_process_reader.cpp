@@ -13,6 +13,12 @@
 
 namespace nv {
 
+namespace {
+
+const uint64_t kPageBytes = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+
+}  // namespace
+
 EntryPath::EntryPath(std::string_view pid, std::string_view leaf) {
   const size_t pidLength = std::min(pid.size(), sizeof text - leaf.size() - 2);
   pid.copy(text, pidLength);
@@ -43,6 +49,8 @@ bool TakeWalkStat(std::string_view statText, ProcessWalkRecord& out, std::string
   entry.BasePriority = BasePriorityOf(parsed.policy, parsed.nice);
   entry.CpuTime = parsed.userTicks + parsed.systemTicks;
   entry.StartTime = parsed.startTicks;
+  entry.MajorFaults = parsed.majorFaults;
+  entry.ResidentBytes = parsed.residentPages * kPageBytes;
   out.pageFaults = parsed.minorFaults + parsed.majorFaults;
   out.kernelThread = IsKernelThread(parsed);
   comm = parsed.comm;

@@ -29,9 +29,9 @@ bool ParseProcessStat(std::string_view text, ProcessStat& out) {
   std::string_view rest = text.substr(close + 1);
   int field = 3;
   int parsed = 0;
-  bool pastStartTime = false;  // a cut text could end inside the start time
+  bool pastResident = false;  // a cut text could end inside the resident set or a field before
   for (std::string_view value = NextField(rest); !value.empty(); value = NextField(rest), ++field) {
-    pastStartTime = field > 22;
+    pastResident = field > 24;
     bool ok = true;
     switch (field) {
       case 4: ok = ToNumber(value, stat.ppid); break;
@@ -42,14 +42,15 @@ bool ParseProcessStat(std::string_view text, ProcessStat& out) {
       case 15: ok = ToNumber(value, stat.systemTicks); break;
       case 19: ok = ToNumber(value, stat.nice); break;
       case 22: ok = ToNumber(value, stat.startTicks); break;
+      case 24: ok = ToNumber(value, stat.residentPages); break;
       case 41: ok = ToNumber(value, stat.policy); break;
       default: continue;
     }
     if (!ok) return false;
-    if (++parsed == 9) break;
+    if (++parsed == 10) break;
   }
   // Kernels before 2.5.19 stop before the policy; every other field must be there.
-  if (parsed < 8 || !pastStartTime) return false;
+  if (parsed < 9 || !pastResident) return false;
   out = stat;
   return true;
 }

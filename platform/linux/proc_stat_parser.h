@@ -17,6 +17,7 @@ struct ProcessStat {
   uint64_t userTicks = 0;
   uint64_t systemTicks = 0;
   uint64_t startTicks = 0;  // since boot
+  uint64_t residentPages = 0;
   int nice = 0;
   uint32_t policy = 0;
 };

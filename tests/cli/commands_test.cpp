@@ -22,6 +22,7 @@ using test::FakeProcesses;
 using test::FakeReclaimer;
 using test::FakeReclaimMeter;
 using testing::ElementsAre;
+using testing::IsEmpty;
 
 TEST(StatusCommand, TextsFiguresAndCpuUsageFromOneSnapshot) {
   FakeMemory memory;
@@ -97,16 +98,19 @@ TEST(PlainField, EachCharacterThatReordersOrControlsTheTerminalIsShownAsAQuestio
   }
 }
 
-// A trim over fakes: process 10 stays idle and gives up 228 MB, 11 works; 9 MB come back
-// while the command waits.
+// A trim over fakes: process 10 stays idle and gives up 228 MB, 11 works; 9 MB come back to
+// 10 while the command waits.
 class TrimCommandTest : public ::testing::Test {
  protected:
   TrimCommandTest() {
-    processes.Add(10, "a");
-    processes.Add(11, "b");
+    processes.Add(10, "a").residentBytes = 300 * kMB;
+    processes.Add(11, "b").residentBytes = 300 * kMB;
     reclaimer.pageOutBytes = {{10, 228 * kMB}, {11, 50 * kMB}};
     reclaimer.availableBytes = &meter.counters.availableBytes;
     meter.counters.availableBytes = 120 * kMB;
+    reclaimer.whenPagedOut = [this](uint32_t pid, uint64_t bytes) {
+      processes.table[pid == 10 ? 0 : 1].residentBytes -= bytes;
+    };
   }
 
   FakeProcesses processes;
@@ -132,7 +136,7 @@ class TrimCommandTest : public ::testing::Test {
       waits.push_back(span);
       // The working process uses CPU time meanwhile, and pages come back late after the pass.
       ++processes.table[1].cpuTime;
-      if (span == std::chrono::seconds(9)) meter.counters.cameBackBytes += 9 * kMB;
+      if (span == std::chrono::seconds(9)) processes.table[0].residentBytes += 9 * kMB;
       waited += span;
       return TrimClock::now() + waited;
     }, out);
@@ -147,17 +151,31 @@ TEST_F(TrimCommandTest, PagesOutTheIdleAndReportsWhatCameBackInTheNextTenSeconds
             "Available physical memory after optimizing:348 MB\n"
             "Released physical memory after optimizing:228 MB\n"
             "Last pass: 228 MB paged out, 228 MB more available, 9 MB came back\n"
-            "Processes: 1 paged out, 1 advised cold, 0 ended, 0 not permitted, 0 passed over\n");
+            "Processes: 1 paged out, 0 advised cold, 0 ended, 0 not permitted, 0 passed over\n");
   EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::PageOut), ElementsAre(10u));
-  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::Cold), ElementsAre(11u));
-  EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1), std::chrono::seconds(1), std::chrono::seconds(9)));
+  EXPECT_THAT(reclaimer.Advised(ReclaimAdvice::Cold), IsEmpty()) << "the one at work gets no advice";
+  EXPECT_THAT(waits, ElementsAre(kDefaultIdleAge, std::chrono::seconds(1), std::chrono::seconds(9)))
+      << "watched for the idle age first";
+}
+
+TEST_F(TrimCommandTest, TheIdleAgeOptionTakesWholeSecondsFromOneToADay) {
+  TrimRequest request;
+  request.idleAge = std::chrono::seconds(5);
+  Run(request);
+  EXPECT_EQ(waits.front(), std::chrono::seconds(5));
+  std::ostringstream out, err;
+  for (const char* age : {"0", "86401", "-1", "5s", ""}) {
+    EXPECT_EQ(TrimCommand({"--idle-age", age}, out, err), kUsageExit) << age;
+  }
+  EXPECT_EQ(TrimCommand({"--idle-age"}, out, err), kUsageExit);
   EXPECT_EQ(processes.OpenHandles(), 0u);
 }
 
 TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
-  EXPECT_EQ(Run({TrimScope::Everything, true}),
+  EXPECT_EQ(Run({TrimScope::Everything, true, std::nullopt}),
             "{\"pagedOutBytes\":291504128,\"stillCachedBytes\":0,\"measured\":true,"
-            "\"availableChangeBytes\":291504128,\"cameBackBytes\":9437184,\"watchedMilliseconds\":10000,"
+            "\"availableChangeBytes\":291504128,\"cameBackBytes\":9437184,\"cameBackSystemBytes\":0,"
+            "\"watchedMilliseconds\":10000,\"swapNearlyFull\":false,"
             "\"pagedOutProcesses\":2,\"coldProcesses\":0,\"skippedGone\":0,\"skippedDenied\":0,"
             "\"skippedOther\":0,\"privilegeMissing\":false,\"failure\":\"\"}\n");
   EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1), std::chrono::seconds(9))) << "no idle sample is needed";
@@ -166,7 +184,7 @@ TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
 TEST_F(TrimCommandTest, WithoutThePrivilegeItSaysSoAtOnceInsteadOfWatchingForPagesThatCannotComeBack) {
   reclaimer.missingPrivilege = "Nothing was trimmed: the helper holds no capabilities.";
   Run({});
-  EXPECT_THAT(waits, ElementsAre(std::chrono::seconds(1))) << "only the idle sample";
+  EXPECT_THAT(waits, ElementsAre(kDefaultIdleAge)) << "only the idle sample";
   std::ostringstream err;
   EXPECT_EQ(PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err), kPrivilegeMissingExit);
   EXPECT_EQ(err.str(), "norvane-cli: Nothing was trimmed: the helper holds no capabilities.\n");
@@ -189,7 +207,7 @@ TEST(CommandEntries, ArgumentsAreRefusedWithOneUsageLine) {
     const char* usage;
   } cases[] = {{StatusCommand, "usage: norvane-cli status\n"},
                {ProcessesCommand, "usage: norvane-cli processes\n"},
-               {TrimCommand, "usage: norvane-cli trim [--all] [--system] [--json]\n"}};
+               {TrimCommand, "usage: norvane-cli trim [--all] [--system] [--json] [--idle-age SECONDS]\n"}};
   for (const auto& c : cases) {
     std::ostringstream out, err;
     EXPECT_EQ(c.run({"extra"}, out, err), kUsageExit);

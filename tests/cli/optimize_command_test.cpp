@@ -14,6 +14,7 @@
 #include "fakes/fake_reclaim.h"
 #include "platform/linux/linux_memory.h"
 #include "platform/linux/linux_processes.h"
+#include "platform/linux/linux_reclaim_meter.h"
 #include "platform/linux/linux_reclaimer.h"
 
 namespace nv::cli {
@@ -43,9 +44,10 @@ TEST(OptimizeCommand, RefusedPassesGoToStderrAndTheReportStillFollows) {
   test::FakeProcesses processes;
   processes.Add(1, "init");
   test::FakeReclaimer reclaimer;
+  test::FakeReclaimMeter meter;
   std::ostringstream out, err;
 
-  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, 4, out, err), 0);
+  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, meter, 4, out, err), 0);
 
   EXPECT_EQ(Lines(err.str()), std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
   EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{"Available physical memory before optimizing:300 MB",
@@ -61,9 +63,10 @@ TEST(OptimizeCommand, ATrimWithoutThePrivilegeSaysWhatMendsItAndExitsThree) {
   processes.Add(1, "init");
   test::FakeReclaimer reclaimer;
   reclaimer.missingPrivilege = "Nothing was trimmed: give the helper its capabilities: sudo setcap ...";
+  test::FakeReclaimMeter meter;
   std::ostringstream out, err;
 
-  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, 1, out, err), kPrivilegeMissingExit);
+  EXPECT_EQ(OptimizeAndReport(memory, processes, reclaimer, meter, 1, out, err), kPrivilegeMissingExit);
 
   EXPECT_EQ(Lines(out.str()).size(), 3u) << "the report still comes";
   EXPECT_EQ(err.str(), "norvane-cli: " + reclaimer.missingPrivilege + "\n");
@@ -74,14 +77,20 @@ TEST(OptimizeOnThisMachine, LevelOneReportsPlausibleFigures) {
   LinuxMemory memory;
   LinuxProcesses processes;
   LinuxReclaimer reclaimer;
+  LinuxReclaimMeter meter;
   const uint64_t totalMB = memory.GlobalMemoryStatusEx().value().ullTotalPhys >> 20;
   ASSERT_GT(totalMB, 0u);
   std::ostringstream out, err;
 
-  OptimizeAndReport(memory, processes, reclaimer, 1, out, err);
+  OptimizeAndReport(memory, processes, reclaimer, meter, 1, out, err);
 
   const auto lines = Lines(out.str());
-  ASSERT_EQ(lines.size(), 3u) << out.str();
+  // Two lines more on swap: what went to it, and what is left.
+  ASSERT_EQ(lines.size(), meter.Read().value().swapTotalBytes > 0 ? 5u : 3u) << out.str();
+  if (lines.size() == 5u) {
+    EXPECT_TRUE(std::regex_match(lines[3], std::regex(R"(Written to swap while optimizing:\d+ MB)"))) << lines[3];
+    EXPECT_TRUE(std::regex_match(lines[4], std::regex(R"(Swap left after optimizing:\d+ MB)"))) << lines[4];
+  }
   const std::regex line(R"(Available physical memory (before|after) optimizing:(\d+) MB)");
   std::smatch before, after, released;
   ASSERT_TRUE(std::regex_match(lines[0], before, line) && before[1] == "before") << lines[0];

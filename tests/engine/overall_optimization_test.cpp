@@ -43,6 +43,7 @@ class OverallOptimizationTest : public ::testing::Test {
   ScriptedMemory memory;
   test::FakeProcesses processes;
   test::FakeReclaimer reclaimer;
+  test::FakeReclaimMeter meter;  // a system without swap, unless a test gives it some
   test::FakeGauge gauge;
   std::vector<std::string> messages;
   MemoryTweak tweak{memory, [this](const std::string& m) { messages.push_back(m); }};
@@ -52,7 +53,7 @@ TEST_F(OverallOptimizationTest, ReportsTheAvailableMemoryBeforeAndAfterTheTweakA
   // before, the tweak's own snapshot, after
   memory.script = {Avail(120), Avail(120), Avail(348)};
 
-  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 1, gauge).report;
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, meter, tweak, 1, gauge).report;
 
   EXPECT_EQ(report,
             "Available physical memory before optimizing:120 MB\r\n"
@@ -72,7 +73,7 @@ TEST_F(OverallOptimizationTest, AnUnreadableStatusSkipsTheTweakStillTrimsAndSays
       memory.script = {std::nullopt, std::nullopt, Avail(348)};
     else
       memory.script = {Avail(120), Avail(120), std::nullopt};
-    const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 1, gauge).report;
+    const std::string report = RunOverallOptimization(memory, processes, reclaimer, meter, tweak, 1, gauge).report;
     EXPECT_EQ(report, "The available physical memory could not be read: the memory status is unreadable in this test");
     EXPECT_EQ(memory.commitRequests.empty(), failsBefore) << "the tweak has no size without the status";
     EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 200, 300}));
@@ -83,12 +84,46 @@ TEST_F(OverallOptimizationTest, LevelFourWithRefusedCommitsWarnsFourTimesThenTri
   memory.script = {Avail(100)};
   memory.refuseCommits = true;
 
-  const std::string report = RunOverallOptimization(memory, processes, reclaimer, tweak, 4, gauge).report;
+  const std::string report = RunOverallOptimization(memory, processes, reclaimer, meter, tweak, 4, gauge).report;
 
   EXPECT_EQ(messages, std::vector<std::string>(4, MemoryTweak::kOutOfMemoryMessage));
   EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(4, 400 * MiB));
   EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut), (std::vector<uint32_t>{1, 200, 300}));
   EXPECT_EQ(report.rfind("Available physical memory before optimizing:100 MB\r\n", 0), 0u) << report;
+}
+
+TEST_F(OverallOptimizationTest, WithSwapTheReportSaysHowMuchWentToSwapAndHowMuchIsLeft) {
+  struct Case {
+    const char* what;
+    uint64_t total, freeBefore, freeAfter;
+    const char* lines;
+  };
+  const Case cases[] = {
+      {"3.5 GiB of a 4 GiB swap filled", 4096 * MiB, 4000 * MiB, 523 * MiB,
+       "\r\nWritten to swap while optimizing:3477 MB\r\nSwap left after optimizing:523 MB"},
+      {"swap emptied meanwhile", 4096 * MiB, 100 * MiB, 300 * MiB,
+       "\r\nWritten to swap while optimizing:0 MB\r\nSwap left after optimizing:300 MB"},
+      {"no swap", 0, 0, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    memory.script = {Avail(120), Avail(120), Avail(348)};
+    meter.counters.swapTotalBytes = c.total;
+    meter.counters.swapFreeBytes = c.freeBefore;
+    // The meter is read before the tweak and after the trim: the trim moves the swap.
+    reclaimer.whenPagedOut = [&](uint32_t, uint64_t) { meter.counters.swapFreeBytes = c.freeAfter; };
+    reclaimer.pageOutBytes = {{200, MiB}};
+    const std::string report = RunOverallOptimization(memory, processes, reclaimer, meter, tweak, 1, gauge).report;
+    EXPECT_EQ(report,
+              std::string("Available physical memory before optimizing:120 MB\r\n"
+                          "Available physical memory after optimizing:348 MB\r\n"
+                          "Released physical memory after optimizing:228 MB") + c.lines);
+  }
+  meter.fails = true;
+  memory.script = {Avail(120), Avail(120), Avail(348)};
+  EXPECT_EQ(RunOverallOptimization(memory, processes, reclaimer, meter, tweak, 1, gauge).report.find("swap"),
+            std::string::npos)
+      << "an unreadable meter leaves the swap lines out";
 }
 
 }  // namespace

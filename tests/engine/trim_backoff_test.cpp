@@ -17,14 +17,15 @@ class TrimBackoffTest : public ::testing::Test, protected test::FakeTrimServices
  protected:
   TrimBackoffTest() { processes.Add(10, "idle"); }
 
-  // A tick: waits, or runs a pass that pages out `pagedOut` of which `cameBack` returns.
-  // Gives the waiting text, or "pass".
+  // A tick: waits, or runs a pass that pages out `pagedOut` of which `cameBack` returns to the
+  // process. Gives the waiting text, or "pass".
   std::string Tick(uint64_t pagedOut, uint64_t cameBack) {
     const auto waiting = backoff.Wait(pass);
     if (waiting) return *waiting;
+    processes.table[0].residentBytes = pagedOut;
     reclaimer.pageOutBytes[10] = pagedOut;
     pass.Run(TrimScope::Everything);
-    meter.counters.cameBackBytes += cameBack;
+    processes.table[0].residentBytes += cameBack;
     pass.Watch(TrimClock::now() + std::chrono::seconds(1));
     return "pass";
   }

@@ -26,6 +26,8 @@ class FakeProcesses : public Processes {
     bool countersFail = false;
     uint64_t cpuTime = 0;
     uint64_t startTime = 0;
+    uint64_t majorFaults = 0;
+    uint64_t residentBytes = 0;
   };
 
   std::deque<Process> table;  // in walk order; a deque, so that Add's references stay valid
@@ -55,7 +57,8 @@ class FakeProcesses : public Processes {
     ++walks;
     if (walkFails) return Failure{"the walk was told to fail"};
     std::vector<ProcessWalkEntry> walk;
-    for (const auto& p : table) walk.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime});
+    for (const auto& p : table)
+      walk.push_back({p.pid, p.parent, p.basePriority, p.exeName, p.cpuTime, p.startTime, p.majorFaults, p.residentBytes});
     return walk;
   }
 

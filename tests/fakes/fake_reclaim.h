@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@ class FakeReclaimer : public Reclaimer {
   std::vector<Call> calls;
   std::map<uint32_t, uint64_t> pageOutBytes;  // by pid, for page-out advice
   uint64_t* availableBytes = nullptr;         // raised by what is paged out
+  // Told of each process paged out and its bytes, for fakes that follow the page-out.
+  std::function<void(uint32_t pid, uint64_t bytes)> whenPagedOut;
   std::string missingPrivilege;               // when set: nothing is advised, for want of the privilege
   std::string failure;                        // when set: nothing is advised, as the helper failed
 
@@ -43,6 +46,7 @@ class FakeReclaimer : public Reclaimer {
       if (advice != ReclaimAdvice::PageOut || !pageOutBytes.count(pid)) continue;
       outcome.bytesPagedOut += pageOutBytes[pid];
       if (availableBytes) *availableBytes += pageOutBytes[pid];
+      if (whenPagedOut) whenPagedOut(pid, pageOutBytes[pid]);
     }
     return outcome;
   }

@@ -10,7 +10,9 @@
 
 namespace nv::test {
 
-// A trim pass with the real services of this machine, over the chosen processes alone.
+// A trim pass with the real services of this machine, over the chosen processes alone. Its
+// idle age is none: a process idle since the look before is idle enough, as tests and benches
+// have no minutes to wait.
 struct LiveTrimPass {
   explicit LiveTrimPass(std::set<uint32_t> pids) : processes(all, std::move(pids)) {}
 
@@ -19,7 +21,7 @@ struct LiveTrimPass {
   LinuxReclaimer reclaimer;
   LinuxReclaimMeter meter;
   NoFocusedWindowKnown focus;
-  TrimPass pass{processes, reclaimer, meter, focus};
+  TrimPass pass{processes, reclaimer, meter, focus, TrimClock::duration::zero()};
 };
 
 }  // namespace nv::test

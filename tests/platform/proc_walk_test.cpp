@@ -148,6 +148,7 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
   EXPECT_EQ(full.policy, 0u);
   EXPECT_EQ(full.userTicks + full.systemTicks, 7u);
   EXPECT_EQ(full.startTicks, 442272u);
+  EXPECT_EQ(full.residentPages, 410u);
 
   // Every cut of the line either fails or gives the very same fields.
   for (size_t length = 0; length < line.size(); ++length) {
@@ -158,6 +159,7 @@ TEST(ProcessStatParser, NeverShiftsFieldsOnHostileOrCutInput) {
     EXPECT_EQ(cut.nice, full.nice) << length;
     EXPECT_EQ(cut.userTicks + cut.systemTicks, 7u) << length;
     EXPECT_EQ(cut.startTicks, full.startTicks) << length;
+    EXPECT_EQ(cut.residentPages, full.residentPages) << length;
   }
   const char* malformed[] = {"", ")", "(", "12 )x( S 1", "abc (name) S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17",
                              "5 (n) S x 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1"};

@@ -71,5 +71,49 @@ TEST(ZramSelfTrim, TheProgramsOwnMemoryStaysResidentWhileSwapCouldTakeIt) {
   EXPECT_GE(test::StatusKilobytes(::getpid(), "RssAnon") * 1024, used.size());
 }
 
+// A swap down to its reserve (a tenth, at least 256 MiB: all of this 256 MiB device) takes no
+// anonymous memory, and the pass says why.
+TEST(ZramReserve, ASwapDownToItsReserveTakesNoAnonymousMemoryAndThePassSaysWhy) {
+  test::ZramSwap swap(256 * kMiB);
+  if (!swap.on()) GTEST_SKIP() << swap.whyNot();
+  LinuxReclaimMeter meter;
+  const auto counters = meter.Read();
+  ASSERT_TRUE(counters.has_value());
+  if (counters->swapTotalBytes > 256 * kMiB)
+    GTEST_SKIP() << "other swap is on (" << counters->swapTotalBytes / kMiB << " MiB in all): the reserve is not this device's";
+  test::ChildProcess child({NV_HELPER, "anon", std::to_string(128 * kMiB)});
+  ASSERT_EQ(child.ReadLine(), "ready");
+  test::LiveTrimPass pass({static_cast<uint32_t>(child.pid())});
+  pass.pass.Observe();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  const TrimPassFigures& figures = pass.pass.Run(TrimScope::Idle);
+
+  EXPECT_EQ(figures.pageOut.advised, 1u);
+  EXPECT_TRUE(figures.swapReserveReached);
+  EXPECT_NE(TrimResultLine(figures).find("; swap nearly full ("), std::string::npos) << TrimResultLine(figures);
+  EXPECT_LT(test::StatusKilobytes(child.pid(), "VmSwap") * 1024, 4 * kMiB) << "nothing went to swap";
+  EXPECT_GE(test::StatusKilobytes(child.pid(), "RssAnon") * 1024, 120 * kMiB);
+}
+
+// A process whose anonymous memory does not fit above the reserve keeps all of it in.
+TEST_F(ZramReclaim, AProcessLargerThanTheRoomLeftAboveTheReserveKeepsItsAnonymousMemory) {
+  swap_.reset();
+  test::ZramSwap small(640 * kMiB);  // 384 MiB above the reserve: less than the child's 512
+  if (!small.on()) GTEST_SKIP() << small.whyNot();
+  test::LiveTrimPass live({static_cast<uint32_t>(child_->pid())});
+  const auto counters = live.meter.Read();
+  ASSERT_TRUE(counters.has_value());
+  if (counters->swapTotalBytes > 640 * kMiB) GTEST_SKIP() << "other swap is on: the room is not this device's";
+  live.pass.Observe();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  const TrimPassFigures& figures = live.pass.Run(TrimScope::Idle);
+
+  EXPECT_EQ(figures.pageOut.advised, 1u);
+  EXPECT_FALSE(figures.swapReserveReached);
+  EXPECT_LT(test::StatusKilobytes(child_->pid(), "VmSwap") * 1024, 4 * kMiB);
+}
+
 }  // namespace
 }  // namespace nv

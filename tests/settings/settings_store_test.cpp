@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/capturing_log.h"
 #include "fakes/fake_registry.h"
+#include "settings/idle_age_setting.h"
 #include "platform/error.h"
 
 namespace nv {
@@ -154,6 +156,40 @@ TEST_F(SettingsStoreTest, RefusedWritesNameTheirValue) {
     EXPECT_STREQ(e.what(), "Failed to set data for 'Velqor Norvane'");
   }
   EXPECT_NO_THROW(store.SaveAutostart(false)) << "an unavailable Run key holds no entry";
+}
+
+// The idle age beside the settings: taken when it is a DWORD of 1 to 86400 seconds, else
+// left to the default, and said why in the log.
+TEST(StoredIdleAge, TakesWholeSecondsFromOneToADayAndLogsWhyOthersAreIgnored) {
+  struct Case {
+    const char* what;
+    std::optional<RegValue> value;
+    std::optional<std::chrono::seconds> age;
+    const char* logged;
+  };
+  const Case cases[] = {
+      {"no value", std::nullopt, std::nullopt, ""},
+      {"five minutes", RegValue::Dword(300), std::chrono::seconds(300), ""},
+      {"one second", RegValue::Dword(1), std::chrono::seconds(1), ""},
+      {"a day", RegValue::Dword(86400), std::chrono::seconds(86400), ""},
+      {"zero", RegValue::Dword(0), std::nullopt, "0 is not from 1 to 86400 seconds"},
+      {"over a day", RegValue::Dword(86401), std::nullopt, "86401 is not from 1 to 86400 seconds"},
+      {"a string", RegValue::String("120"), std::nullopt, "it is no REG_DWORD"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeRegistry registry;
+    if (c.value) registry.Set(HKLM, SettingsStore::kSettingsKey, kIdleAgeValue, *c.value);
+    test::CapturingLog log;
+    EXPECT_EQ(StoredIdleAge(registry), c.age);
+    if (*c.logged == '\0')
+      EXPECT_TRUE(log.lines.empty());
+    else
+      EXPECT_TRUE(log.Holds(c.logged)) << (log.lines.empty() ? "nothing logged" : log.lines[0].message);
+  }
+  FakeRegistry noKey;
+  EXPECT_EQ(StoredIdleAge(noKey), std::nullopt);
+  EXPECT_TRUE(noKey.keys.empty()) << "reading the age creates no key";
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ class TForm_TarnelProbe {
   bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
   bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
   void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
+  nv::TrimPass& AutoTrim() { return w_.AutoTrim; }
   nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
   nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
   bool& FirstShowDone() { return w_.FirstShowDone; }
