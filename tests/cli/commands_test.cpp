@@ -172,7 +172,7 @@ TEST_F(TrimCommandTest, TheIdleAgeOptionTakesWholeSecondsFromOneToADay) {
 }
 
 TEST_F(TrimCommandTest, AllPagesOutEveryProcessAndJsonGivesOneObject) {
-  EXPECT_EQ(Run({TrimScope::Everything, true, std::nullopt}),
+  EXPECT_EQ(Run({TrimScope::Everything, true, false, std::nullopt}),
             "{\"pagedOutBytes\":291504128,\"stillCachedBytes\":0,\"measured\":true,"
             "\"availableChangeBytes\":291504128,\"cameBackBytes\":9437184,\"cameBackSystemBytes\":0,"
             "\"watchedMilliseconds\":10000,\"swapNearlyFull\":false,"
@@ -192,10 +192,10 @@ TEST_F(TrimCommandTest, WithoutThePrivilegeItSaysSoAtOnceInsteadOfWatchingForPag
 
 TEST_F(TrimCommandTest, AFailedHelperIsAFailureWithItsReasonAndNoFiguresToWatch) {
   reclaimer.failure = "Nothing was trimmed: the helper /x/norvane-reclaim ended with signal 11.";
-  EXPECT_EQ(Run({TrimScope::Everything, true}),
+  EXPECT_EQ(Run({TrimScope::Everything, true, false, std::nullopt}),
             "{\"pagedOutBytes\":0,\"stillCachedBytes\":0,\"measured\":true,\"availableChangeBytes\":0,"
-            "\"cameBackBytes\":0,\"watchedMilliseconds\":0,\"pagedOutProcesses\":0,\"coldProcesses\":0,"
-            "\"skippedGone\":0,\"skippedDenied\":0,\"skippedOther\":2,\"privilegeMissing\":false,"
+            "\"cameBackBytes\":0,\"cameBackSystemBytes\":0,\"watchedMilliseconds\":0,\"swapNearlyFull\":false,"
+            "\"pagedOutProcesses\":0,\"coldProcesses\":0,\"skippedGone\":0,\"skippedDenied\":0,\"skippedOther\":2,\"privilegeMissing\":false,"
             "\"failure\":\"Nothing was trimmed: the helper /x/norvane-reclaim ended with signal 11.\"}\n");
   EXPECT_THAT(waits, ElementsAre()) << "nothing was advised, so nothing can come back";
   EXPECT_EQ(TrimFailure(*pass.Last(), false), reclaimer.failure);

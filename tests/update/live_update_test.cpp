@@ -171,7 +171,10 @@ TEST_F(LiveUpdateCheck, AnUpdaterThatDoesNotStartIsLoggedAndTheDownloadPageOpene
   class OpenRecorder : public ShellExecInFolder {
    public:
     using ShellExecInFolder::ShellExecInFolder;
-    void Open(const std::string& target) override { opened.push_back(target); }
+    Result<void> Open(const std::string& target) override {
+      opened.push_back(target);
+      return {};
+    }
     std::vector<std::string> opened;
   } recorder(shell.programFolder);
   Check(recorder).Run(false);
