@@ -129,7 +129,7 @@ class PolkitTrim : public ::testing::Test {
   }
 
   test::CommandRun TrimSystemAsNobody() {
-    return RunCommand(AsNobody() + "env -i " + cli_ + " trim --system 2>&1 >/dev/null");
+    return RunCommand(AsNobody() + "env -i " + cli_ + " trim --system --idle-age 1 2>&1 >/dev/null");
   }
 
   test::InstalledCopy install_;
