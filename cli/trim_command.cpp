@@ -103,8 +103,8 @@ std::string TrimFiguresJson(const TrimPassFigures& f, const std::string& failure
          ",\"failure\":" + JsonString(failure) + "}";
 }
 
-void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
-                   std::ostream& out) {
+std::string TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
+                          std::ostream& out) {
   TrimClock::time_point now = TrimClock::now();
   if (request.scope == TrimScope::Idle) {
     // Idle for the idle age can only be told by watching that long.
@@ -119,17 +119,18 @@ void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, c
   // A pass that could advise nothing, for want of the privilege or as its helper failed, has
   // nothing that can come back.
   const std::string failure = TrimFailure(*pass.Last(), request.machineWide);
-  if (pass.Last()->PrivilegeMissing() == nullptr && pass.Last()->pageOut.failure.empty() && pass.Last()->cold.failure.empty()) {
+  if (pass.Last()->PrivilegeMissing() == nullptr && pass.Last()->Failure().empty()) {
     pass.Watch(wait(kSettleTime));
     pass.Watch(wait(kCameBackWindow - kSettleTime));
   }
   const TrimPassFigures& figures = *pass.Last();
   if (request.json) {
     out << TrimFiguresJson(figures, failure) << '\n';
-    return;
+    return failure;
   }
   WriteReportLines(OptimizationReport(before, after), out);
   out << TrimResultLine(figures) << '\n' << ProcessCounts(figures) << '\n';
+  return failure;
 }
 
 int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
@@ -143,12 +144,11 @@ int TrimCommand(const Arguments& args, std::ostream& out, std::ostream& err) {
   LinuxReclaimMeter meter;
   const auto focus = MakeSessionFocusedWindow();
   TrimPass pass(processes, request.machineWide ? machineWide : *reclaimer, meter, *focus);
-  TrimAndReport(memory, pass, request, [](TrimClock::duration span) {
+  const std::string failure = TrimAndReport(memory, pass, request, [](TrimClock::duration span) {
     std::this_thread::sleep_for(span);
     return TrimClock::now();
   }, out);
   if (const int missing = PrivilegeMissingExit(pass.Last()->PrivilegeMissing(), err); missing != 0) return missing;
-  const std::string failure = TrimFailure(*pass.Last(), request.machineWide);
   if (failure.empty()) return 0;
   err << "norvane-cli: " << failure << '\n';
   return kTrimFailedExit;

@@ -29,8 +29,9 @@ struct TrimRequest {
 // Waits for `how long` and gives the time after it.
 using TrimWait = std::function<TrimClock::time_point(TrimClock::duration)>;
 
-void TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
-                   std::ostream& out);
+// Runs the pass, writes its report to `out` and gives TrimFailure's words for it.
+std::string TrimAndReport(Memory& memory, TrimPass& pass, const TrimRequest& request, const TrimWait& wait,
+                          std::ostream& out);
 
 // The figures of a pass as one JSON object on one line; "failure" holds TrimFailure's words.
 std::string TrimFiguresJson(const TrimPassFigures& figures, const std::string& failure = {});

@@ -42,6 +42,9 @@ struct TrimPassFigures {
   // The outcome that tells of the missing privilege when the pass advised no process for want
   // of it; nullptr otherwise.
   const ReclaimOutcome* PrivilegeMissing() const;
+  // Why the reclaimer could not carry out the pass (its helper refused, crashed or was silent);
+  // empty when it could.
+  const std::string& Failure() const { return pageOut.failure.empty() ? cold.failure : pageOut.failure; }
 };
 
 // "Last pass: 412 MB paged out, 380 MB more available, 9 MB came back".

@@ -180,7 +180,7 @@ void TForm_Tarnel::Timer_AutoTimer() {
     Label_TrimResult->setText(QString::fromStdString(*result.waiting));
   } else if (result.trimmed) {
     const nv::TrimPassFigures& last = *AutoTrim.Last();
-    const std::string& failure = last.pageOut.failure.empty() ? last.cold.failure : last.pageOut.failure;
+    const std::string& failure = last.Failure();
     Label_TrimResult->setText(QString::fromStdString(failure.empty() ? nv::TrimResultLine(last) : failure));
     if (failure.empty())
       Timer_TrimWatch->start();
