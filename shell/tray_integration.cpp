@@ -33,8 +33,10 @@ TrayIntegration::TrayIntegration(Memory& memory, std::function<double()> cpuUsag
   if (OnWaylandSession()) TrayIcon->setContextMenu(PopupMenu_Taskbar);
   connect(TrayIcon, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason reason) { TrayIconActivated(reason); });
-  // A tray host that appears anew gets the icon as from AddTrayIcon, with the title as tip.
-  TrayHostWatch = new TrayRedockWatch(TrayIcon, [this] { AddTrayIcon(); }, this);
+  // A tray host that appears anew gets the icon as from AddTrayIcon, with the title as tip. Qt
+  // has already embedded it there: hiding and showing it again would only send it back through
+  // the embedding, which the watch would see as yet another new host.
+  TrayHostWatch = new TrayRedockWatch(TrayIcon, [this] { ShowTitleIcon(); }, this);
 }
 
 void TrayIntegration::BuildMenu(QWidget* window) {
@@ -57,10 +59,14 @@ QIcon TrayIntegration::DrawTrayIcon(const MemoryStatusEx& status) {
 
 void TrayIntegration::AddTrayIcon() {
   TrayIcon->hide();
-  TrayIcon->setIcon(DrawTrayIcon(memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{})));
-  TrayIcon->setToolTip(QString::fromUtf8(kProductTitle));
+  ShowTitleIcon();
   TrayIcon->show();
   TrayHostWatch->Watch();
+}
+
+void TrayIntegration::ShowTitleIcon() {
+  TrayIcon->setIcon(DrawTrayIcon(memory_.GlobalMemoryStatusEx().value_or(MemoryStatusEx{})));
+  TrayIcon->setToolTip(QString::fromUtf8(kProductTitle));
 }
 
 void TrayIntegration::UpdateTrayIcon(const MemoryStatusEx& status) {

@@ -50,6 +50,8 @@ class TrayIntegration : public QObject {
 
   void BuildMenu(QWidget* window);
   QIcon DrawTrayIcon(const MemoryStatusEx& status);
+  // The figures of now and the title as tip, as an icon just added shows.
+  void ShowTitleIcon();
   void TrayIconActivated(int reason);  // a QSystemTrayIcon::ActivationReason
 
   Memory& memory_;

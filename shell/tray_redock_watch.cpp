@@ -7,6 +7,8 @@ namespace nv {
 
 namespace {
 constexpr int kPollMs = 1000;
+// Looks without any tray after which the icon counts as having had none (no tray host running).
+constexpr int kLooksWithoutTray = 3;
 }  // namespace
 
 TrayRedockWatch::TrayRedockWatch(QSystemTrayIcon* icon, std::function<void()> redocked, QObject* parent)
@@ -17,6 +19,8 @@ TrayRedockWatch::TrayRedockWatch(QSystemTrayIcon* icon, std::function<void()> re
 
 void TrayRedockWatch::Watch() {
   lostPlace_ = false;
+  everDocked_ = false;
+  looksWithoutTray_ = 0;
   poll_->start();
 }
 
@@ -27,8 +31,13 @@ void TrayRedockWatch::Check() {
   if (!icon_->isVisible()) return;
   const bool docked = !icon_->geometry().isEmpty();
   if (!docked) {
-    lostPlace_ = true;
-  } else if (lostPlace_) {
+    ++looksWithoutTray_;
+    if (everDocked_ || looksWithoutTray_ >= kLooksWithoutTray) lostPlace_ = true;
+    return;
+  }
+  everDocked_ = true;
+  looksWithoutTray_ = 0;
+  if (lostPlace_) {
     lostPlace_ = false;
     redocked_();
   }

@@ -8,7 +8,9 @@ class QTimer;
 namespace nv {
 
 // Tells when Qt has docked the tray icon again in a tray host that appeared anew (the icon had
-// lost its place in any tray and has one again), so that the program can add it afresh.
+// a place in a tray, or had none for a while, and has one again), so that the program can add it
+// afresh. An icon still on its way into its first tray is not a tray host appearing: on a busy
+// machine embedding takes longer than one look.
 class TrayRedockWatch : public QObject {
   Q_OBJECT
  public:
@@ -24,6 +26,8 @@ class TrayRedockWatch : public QObject {
   std::function<void()> redocked_;
   QTimer* poll_;
   bool lostPlace_ = false;
+  bool everDocked_ = false;
+  int looksWithoutTray_ = 0;
 };
 
 }  // namespace nv

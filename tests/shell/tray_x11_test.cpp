@@ -166,7 +166,7 @@ TEST_F(TrayX11Test, ANewTrayHostGetsTheIconOnceWithTheTitleAsTip) {
   StartProgram();
   const auto first = WaitForIcon();
   ASSERT_TRUE(first) << "the icon was not embedded";
-  ASSERT_TRUE(WaitFor([&first] { return TipWidth(*first).value_or(0) > kNarrowTip; }, 30000))
+  ASSERT_TRUE(WaitFor([&first] { return TipWidth(*first).value_or(0) > kNarrowTip; }, 45000))
       << "no refresh wrote the figures into the tip";
   trayHost.kill();
   trayHost.waitForFinished(5000);
