@@ -5,6 +5,8 @@
 #include <linux/sched.h>
 #include <poll.h>
 #include <signal.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -153,45 +156,75 @@ class SavedDescriptorLimit {
   rlimit saved_{};
 };
 
-TEST(KeptProcesses, AHardLimitTooLowToKeepEveryProcessStillGivesEveryFigure) {
-  if (::geteuid() != 0) GTEST_SKIP() << "lowering the hard descriptor limit for a while needs root to raise it again";
-  std::vector<std::unique_ptr<GrowingChild>> children;
-  for (int i = 0; i < 120; ++i) children.push_back(std::make_unique<GrowingChild>());
-  SavedDescriptorLimit saved;
-  const auto Count = [](const char* folder, bool onlyNumbers) {
-    return static_cast<rlim_t>(std::count_if(
-        std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{}, [&](const auto& entry) {
-          const std::string name = entry.path().filename().string();
-          return !onlyNumbers || name.find_first_not_of("0123456789") == std::string::npos;
-        }));
-  };
-  // Room for a handle of every process, a reserve, and the keeping of a few processes: counted
-  // by processes, not by the entries of /proc, or an idle machine leaves room to keep them all.
-  const rlim_t limit = Count("/proc/self/fd", false) + Count("/proc", true) + 256 + 60;
-  const rlimit low{limit, limit};
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
-
-  LinuxProcesses processes;
-  TProcessList list;
-  for (int walk = 0; walk < 2; ++walk) {
-    SnapshotProcesses(processes, list);
-    for (const auto& child : children) {
-      const TProcess* entry = Entry(list, child->pid());
-      ASSERT_NE(entry, nullptr);
-      EXPECT_TRUE(entry->Handle.valid());
-      EXPECT_EQ(entry->WorkingSetSize, StatusBytes(child->pid(), "VmRSS"));
-      EXPECT_EQ(entry->PeakWorkingSetSize, StatusBytes(child->pid(), "VmHWM"));
+// Runs `body` as the first process of a PID namespace of its own, with its own /proc, so that
+// the processes it sees are its own children and no others; its failures fail the test.
+void RunAloneInPidNamespace(const std::function<void()>& body) {
+  const pid_t outer = ::fork();
+  ASSERT_GE(outer, 0);
+  if (outer == 0) {
+    if (::unshare(CLONE_NEWPID | CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+      ::_exit(3);
+    const pid_t first = ::fork();
+    if (first == 0) {
+      if (::mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) ::_exit(4);
+      body();
+      ::_exit(::testing::Test::HasFailure() ? 1 : 0);
     }
-    CloseProcessHandles(list);
+    int status = 0;
+    if (first < 0 || ::waitpid(first, &status, 0) != first) ::_exit(5);
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 6);
   }
-  const auto kept = ProcessDescriptors();
-  const auto keptChildren = std::count_if(children.begin(), children.end(),
-                                          [&](const auto& child) { return Names(kept, child->pid()); });
-  EXPECT_LT(keptChildren, static_cast<long>(children.size())) << "the limit was meant to be too low to keep all";
-  // The reserve stays free for the rest of the program.
-  const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-  EXPECT_GE(probe, 0);
-  if (probe >= 0) ::close(probe);
+  int status = 0;
+  ASSERT_EQ(::waitpid(outer, &status, 0), outer);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the body failed; 3 to 6: the namespace could not be set up";
+}
+
+TEST(KeptProcesses, AHardLimitTooLowToKeepEveryProcessStillGivesEveryFigure) {
+  if (::geteuid() != 0) GTEST_SKIP() << "a PID namespace of its own and a lowered hard descriptor limit need root";
+  // Alone, the processes counted for the limit are the ones walked: no other program starting
+  // or ending in between can leave room to keep them all.
+  RunAloneInPidNamespace([] {
+    std::vector<std::unique_ptr<GrowingChild>> children;
+    for (int i = 0; i < 100; ++i) children.push_back(std::make_unique<GrowingChild>());
+    SavedDescriptorLimit saved;
+    const auto Count = [](const char* folder, bool onlyNumbers) {
+      return static_cast<rlim_t>(std::count_if(
+          std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator{}, [&](const auto& entry) {
+            const std::string name = entry.path().filename().string();
+            return !onlyNumbers || name.find_first_not_of("0123456789") == std::string::npos;
+          }));
+    };
+    // Room for a handle of every process, the reserve of 256 for the program's own files, and
+    // the keeping of about 30 processes.
+    const rlim_t ownFiles = Count("/proc/self/fd", false);
+    ASSERT_LT(ownFiles, 256u) << "the test's own files must fit the reserve, or they take the room meant for keeping";
+    const rlim_t limit = Count("/proc", true) + 256 + 60;
+    const rlimit low{limit, limit};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+
+    LinuxProcesses processes;
+    TProcessList list;
+    for (int walk = 0; walk < 2; ++walk) {
+      SnapshotProcesses(processes, list);
+      for (const auto& child : children) {
+        const TProcess* entry = Entry(list, child->pid());
+        ASSERT_NE(entry, nullptr);
+        EXPECT_TRUE(entry->Handle.valid());
+        EXPECT_EQ(entry->WorkingSetSize, StatusBytes(child->pid(), "VmRSS"));
+        EXPECT_EQ(entry->PeakWorkingSetSize, StatusBytes(child->pid(), "VmHWM"));
+      }
+      CloseProcessHandles(list);
+    }
+    const auto kept = ProcessDescriptors();
+    const auto keptChildren = std::count_if(children.begin(), children.end(),
+                                            [&](const auto& child) { return Names(kept, child->pid()); });
+    EXPECT_LT(keptChildren, static_cast<long>(children.size())) << "the limit was meant to be too low to keep all";
+    // The reserve stays free for the rest of the program.
+    const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(probe, 0);
+    if (probe >= 0) ::close(probe);
+  });
 }
 
 // Starts `argv` with the process identifier `pid`, which must be free; -1 when it cannot.
