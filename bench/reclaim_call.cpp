@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "bench/refresh/extra_processes.h"
-#include "platform/linux/helper_reclaimer.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/reclaim/helper_reclaimer.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaimer.h"
 #include "reclaim/trim_capabilities.h"
 
 namespace {

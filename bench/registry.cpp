@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/linux/hive_registry.h"
+#include "platform/linux/registry/hive_registry.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/process_list.h"
-#include "platform/linux/linux_processes.h"
+#include "platform/linux/system/linux_processes.h"
 
 extern char** environ;
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/memory_tweak.h"
-#include "platform/linux/linux_memory.h"
+#include "platform/linux/system/linux_memory.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "engine/overall_optimization.h"
-#include "platform/linux/linux_memory.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/user_reclaimer.h"
+#include "platform/linux/system/linux_memory.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/reclaim/user_reclaimer.h"
 
 namespace nv::cli {
 

@@ -2,7 +2,7 @@
 
 #include "engine/process_list.h"
 #include "monitor/process_report_cells.h"
-#include "platform/linux/linux_processes.h"
+#include "platform/linux/system/linux_processes.h"
 
 namespace nv::cli {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/error.h"
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/hive_environment.h"
 
 namespace nv::cli {
 

@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli/command.h"
-#include "platform/linux/hive_registry.h"
+#include "platform/linux/registry/hive_registry.h"
 
 namespace nv::cli {
 

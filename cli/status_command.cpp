@@ -5,8 +5,8 @@
 
 #include "monitor/cpu_usage.h"
 #include "monitor/status_texts.h"
-#include "platform/linux/linux_cpu.h"
-#include "platform/linux/linux_memory.h"
+#include "platform/linux/system/linux_cpu.h"
+#include "platform/linux/system/linux_memory.h"
 
 namespace nv::cli {
 

@@ -8,12 +8,12 @@
 #include <thread>
 
 #include "engine/optimization_report.h"
-#include "platform/linux/hive_environment.h"
-#include "platform/linux/linux_memory.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/user_reclaimer.h"
-#include "platform/linux/x11_focused_window.h"
+#include "platform/linux/registry/hive_environment.h"
+#include "platform/linux/system/linux_memory.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/reclaim/user_reclaimer.h"
+#include "platform/linux/focus/x11_focused_window.h"
 #include "settings/idle_age_setting.h"
 
 namespace nv::cli {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/curl_http.h"
-#include "platform/linux/fetch_protocol.h"
+#include "platform/linux/http/curl_http.h"
+#include "platform/linux/http/fetch_protocol.h"
 
 namespace {
 

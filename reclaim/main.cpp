@@ -1,6 +1,6 @@
 // norvane-reclaim: the only part of Norvane that ever holds a capability. Its request is its
 // command line, its answer one line of figures, or on a refusal one line saying why; see
-// reclaim/request.h and platform/linux/reclaim_protocol.h.
+// reclaim/request.h and platform/linux/reclaim/reclaim_protocol.h.
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/prctl.h>
@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaimer.h"
-#include "platform/linux/reclaim_protocol.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaimer.h"
+#include "platform/linux/reclaim/reclaim_protocol.h"
 #include "reclaim/request.h"
 #include "reclaim/safe_location.h"
 #include "reclaim/trim_capabilities.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/linux/reclaim_protocol.h"
+#include "platform/linux/reclaim/reclaim_protocol.h"
 
 namespace nv::reclaim {
 

@@ -1,7 +1,7 @@
 #include <QAction>
 #include <QCoreApplication>
 
-#include "platform/linux/wayland_activation.h"
+#include "platform/linux/desktop/wayland_activation.h"
 #include "platform/product.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_integration.h"

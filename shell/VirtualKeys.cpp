@@ -1,7 +1,7 @@
 #include "shell/VirtualKeys.h"
 
 #include "platform/hotkeys.h"
-#include "platform/linux/x11_keysyms.h"
+#include "platform/linux/hotkeys/x11_keysyms.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 
-#include "platform/linux/portal_hotkeys.h"
+#include "platform/linux/hotkeys/portal_hotkeys.h"
 #include "platform/product.h"
-#include "platform/linux/qt_clipboard.h"
-#include "platform/linux/wayland_clipboard.h"
-#include "platform/linux/x11_focused_window.h"
-#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/desktop/qt_clipboard.h"
+#include "platform/linux/desktop/wayland_clipboard.h"
+#include "platform/linux/focus/x11_focused_window.h"
+#include "platform/linux/hotkeys/x11_hotkeys.h"
 #include "settings/hotkey_info.h"
 #include "shell/wayland_session.h"
 

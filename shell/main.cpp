@@ -3,7 +3,7 @@
 #include <QPixmap>
 #include <filesystem>
 
-#include "platform/linux/capability_drop.h"
+#include "platform/linux/reclaim/capability_drop.h"
 #include "platform/log.h"
 #include "platform/product.h"
 #include "shell/Application.h"

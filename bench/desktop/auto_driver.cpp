@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "engine/auto_optimization.h"
-#include "platform/linux/linux_memory.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/user_reclaimer.h"
+#include "platform/linux/system/linux_memory.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/reclaim/user_reclaimer.h"
 
 namespace {
 

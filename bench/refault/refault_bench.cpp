@@ -26,7 +26,7 @@
 
 #include "engine/auto_optimization.h"
 #include "engine/process_list.h"
-#include "platform/linux/linux_memory.h"
+#include "platform/linux/system/linux_memory.h"
 #include "platform/live_trim_pass.h"
 
 namespace {

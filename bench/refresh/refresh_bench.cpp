@@ -15,7 +15,7 @@
 #include "bench/refresh/extra_processes.h"
 #include "bench/refresh/printed_dialogs.h"
 #include "engine/process_list.h"
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/linux_services.h"
 

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/tray_integration.h"
 #include "shell/linux_services.h"

@@ -37,8 +37,9 @@ TEST(IncludeMap, EveryIncludeOfTheTreeNamesAFolderItsRowLists) {
   EXPECT_TRUE(faults.empty()) << Joined(faults);
 }
 
-// A small tree of its own: the check finds an include its row does not list, a header from
-// outside the standard library in a folder kept to it, and a folder without a row.
+// A small tree of its own: the check finds an include its row does not list (also between two
+// subfolders of one listed folder), a header from outside the standard library in a folder kept
+// to it, and a folder without a row.
 TEST(IncludeMap, APlantedIncludeOfAFolderOffTheRowIsFound) {
   const fs::path root = fs::temp_directory_path() / ("nv-include-map-" + std::to_string(::getpid()));
   fs::remove_all(root);
@@ -50,28 +51,36 @@ TEST(IncludeMap, APlantedIncludeOfAFolderOffTheRowIsFound) {
         "# Map\n\n## Folders and what they may include\n\n| folder | what | may include |\n|---|---|---|\n"
         "| `platform/` | interfaces | the standard library only |\n"
         "| `engine/` | logic | `platform/`; the standard library only |\n"
-        "| `shell/` | the program | `engine/`, `platform/`, Qt |\n"
+        "| `platform/linux/system/` | processes | `platform/` |\n"
+        "| `platform/linux/registry/` | hives | `platform/` |\n"
+        "| `shell/` | the program | `engine/`, `platform/`, `platform/linux/`, Qt |\n"
         "| `tests/<folder>/` | suites | `<folder>/` and the folders its row lists |\n\n## Next\n| `x/` | y | z |\n");
   write("platform/memory.h", "#include <cstdint>\n");
   write("engine/trim.cpp", "#include \"engine/trim.h\"\n#include \"platform/memory.h\"\n#include <vector>\n");
-  write("shell/main.cpp", "#include <QWidget>\n#include \"engine/trim.h\"\n");
+  write("platform/linux/system/meminfo.h", "#include \"platform/memory.h\"\n");
+  write("shell/main.cpp",
+        "#include <QWidget>\n#include \"engine/trim.h\"\n#include \"platform/linux/system/meminfo.h\"\n");
   write("tests/engine/trim_test.cpp", "#include \"engine/trim.h\"\n#include \"platform/memory.h\"\n");
   const auto table = ReadFolderTable(root / "ARCHITECTURE.md");
-  ASSERT_EQ(table.size(), 4u) << "only the rows of the folder table";
+  ASSERT_EQ(table.size(), 6u) << "only the rows of the folder table";
   EXPECT_TRUE(IncludesOutsideTheMap(root, table).empty()) << Joined(IncludesOutsideTheMap(root, table));
 
   write("engine/planted.cpp", "#include \"shell/main.h\"\n  #  include <QString>\n");
   write("tests/engine/planted_test.cpp", "#include \"shell/main.h\"\n");
   write("tools/gen.cpp", "int main() {}\n");
+  write("platform/linux/registry/hive.cpp", "#include \"platform/linux/system/meminfo.h\"\n");
   const auto faults = IncludesOutsideTheMap(root, table);
   fs::remove_all(root);
-  EXPECT_EQ(faults.size(), 4u) << Joined(faults);
+  EXPECT_EQ(faults.size(), 5u) << Joined(faults);
   const std::string text = Joined(faults);
   EXPECT_NE(text.find("engine/planted.cpp:1: \"shell/main.h\" is in shell/, which the row of engine/ does not list"),
             std::string::npos) << text;
   EXPECT_NE(text.find("engine/planted.cpp:2: <QString> is outside the standard library"), std::string::npos) << text;
   EXPECT_NE(text.find("tests/engine/planted_test.cpp:1: \"shell/main.h\""), std::string::npos) << text;
   EXPECT_NE(text.find("tools/gen.cpp: its folder has no row"), std::string::npos) << text;
+  EXPECT_NE(text.find("platform/linux/registry/hive.cpp:1: \"platform/linux/system/meminfo.h\" is in "
+                      "platform/linux/system/, which the row of platform/linux/registry/ does not list"),
+            std::string::npos) << text;
 }
 
 }  // namespace

@@ -12,10 +12,10 @@
 #include "fakes/fake_memory.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_reclaim.h"
-#include "platform/linux/linux_memory.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/system/linux_memory.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/system/linux_reclaimer.h"
 
 namespace nv::cli {
 namespace {

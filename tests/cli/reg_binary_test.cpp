@@ -10,7 +10,7 @@
 #include <filesystem>
 
 #include "platform/child_process.h"
-#include "platform/linux/hive_text.h"
+#include "platform/linux/registry/hive_text.h"
 #include "platform/reachable_copy.h"
 #include "platform/shell_command.h"
 #include "platform/temp_folder.h"

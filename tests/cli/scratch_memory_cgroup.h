@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/linux/cgroup_memory.h"
-#include "platform/linux/proc_file.h"
+#include "platform/linux/system/cgroup_memory.h"
+#include "platform/linux/system/proc_file.h"
 
 namespace nv::test {
 

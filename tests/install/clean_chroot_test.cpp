@@ -16,7 +16,7 @@
 #include <set>
 #include <sstream>
 
-#include "platform/linux/swap_file_configuration.h"
+#include "platform/linux/registry/swap_file_configuration.h"
 #include "platform/shell_command.h"
 #include "platform/temp_folder.h"
 

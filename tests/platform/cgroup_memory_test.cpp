@@ -1,11 +1,11 @@
-#include "platform/linux/cgroup_memory.h"
+#include "platform/linux/system/cgroup_memory.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 
-#include "platform/linux/linux_memory.h"
+#include "platform/linux/system/linux_memory.h"
 #include "platform/temp_folder.h"
 
 namespace nv {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/linux_cpu.h"
-#include "platform/linux/proc_stat_parser.h"
+#include "platform/linux/system/linux_cpu.h"
+#include "platform/linux/system/proc_stat_parser.h"
 
 namespace nv {
 namespace {

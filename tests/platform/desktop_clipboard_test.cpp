@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/linux/qt_clipboard.h"
+#include "platform/linux/desktop/qt_clipboard.h"
 
 namespace {
 

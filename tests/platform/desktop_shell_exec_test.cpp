@@ -10,7 +10,7 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/linux/qt_shell_exec.h"
+#include "platform/linux/desktop/qt_shell_exec.h"
 
 namespace fs = std::filesystem;
 

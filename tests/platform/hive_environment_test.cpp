@@ -1,4 +1,4 @@
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/hive_environment.h"
 
 #include <gtest/gtest.h>
 

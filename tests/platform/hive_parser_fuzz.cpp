@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/linux/hive_text.h"
+#include "platform/linux/registry/hive_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr std::string_view kRoot = "HKEY_LOCAL_MACHINE";

@@ -13,8 +13,8 @@
 #include <random>
 #include <thread>
 
-#include "platform/linux/hive_environment.h"
-#include "platform/linux/hive_text.h"
+#include "platform/linux/registry/hive_environment.h"
+#include "platform/linux/registry/hive_text.h"
 #include "platform/temp_folder.h"
 
 namespace nv {

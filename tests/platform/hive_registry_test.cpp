@@ -1,4 +1,4 @@
-#include "platform/linux/hive_registry.h"
+#include "platform/linux/registry/hive_registry.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,8 +8,8 @@
 
 #include "fakes/write_denied_folder.h"
 #include "platform/error.h"
-#include "platform/linux/autostart_entry.h"
-#include "platform/linux/hive_text.h"
+#include "platform/linux/registry/autostart_entry.h"
+#include "platform/linux/registry/hive_text.h"
 #include "platform/temp_folder.h"
 
 namespace nv {

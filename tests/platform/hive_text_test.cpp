@@ -1,4 +1,4 @@
-#include "platform/linux/hive_text.h"
+#include "platform/linux/registry/hive_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <tuple>
 
-#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/hotkeys/x11_hotkeys.h"
 
 TEST(X11HotKeys, WithoutAnX11ConnectionEveryRegistrationFails) {
   int argc = 1;

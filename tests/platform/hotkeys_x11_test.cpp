@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fakes/x11_grab_probe.h"
-#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/hotkeys/x11_hotkeys.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "platform/linux/curl_http.h"
-#include "platform/linux/fetcher_http.h"
+#include "platform/linux/http/curl_http.h"
+#include "platform/linux/http/fetcher_http.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/linux/fetch_protocol.h"
-#include "platform/linux/fetcher_http.h"
+#include "platform/linux/http/fetch_protocol.h"
+#include "platform/linux/http/fetcher_http.h"
 
 namespace nv {
 namespace {

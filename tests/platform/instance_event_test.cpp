@@ -11,7 +11,7 @@
 
 #include "child_process.h"
 #include "platform/temp_folder.h"
-#include "platform/linux/linux_instance_event.h"
+#include "platform/linux/system/linux_instance_event.h"
 
 namespace nv {
 namespace {

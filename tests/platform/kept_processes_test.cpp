@@ -22,7 +22,7 @@
 
 #include "child_process.h"
 #include "engine/process_list.h"
-#include "platform/linux/linux_processes.h"
+#include "platform/linux/system/linux_processes.h"
 #include "status_kilobytes.h"
 
 namespace nv {

@@ -18,10 +18,10 @@
 #include "child_process.h"
 #include "status_kilobytes.h"
 #include "engine/process_list.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaimer.h"
-#include "platform/linux/proc_file.h"
-#include "platform/linux/proc_stat_parser.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaimer.h"
+#include "platform/linux/system/proc_file.h"
+#include "platform/linux/system/proc_stat_parser.h"
 
 namespace nv {
 namespace {

@@ -4,9 +4,9 @@
 #include "engine/trim_pass.h"
 #include "only_processes.h"
 #include "platform/focus.h"
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/linux_reclaimer.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/system/linux_reclaimer.h"
 
 namespace nv::test {
 

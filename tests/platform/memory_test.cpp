@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/linux/linux_memory.h"
-#include "platform/linux/meminfo.h"
+#include "platform/linux/system/linux_memory.h"
+#include "platform/linux/system/meminfo.h"
 
 namespace nv {
 namespace {

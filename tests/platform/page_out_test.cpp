@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/page_out.h"
+#include "platform/linux/system/page_out.h"
 
 namespace nv {
 namespace {

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/portal_hotkeys.h"
+#include "platform/linux/hotkeys/portal_hotkeys.h"
 #include "platform/temp_folder.h"
 
 namespace nv {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/capability.h>
 
-#include "platform/linux/linux_privileges.h"
+#include "platform/linux/system/linux_privileges.h"
 
 namespace nv {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/proc_file.h"
+#include "platform/linux/system/proc_file.h"
 
 namespace nv {
 namespace {

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/linux_processes.h"
-#include "platform/linux/page_out.h"
-#include "platform/linux/proc_process_reader.h"
-#include "platform/linux/linux_reclaim_meter.h"
-#include "platform/linux/meminfo.h"
-#include "platform/linux/proc_stat_parser.h"
-#include "platform/linux/text_fields.h"
+#include "platform/linux/system/linux_processes.h"
+#include "platform/linux/system/page_out.h"
+#include "platform/linux/system/proc_process_reader.h"
+#include "platform/linux/system/linux_reclaim_meter.h"
+#include "platform/linux/system/meminfo.h"
+#include "platform/linux/system/proc_stat_parser.h"
+#include "platform/linux/system/text_fields.h"
 
 namespace nv {
 namespace {

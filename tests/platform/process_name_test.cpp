@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/process_name.h"
+#include "platform/linux/system/process_name.h"
 
 namespace nv {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/self_trim.h"
+#include "platform/linux/system/self_trim.h"
 
 namespace nv {
 namespace {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/linux/text_fields.h"
+#include "platform/linux/system/text_fields.h"
 
 namespace nv::test {
 

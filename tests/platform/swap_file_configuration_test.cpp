@@ -1,4 +1,4 @@
-#include "platform/linux/swap_file_configuration.h"
+#include "platform/linux/registry/swap_file_configuration.h"
 
 #include <gtest/gtest.h>
 #include <sys/vfs.h>

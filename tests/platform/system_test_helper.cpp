@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/linux_instance_event.h"
+#include "platform/linux/system/linux_instance_event.h"
 
 namespace {
 

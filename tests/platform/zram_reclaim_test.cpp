@@ -9,7 +9,7 @@
 #include "child_process.h"
 #include "engine/trim_pass.h"
 #include "live_trim_pass.h"
-#include "platform/linux/linux_processes.h"
+#include "platform/linux/system/linux_processes.h"
 #include "status_kilobytes.h"
 #include "zram_swap.h"
 

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "platform/linux/helper_reclaimer.h"
+#include "platform/linux/reclaim/helper_reclaimer.h"
 #include "platform/temp_folder.h"
 
 namespace nv {

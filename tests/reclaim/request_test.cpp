@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/linux/reclaim_protocol.h"
+#include "platform/linux/reclaim/reclaim_protocol.h"
 #include "reclaim/request.h"
 
 namespace nv::reclaim {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "fakes/write_denied_folder.h"
-#include "platform/linux/hive_registry.h"
+#include "platform/linux/registry/hive_registry.h"
 #include "platform/temp_folder.h"
 #include "settings/settings_store.h"
 

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "engine/paging_file.h"
-#include "platform/linux/hive_registry.h"
-#include "platform/linux/swap_file_configuration.h"
+#include "platform/linux/registry/hive_registry.h"
+#include "platform/linux/registry/swap_file_configuration.h"
 #include "platform/error.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TSpinEdit.h"

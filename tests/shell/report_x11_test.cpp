@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/linux_processes.h"
+#include "platform/linux/system/linux_processes.h"
 #include "shell/widgets/TStatusBar.h"
 #include "window_fixture.h"
 

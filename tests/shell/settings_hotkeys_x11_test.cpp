@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "fakes/x11_grab_probe.h"
-#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/hotkeys/x11_hotkeys.h"
 #include "shell/widgets/THotKeyEdit.h"
 #include "window_fixture.h"
 #include "window_probe.h"

@@ -10,9 +10,9 @@
 
 #include "platform/error.h"
 #include "platform/hotkeys.h"
-#include "platform/linux/autostart_entry.h"
-#include "platform/linux/hive_registry.h"
-#include "platform/linux/x11_hotkeys.h"
+#include "platform/linux/registry/autostart_entry.h"
+#include "platform/linux/registry/hive_registry.h"
+#include "platform/linux/hotkeys/x11_hotkeys.h"
 #include "platform/temp_folder.h"
 #include "settings/set_info.h"
 #include "settings/settings_store.h"

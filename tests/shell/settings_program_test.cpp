@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/linux/autostart_entry.h"
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/autostart_entry.h"
+#include "platform/linux/registry/hive_environment.h"
 #include "platform/reachable_copy.h"
 #include "platform/temp_folder.h"
 #include "settings/set_info.h"

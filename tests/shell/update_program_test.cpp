@@ -9,7 +9,7 @@
 #include "program_home.h"
 
 #include "fakes/local_http_server.h"
-#include "platform/linux/hive_environment.h"
+#include "platform/linux/registry/hive_environment.h"
 #include "update/product_values.h"
 
 namespace nv {

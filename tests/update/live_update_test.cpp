@@ -19,8 +19,8 @@
 #include "fakes/scripted_dialogs.h"
 #include "fakes/write_denied_folder.h"
 #include "platform/error.h"
-#include "platform/linux/fetcher_http.h"
-#include "platform/linux/qt_shell_exec.h"
+#include "platform/linux/http/fetcher_http.h"
+#include "platform/linux/desktop/qt_shell_exec.h"
 #include "update/product_values.h"
 
 namespace nv {
