@@ -67,8 +67,9 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_until(tick);
     if (pass.Watching()) pass.Watch(nv::TrimClock::now());
     const long at = long(std::chrono::duration_cast<std::chrono::seconds>(tick - start).count());
-    // The line of a pass that advised, as it stands when the next tick may replace it.
-    if (pass.Last() && pass.Passes() != reported && pass.Last()->pageOut.advised + pass.Last()->cold.advised > 0) {
+    // The line of a pass that advised, as it stands when its window closes.
+    if (pass.Last() && pass.Passes() != reported && !pass.Watching() &&
+        pass.Last()->pageOut.advised + pass.Last()->cold.advised > 0) {
       reported = pass.Passes();
       const nv::TrimPassFigures& f = *pass.Last();
       std::fprintf(stderr, "%4ld s: %u paged out, %u cold; %s (watched %lld s)\n", at, f.pageOut.advised,
