@@ -12,7 +12,7 @@ bool EnoughMemoryAvailable(const MemoryStatusEx& status, int thresholdPercent) {
 }
 
 AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBackoff& backoff, Clipboard& clipboard,
-                                       const AutoPassOptions& options) {
+                                       const AutoPassOptions& options, TrimClock::time_point now) {
   AutoPassResult result;
   if (options.stopThresholdPercent) {
     // Without figures the stop test cannot hold the pass back: trimming goes on as it would
@@ -25,11 +25,11 @@ AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBacko
   if (options.emptyClipboard) {
     if (auto cleaned = clipboard.Clean(); !cleaned) result.clipboardFailure = cleaned.error();
   }
-  // The last pass is judged on what came back up to now.
-  pass.Watch(TrimClock::now());
+  // The count of what came back after the last pass is brought up to date, for its judgement.
+  pass.Watch(now);
   result.waiting = backoff.Wait(pass);
   if (result.waiting) return result;
-  pass.Run(TrimScope::Idle);
+  pass.Run(TrimScope::Idle, now);
   result.trimmed = true;
   return result;
 }

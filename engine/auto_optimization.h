@@ -47,8 +47,8 @@ struct AutoPassResult {
 };
 
 // One pass after its texts are set: the stop test, then the clipboard when asked and, unless
-// the back-off holds it, a trim pass under the idle rule.
+// the back-off holds it, a trim pass under the idle rule, at `now`.
 AutoPassResult RunAutoOptimizationPass(Memory& memory, TrimPass& pass, TrimBackoff& backoff, Clipboard& clipboard,
-                                       const AutoPassOptions& options);
+                                       const AutoPassOptions& options, TrimClock::time_point now = TrimClock::now());
 
 }  // namespace nv

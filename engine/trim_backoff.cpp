@@ -9,7 +9,10 @@ bool TrimPassHelped(const TrimPassFigures& figures) {
 }
 
 std::optional<std::string> TrimBackoff::Wait(const TrimPass& pass) {
-  if (pass.Last() && pass.Passes() != judgedPasses_) {
+  // A pass that paged out enough to help is judged once all that came back in its window is
+  // counted; one that did not is judged at once, as nothing it did can change that.
+  if (pass.Last() && pass.Passes() != judgedPasses_ &&
+      (!pass.Watching() || pass.Last()->PagedOut() < kLeastHelpfulPageOut)) {
     judgedPasses_ = pass.Passes();
     const TrimPassFigures& last = *pass.Last();
     if (TrimPassHelped(last)) {

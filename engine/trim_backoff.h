@@ -16,8 +16,9 @@ class TrimBackoff {
  public:
   static constexpr int kLongestWait = 32;
 
-  // At a tick: judges the last pass of `pass` once, then tells whether this tick waits, with
-  // the text that says why; none when the tick may pass.
+  // At a tick: judges the last pass of `pass` once (after its watch window when it paged out
+  // 1 MB or more), then tells whether this tick waits, with the text that says why; none when
+  // the tick may pass.
   std::optional<std::string> Wait(const TrimPass& pass);
 
  private:

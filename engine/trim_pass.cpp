@@ -92,6 +92,8 @@ const TrimPassFigures& TrimPass::Run(TrimScope scope, TrimClock::time_point now)
   const std::vector<ProcessWalkEntry> walk = walked.value_or({});
   const std::optional<uint32_t> focused = scope == TrimScope::Idle ? focus_.FocusedProcess() : std::nullopt;
   const TrimTargets targets = idle_.Split(walk, focused, scope, now);
+  // Nothing idle past the age: the pass being watched keeps its line and its judgement.
+  if (targets.pageOut.empty() && targets.cold.empty() && Watching() && last_->PagedOut() > 0) return *last_;
 
   TrimPassFigures figures;
   figures.stillOut = targets.stillOut;

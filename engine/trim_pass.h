@@ -62,7 +62,8 @@ class TrimPass {
   // Takes a snapshot to tell idle processes by, without trimming.
   void Observe(TrimClock::time_point now = TrimClock::now());
   // One pass: a snapshot, the idle rule (unless `scope` is Everything), at most one advice
-  // call per kind; starts counting what comes back.
+  // call per kind; starts counting what comes back. A pass that finds nothing to advise while
+  // the last one that paged out is still watched leaves that one as the last (and uncounted).
   const TrimPassFigures& Run(TrimScope scope, TrimClock::time_point now = TrimClock::now());
   // Brings the count of what came back up to date, until the window after the pass closes;
   // the first call after the settling time takes the change of available memory again.

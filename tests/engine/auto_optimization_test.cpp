@@ -78,6 +78,67 @@ TEST(AutoOptimizationPass, PagesOutIdleProcessesAndWaitsAfterAPassThatDidNotHelp
   EXPECT_TRUE(tick().trimmed) << "a pass that helped is followed by the next";
 }
 
+// After a pass that paged out, the ticks that find nothing idle leave its line and its
+// judgement alone until its window closes: it is judged on all that came back to its process,
+// not on the first second.
+TEST(AutoOptimizationPass, APassThatPagedOutIsJudgedAfterItsWholeWindowWhateverTheTicksFoundMeanwhile) {
+  constexpr uint64_t kMB = uint64_t{1} << 20;
+  const struct {
+    const char* what;
+    uint64_t cameBack;  // to the paged-out process, 5 s after its pass
+    bool waitsAtClose;
+  } cases[] = {
+      {"its pages stayed out", 0, false},
+      {"most came back late in the window", 40 * kMB, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::FakeMemory memory;
+    TrimServices trim;
+    auto& idle = trim.processes.Add(1, "idle");
+    auto& busy = trim.processes.Add(2, "busy");
+    idle.residentBytes = 100 * kMB;
+    trim.reclaimer.pageOutBytes[1] = 64 * kMB;
+    trim.pass.SetIdleAge(std::chrono::seconds(5));
+    test::FakeClipboard clipboard;
+    const TrimClock::time_point t0 = TrimClock::now();
+    const auto tick = [&](int second) {
+      ++busy.cpuTime;
+      return RunAutoOptimizationPass(memory, trim.pass, trim.backoff, clipboard, {std::nullopt, false},
+                                     t0 + std::chrono::seconds(second));
+    };
+    // Busy at every tick, so the back-off never holds it: the first tick finds no one idle
+    // past the age and waits one interval; idle is paged out at the age.
+    int second = 0;
+    while (trim.reclaimer.calls.empty() && second < 20) tick(second++);
+    ASSERT_EQ(trim.reclaimer.Advised(ReclaimAdvice::PageOut), std::vector<uint32_t>{1});
+    const uint64_t helpfulPass = trim.pass.Passes();
+    const std::string line = TrimResultLine(*trim.pass.Last());
+    EXPECT_EQ(line.rfind("Last pass: 64 MB paged out", 0), 0u) << line;
+
+    for (int watched = 1; watched < 10; ++watched) {
+      if (watched == 5) idle.residentBytes += c.cameBack;
+      const AutoPassResult result = tick(second++);
+      EXPECT_TRUE(result.trimmed) << watched;
+      EXPECT_FALSE(result.waiting) << "the pass is not judged before its window closes: " << watched;
+      EXPECT_EQ(trim.pass.Passes(), helpfulPass) << watched;
+      EXPECT_EQ(trim.pass.Last()->PagedOut(), 64 * kMB) << watched;
+    }
+    EXPECT_EQ(trim.pass.Last()->cameBack, c.cameBack);
+    const AutoPassResult atClose = tick(second++);
+    EXPECT_EQ(trim.reclaimer.calls.size(), 1u) << "idle is not paged out again";
+    if (c.waitsAtClose) {
+      ASSERT_TRUE(atClose.waiting);
+      EXPECT_TRUE(atClose.waiting->ends_with(": the last pass came back")) << *atClose.waiting;
+      EXPECT_EQ(trim.pass.Last()->watched, kCameBackWindow);
+    } else {
+      EXPECT_FALSE(atClose.waiting);
+      EXPECT_EQ(TrimResultLine(*trim.pass.Last()).rfind("Last pass: 0 MB paged out", 0), 0u)
+          << "once the window closed, the next empty pass is the last";
+    }
+  }
+}
+
 TEST(AutoOptimizationPass, ClipboardKeptUnlessAsked) {
   test::FakeMemory memory;
   memory.status = test::FakeMemory::StatusMB(1000, 100, 2000, 1000);

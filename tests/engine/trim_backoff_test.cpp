@@ -26,7 +26,7 @@ class TrimBackoffTest : public ::testing::Test, protected test::FakeTrimServices
     reclaimer.pageOutBytes[10] = pagedOut;
     pass.Run(TrimScope::Everything);
     processes.table[0].residentBytes += cameBack;
-    pass.Watch(TrimClock::now() + std::chrono::seconds(1));
+    pass.Watch(TrimClock::now() + kCameBackWindow);
     return "pass";
   }
 };
