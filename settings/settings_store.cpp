@@ -68,7 +68,8 @@ bool SettingsStore::SaveRecord(const TSetInfo& record) {
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
-  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true);
+  // Made only for an entry to go in: a first start with autostart off writes no empty key.
+  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, enabled);
   if (enabled) {
     if (!run) {
       LogFailure(LogLevel::Error, "Cannot open the Run key", run.error());
@@ -77,7 +78,7 @@ void SettingsStore::SaveAutostart(bool enabled) {
     WriteValue(**run, kAutostartValueName, RegValue::String(executablePath_));
     return;
   }
-  // A Run key that cannot be opened holds no entry that could start the program.
+  // A Run key that is missing or cannot be opened holds no entry that could start the program.
   if (!run) return;
   if (const auto deleted = (*run)->Delete(kAutostartValueName); !deleted) {
     LogFailure(LogLevel::Error, "Cannot delete the Run value", deleted.error());
