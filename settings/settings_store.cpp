@@ -47,11 +47,11 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     stored.autoStart = true;
     return stored;
   }
-  if (auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true)) {
+  // Opened without making it: a missing Run key holds no entry, and making an empty one would
+  // cost a first start a durable write of the hive for nothing.
+  if (auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, false)) {
     const auto entry = (*run)->Read(kAutostartValueName);
     stored.autoStart = entry && NamesThisExecutable(*entry);
-  } else {
-    LogFailure(LogLevel::Warning, "Startup with the system reads as off", run.error());
   }
   return stored;
 }

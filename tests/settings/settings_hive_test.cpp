@@ -56,12 +56,13 @@ TEST_F(SettingsInHivesTest, ANormalUserKeepsSettingsAndAutostartInTheVirtualStor
   EXPECT_FALSE(store.Load(false).autoStart);
 }
 
-// A start saves back what it loaded: with autostart off that makes no empty Run key, and a save
-// of what is stored already does not write the hive again (the file keeps its inode, which an
-// atomic replacement would change).
+// A start loads the settings and saves them back: with autostart off neither makes an empty Run
+// key, and at the next start the same save does not write the hive again (the file keeps its
+// inode, which an atomic replacement would change).
 TEST_F(SettingsInHivesTest, ASaveOfWhatIsStoredWritesNothing) {
   HiveRegistry registry(Locations(true));
   SettingsStore store(registry, kExe);
+  EXPECT_FALSE(store.Load(false).autoStart);
   ASSERT_TRUE(store.SaveRecord(TSetInfo{}));
   store.SaveAutostart(false);
   EXPECT_EQ(registry.Values(RootKey::HKeyLocalMachine, std::string(kRunKeyPath)), std::nullopt);
@@ -69,6 +70,7 @@ TEST_F(SettingsInHivesTest, ASaveOfWhatIsStoredWritesNothing) {
   struct stat first {};
   ASSERT_EQ(::stat(hive.c_str(), &first), 0);
 
+  EXPECT_FALSE(store.Load(false).autoStart);
   ASSERT_TRUE(store.SaveRecord(TSetInfo{}));
   store.SaveAutostart(false);
   struct stat again {};
