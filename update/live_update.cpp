@@ -39,12 +39,13 @@ HttpRequest LiveUpdate::Begin(bool Interactive) {
     noticeShown_ = true;
   }
   try {
+    // A trial file, dropped at once: the real one is made only when the answer is there, so
+    // that a program ended while the request runs leaves no temporary file behind.
     const auto localCopy = LocalCopy();
     std::error_code folderError;
     std::filesystem::create_directories(localCopy.parent_path(), folderError);
     if (folderError) throw Error(CannotCreateFileText(localCopy, folderError));
-    staged_ = std::make_unique<StagedFile>(localCopy);
-    staged_->ThrowIfRefused();
+    StagedFile(localCopy).ThrowIfRefused();
   } catch (...) {
     if (noticeShown_) hooks_.destroyNotice();
     noticeShown_ = false;
@@ -64,14 +65,16 @@ void LiveUpdate::Finish(const Result<std::string>& answer) {
 }
 
 bool LiveUpdate::NewVersionAvailable(const Result<std::string>& answer) {
-  const auto staged = std::move(staged_);
   if (!answer) {
     // As specified, a failed download is no error for the user: the check finds nothing newer.
     LogFailure(LogLevel::Warning, "The update file was not downloaded from " + UpdateFileAddress(), answer.error());
     return false;
   }
-  staged->Commit(*answer);
-  const auto remote = ReadProfileString(LocalCopy(), "Version", "Ver", "");
+  const auto localCopy = LocalCopy();
+  StagedFile staged(localCopy);
+  staged.ThrowIfRefused();
+  staged.Commit(*answer);
+  const auto remote = ReadProfileString(localCopy, "Version", "Ver", "");
   return IsNewerVersion(remote, InstalledVersion(registry_));
 }
 

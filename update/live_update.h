@@ -1,14 +1,12 @@
 #pragma once
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "platform/dialogs.h"
 #include "platform/http.h"
 #include "platform/registry.h"
 #include "platform/shellexec.h"
-#include "update/staged_file.h"
 #include "update/virtual_store.h"
 
 namespace nv {
@@ -58,7 +56,6 @@ class LiveUpdate {
   VirtualStore store_;
   bool interactive_ = false;
   bool noticeShown_ = false;
-  std::unique_ptr<StagedFile> staged_;
 };
 
 }  // namespace nv

@@ -189,6 +189,9 @@ TEST_F(UpdateArea, AServerThatNeverAnswersHoldsNothingAndIsGivenUpWithItsOwner) 
   EXPECT_TRUE(loopRan);
   EXPECT_EQ(server.Requests().size(), 1u);
   EXPECT_NE(VisibleNotice(), nullptr) << "the check ended while the server still held its answer";
+  // Nothing is staged while the request runs, so that a program killed now leaves no file.
+  for (const auto& entry : fs::recursive_directory_iterator(root / "cache"))
+    EXPECT_NE(entry.path().filename().string().rfind(".Update.ini", 0), 0u) << entry.path();
 
   clock.restart();
   checkOwner.reset();
