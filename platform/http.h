@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <stop_token>
 #include <string>
 
 #include "platform/result.h"
@@ -14,6 +15,8 @@ struct HttpRequest {
   long deadlineMs = 15000;     // the whole request, however steadily the data trickles in
   size_t maxBodyBytes = 64 * 1024;
   bool allowCookies = true;
+  // Asked to stop (from any thread), the request ends at once as a failure.
+  std::stop_token stop;
 };
 
 class Http {

@@ -47,11 +47,11 @@ StoredSettings SettingsStore::Load(bool useDefaults) {
     stored.autoStart = true;
     return stored;
   }
-  if (auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true)) {
+  // Opened without making it: a missing Run key holds no entry, and making an empty one would
+  // cost a first start a durable write of the hive for nothing.
+  if (auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, false)) {
     const auto entry = (*run)->Read(kAutostartValueName);
     stored.autoStart = entry && NamesThisExecutable(*entry);
-  } else {
-    LogFailure(LogLevel::Warning, "Startup with the system reads as off", run.error());
   }
   return stored;
 }
@@ -68,7 +68,8 @@ bool SettingsStore::SaveRecord(const TSetInfo& record) {
 }
 
 void SettingsStore::SaveAutostart(bool enabled) {
-  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, true);
+  // Made only for an entry to go in: a first start with autostart off writes no empty key.
+  auto run = registry_.Open(RootKey::HKeyLocalMachine, kRunKeyPath, enabled);
   if (enabled) {
     if (!run) {
       LogFailure(LogLevel::Error, "Cannot open the Run key", run.error());
@@ -77,7 +78,7 @@ void SettingsStore::SaveAutostart(bool enabled) {
     WriteValue(**run, kAutostartValueName, RegValue::String(executablePath_));
     return;
   }
-  // A Run key that cannot be opened holds no entry that could start the program.
+  // A Run key that is missing or cannot be opened holds no entry that could start the program.
   if (!run) return;
   if (const auto deleted = (*run)->Delete(kAutostartValueName); !deleted) {
     LogFailure(LogLevel::Error, "Cannot delete the Run value", deleted.error());

@@ -7,8 +7,8 @@
 #include "platform/registry.h"
 #include "platform/shellexec.h"
 
-// The data module: it keeps the services of the update check, and its creation runs the
-// silent check when the CheckUpdate switch is on.
+// The data module: it keeps the services of the update check, and its creation starts the
+// silent check when the CheckUpdate switch is on; the check goes on while start-up does.
 class TDM : public QObject {
   Q_OBJECT
  public:
@@ -21,11 +21,11 @@ class TDM : public QObject {
 
   TDM(Services services, bool CheckUpdate, QObject* parent = nullptr);
 
-  // The whole check with its notice window and questions. A Yes to a newer version starts the
-  // updater and ends the application as soon as its message loop runs, or, without an updater,
-  // opens the download page. Errors leave as nv::Error
-  // after the notice window is gone.
-  static void LiveUpdate(Services services, bool Interactive);
+  // Starts the check with its notice window and questions, owned by `owner`, and returns at
+  // once; while `owner` has one under way, a second is not started. A Yes to a newer version
+  // starts the updater and ends the application, or, without an updater, opens the download
+  // page. Errors are shown in the error dialog.
+  static void LiveUpdate(Services services, bool Interactive, QObject* owner);
 
  private:
   void DataModuleCreate(bool CheckUpdate);

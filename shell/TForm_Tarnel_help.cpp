@@ -26,5 +26,5 @@ void TForm_Tarnel::AboutBtnClick() {
 }
 
 void TForm_Tarnel::Liveupdate1Click() {
-  TDM::LiveUpdate({svc.http, svc.registry, svc.dialogs, svc.shell}, true);
+  TDM::LiveUpdate({svc.http, svc.registry, svc.dialogs, svc.shell}, true, this);
 }

@@ -1,12 +1,9 @@
 #include "shell/TShowLiveUpdateForm.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
-#include <QWindow>
 
 #include "shell/PublicFunctionUnit.h"
 #include "shell/widgets/TImageEx.h"
@@ -41,15 +38,8 @@ TShowLiveUpdateForm::TShowLiveUpdateForm(QWidget* parent)
   Label1->adjustSize();
 }
 
-void TShowLiveUpdateForm::ShowAndPaint() {
+void TShowLiveUpdateForm::ShowCentred() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen) move(screen->availableGeometry().center() - rect().center());
   show();
-  // The window system maps the window asynchronously; wait briefly for it so that the paint
-  // reaches the screen. Input stays queued until the check is over.
-  QElapsedTimer waited;
-  waited.start();
-  while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 250)
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 25);
-  repaint();
 }

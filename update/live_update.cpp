@@ -18,8 +18,8 @@ HttpRequest UpdateFileRequest(const std::string& address) {
   request.userAgent = "Mozilla/3.0 (compatible; Indy Library)";
   request.accept = "text/html, */*";
   request.readTimeoutMs = 5000;
-  // The check runs before the window and the tray icon exist: a server that trickles its
-  // answer must not hold the program longer than this.
+  // A server that trickles its answer must not keep the notice up, or a fetcher running,
+  // longer than this.
   request.deadlineMs = 15000;
   request.maxBodyBytes = 64 * 1024;
   request.allowCookies = true;
@@ -28,33 +28,54 @@ HttpRequest UpdateFileRequest(const std::string& address) {
 
 }  // namespace
 
-LiveUpdate::LiveUpdate(Http& http, Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
+LiveUpdate::LiveUpdate(Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
                        VirtualStore store)
-    : http_(http), registry_(registry), dialogs_(dialogs), shell_(shell), hooks_(std::move(hooks)),
-      store_(std::move(store)) {}
+    : registry_(registry), dialogs_(dialogs), shell_(shell), hooks_(std::move(hooks)), store_(std::move(store)) {}
 
-void LiveUpdate::Run(bool Interactive) {
-  bool noticeShown = false;
-  const auto destroyNotice = [&] {
-    if (noticeShown) hooks_.destroyNotice();
-    noticeShown = false;
-  };
+HttpRequest LiveUpdate::Begin(bool Interactive) {
+  interactive_ = Interactive;
+  if (Interactive) {
+    hooks_.showNotice();
+    noticeShown_ = true;
+  }
   try {
-    if (Interactive) {
-      hooks_.showNotice();
-      noticeShown = true;
-    }
-    const bool newer = NewVersionAvailable();
-    destroyNotice();
-    if (newer) {
-      Offer();
-    } else if (Interactive) {
-      dialogs_.Inform(kProductTitle, kUpToDateMessage);
-    }
+    // A trial file, dropped at once: the real one is made only when the answer is there, so
+    // that a program ended while the request runs leaves no temporary file behind.
+    const auto localCopy = LocalCopy();
+    std::error_code folderError;
+    std::filesystem::create_directories(localCopy.parent_path(), folderError);
+    if (folderError) throw Error(CannotCreateFileText(localCopy, folderError));
+    StagedFile(localCopy).ThrowIfRefused();
   } catch (...) {
-    destroyNotice();
+    if (noticeShown_) hooks_.destroyNotice();
+    noticeShown_ = false;
     throw;
   }
+  return UpdateFileRequest(UpdateFileAddress());
+}
+
+void LiveUpdate::Finish(const Result<std::string>& answer) {
+  if (noticeShown_) hooks_.destroyNotice();
+  noticeShown_ = false;
+  if (NewVersionAvailable(answer)) {
+    Offer();
+  } else if (interactive_) {
+    dialogs_.Inform(kProductTitle, kUpToDateMessage);
+  }
+}
+
+bool LiveUpdate::NewVersionAvailable(const Result<std::string>& answer) {
+  if (!answer) {
+    // As specified, a failed download is no error for the user: the check finds nothing newer.
+    LogFailure(LogLevel::Warning, "The update file was not downloaded from " + UpdateFileAddress(), answer.error());
+    return false;
+  }
+  const auto localCopy = LocalCopy();
+  StagedFile staged(localCopy);
+  staged.ThrowIfRefused();
+  staged.Commit(*answer);
+  const auto remote = ReadProfileString(localCopy, "Version", "Ver", "");
+  return IsNewerVersion(remote, InstalledVersion(registry_));
 }
 
 void LiveUpdate::Offer() {
@@ -75,29 +96,6 @@ void LiveUpdate::Offer() {
 
 std::filesystem::path LiveUpdate::LocalCopy() {
   return store_.Mirror(std::filesystem::path(shell_.ProgramFolder()) / "Update.ini");
-}
-
-bool LiveUpdate::NewVersionAvailable() {
-  const auto localCopy = LocalCopy();
-  if (!DownloadToFile(UpdateFileAddress(), localCopy)) return false;
-  const auto remote = ReadProfileString(localCopy, "Version", "Ver", "");
-  return IsNewerVersion(remote, InstalledVersion(registry_));
-}
-
-bool LiveUpdate::DownloadToFile(const std::string& address, const std::filesystem::path& fileName) {
-  std::error_code folderError;
-  std::filesystem::create_directories(fileName.parent_path(), folderError);
-  if (folderError) throw Error(CannotCreateFileText(fileName, folderError));
-  StagedFile staged(fileName);
-  staged.ThrowIfRefused();
-  const auto body = http_.Get(UpdateFileRequest(address));
-  if (!body) {
-    // As specified, a failed download is no error for the user: the check finds nothing newer.
-    LogFailure(LogLevel::Warning, "The update file was not downloaded from " + address, body.error());
-    return false;
-  }
-  staged.Commit(*body);
-  return true;
 }
 
 }  // namespace nv

@@ -23,36 +23,39 @@ struct LiveUpdateHooks {
   std::function<void()> terminate;      // ask the application to end once its loop runs
 };
 
-// The check for a newer version: downloads the update file into the local "Update.ini",
-// compares the version it names with the installed one and offers the update: the updater
+// The check for a newer version, in two halves around its one request, so that the request can
+// run anywhere while the user interface goes on: Begin shows the notice and makes the local
+// "Update.ini" ready; the request fetches the update file; Finish keeps the download, compares
+// the version it names with the installed one and offers the update: the updater
 // "nvUpdate.exe" when the program's folder holds one, else the maker's download page.
 class LiveUpdate {
  public:
-  LiveUpdate(Http& http, Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
+  LiveUpdate(Registry& registry, Dialogs& dialogs, ShellExec& shell, LiveUpdateHooks hooks,
              VirtualStore store = VirtualStore(VirtualStore::DefaultRoot()));
 
-  // The whole check. Silent (Interactive false) it shows nothing unless a newer version is
-  // offered. An nv::Error raised on the way destroys the notice window before it leaves.
-  void Run(bool Interactive);
-
-  bool NewVersionAvailable();
-  // Fetches `address` into `fileName`, making its folder, and answers whether it succeeded; a
-  // failed request leaves any earlier file untouched. Throws nv::Error when no file can be
-  // created.
-  bool DownloadToFile(const std::string& address, const std::filesystem::path& fileName);
+  // Interactive, the notice window is shown. Answers the request to make. Throws nv::Error,
+  // with the notice destroyed, when the local copy cannot be created: then nothing is fetched.
+  HttpRequest Begin(bool Interactive);
+  // With the request's answer: destroys the notice, then offers a newer version, or, in an
+  // interactive check, says there is none. A failed request is no error for the user: the
+  // check finds nothing newer, and any earlier download stays as it was. Throws nv::Error
+  // (a local copy that cannot be written, an installed version of the wrong type).
+  void Finish(const Result<std::string>& answer);
 
  private:
   // The download, kept after the check: "Update.ini" of the program's folder, in the virtual
   // store, since downloaded data never goes beside the program.
   std::filesystem::path LocalCopy();
+  bool NewVersionAvailable(const Result<std::string>& answer);
   void Offer();
 
-  Http& http_;
   Registry& registry_;
   Dialogs& dialogs_;
   ShellExec& shell_;
   LiveUpdateHooks hooks_;
   VirtualStore store_;
+  bool interactive_ = false;
+  bool noticeShown_ = false;
 };
 
 }  // namespace nv

@@ -22,7 +22,9 @@ build = sys.argv[1] if len(sys.argv) > 1 else "build/ci"
 rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 10
 scratch = tempfile.mkdtemp(prefix="norvane-start.")
 os.chmod(scratch, 0o755)
-for name, path in (("norvane", "shell/norvane"), ("minimal", "bench/bench_start_minimal")):
+# The fetcher beside the program, as an install has it, so that the start-up's update check runs.
+for name, path in (("norvane", "shell/norvane"), ("norvane-fetch", "shell/norvane-fetch"),
+                   ("minimal", "bench/bench_start_minimal")):
     shutil.copy(os.path.join(build, path), os.path.join(scratch, name))
     os.chmod(os.path.join(scratch, name), 0o755)
 as_root = os.geteuid() == 0
@@ -71,7 +73,8 @@ def home(tag):
 
 
 def program_env(h, extra):
-    env = {"HOME": h, "XDG_RUNTIME_DIR": os.path.join(h, "run"), "PATH": "/usr/bin:/bin",
+    env = {"HOME": h, "XDG_RUNTIME_DIR": os.path.join(h, "run"), "XDG_CACHE_HOME": os.path.join(h, "cache"),
+           "PATH": "/usr/bin:/bin",
            "NORVANE_UPDATE_HOST": "127.0.0.1:9"}
     env.update(extra)
     return env

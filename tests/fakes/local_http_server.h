@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <stdexcept>
@@ -61,6 +62,18 @@ class LocalHttpServer {
     std::lock_guard lock(mutex_);
     reply_ = std::move(reply);
   }
+  // How many of the connections held unanswered the client still keeps open: a client that
+  // gave its request up has closed its end.
+  int OpenHeldConnections() const {
+    std::lock_guard lock(mutex_);
+    int open = 0;
+    for (int fd : held_) {
+      char byte;
+      const ssize_t got = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+      open += got > 0 || (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK));
+    }
+    return open;
+  }
   // The head (request line and header lines) of every request received so far.
   std::vector<std::string> Requests() const {
     std::lock_guard lock(mutex_);
@@ -100,6 +113,7 @@ class LocalHttpServer {
         reply = reply_;
       }
       if (reply.behaviour == Behaviour::NeverAnswer) {
+        std::lock_guard lock(mutex_);
         held_.push_back(client);
         continue;
       }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stop_token>
+#include <thread>
 
 #include "platform/linux/http/fetch_protocol.h"
 #include "platform/linux/http/fetcher_http.h"
@@ -95,6 +97,31 @@ TEST_F(MisbehavingFetcher, AFetcherThatKeepsReportingProgressIsStoppedAtTheDeadl
   EXPECT_EQ(error, "no complete answer within 1500 ms (norvane-fetch was stopped)");
   EXPECT_GE(waited, milliseconds(1500));
   EXPECT_LT(waited, milliseconds(10000)) << "the deadline was not kept";
+}
+
+// Asked to stop, from another thread or before it began, a request ends at once, far inside
+// limits that would have held it a minute.
+TEST_F(MisbehavingFetcher, AStopAskedForEndsTheRequestAtOnce) {
+  request.readTimeoutMs = 60000;
+  request.deadlineMs = 60000;
+  for (const int stopAfterMs : {200, 0}) {
+    std::stop_source stop;
+    request.stop = stop.get_token();
+    std::thread stopper;
+    if (stopAfterMs == 0) {
+      stop.request_stop();
+    } else {
+      stopper = std::thread([&] {
+        std::this_thread::sleep_for(milliseconds(stopAfterMs));
+        stop.request_stop();
+      });
+    }
+    EXPECT_FALSE(Get("exec /bin/sleep 60"));
+    if (stopper.joinable()) stopper.join();
+    EXPECT_EQ(error, "the request was given up (norvane-fetch was stopped)");
+    EXPECT_GE(waited, milliseconds(stopAfterMs));
+    EXPECT_LT(waited, milliseconds(30000)) << "the stop was not heard";
+  }
 }
 
 TEST(FetcherHttp, AMissingFetcherSaysWhereItWasLookedFor) {

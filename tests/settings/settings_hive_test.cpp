@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,28 @@ TEST_F(SettingsInHivesTest, ANormalUserKeepsSettingsAndAutostartInTheVirtualStor
   store.SaveAutostart(false);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "home-autostart/velqor-norvane.desktop"));
   EXPECT_FALSE(store.Load(false).autoStart);
+}
+
+// A start loads the settings and saves them back: with autostart off neither makes an empty Run
+// key, and at the next start the same save does not write the hive again (the file keeps its
+// inode, which an atomic replacement would change).
+TEST_F(SettingsInHivesTest, ASaveOfWhatIsStoredWritesNothing) {
+  HiveRegistry registry(Locations(true));
+  SettingsStore store(registry, kExe);
+  EXPECT_FALSE(store.Load(false).autoStart);
+  ASSERT_TRUE(store.SaveRecord(TSetInfo{}));
+  store.SaveAutostart(false);
+  EXPECT_EQ(registry.Values(RootKey::HKeyLocalMachine, std::string(kRunKeyPath)), std::nullopt);
+  const auto hive = dir_ / "HKEY_LOCAL_MACHINE.reg";
+  struct stat first {};
+  ASSERT_EQ(::stat(hive.c_str(), &first), 0);
+
+  EXPECT_FALSE(store.Load(false).autoStart);
+  ASSERT_TRUE(store.SaveRecord(TSetInfo{}));
+  store.SaveAutostart(false);
+  struct stat again {};
+  ASSERT_EQ(::stat(hive.c_str(), &again), 0);
+  EXPECT_EQ(again.st_ino, first.st_ino);
 }
 
 TEST_F(SettingsInHivesTest, WithoutAnyWritablePlaceNothingIsSavedAndLoadGivesTheDefaults) {

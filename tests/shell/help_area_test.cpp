@@ -9,6 +9,7 @@
 
 #include "shell/TFrm_About.h"
 #include "shell/TShowLiveUpdateForm.h"
+#include "finish_update_checks.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "update/live_update.h"
 #include "update/product_values.h"
@@ -84,6 +85,7 @@ TEST_F(HelpArea, LiveUpdateFromTheTrayMenuChecksEvenWithTheStartCheckOff) {
   http.body = "[Version]\nVer=2010.1.3\n";
   dialogs.answers = {false};
   Window().Tray->Liveupdate1->trigger();
+  FinishUpdateChecks(&Window());
   ASSERT_EQ(http.requests.size(), 1u);
   EXPECT_EQ(http.requests[0].url, "http://updates.example/products/system-utility/velqor-norvane/update/Update.ini");
   EXPECT_EQ(dialogs.Texts("yesno"), std::vector<std::string>{kNewerVersionQuestion});
@@ -97,6 +99,7 @@ TEST_F(HelpArea, AnErrorOfTheMenuCheckReachesTheErrorDialogWithoutTheNotice) {
   // Through the event dispatch, as a click on the menu item arrives.
   QMetaObject::invokeMethod(Window().Tray->Liveupdate1, &QAction::trigger, Qt::QueuedConnection);
   QCoreApplication::processEvents();
+  FinishUpdateChecks(&Window());
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'Version'"});
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<TShowLiveUpdateForm*>(w), nullptr);
 }

@@ -5,6 +5,7 @@
 #include <QEnterEvent>
 #include <QMouseEvent>
 #include <QTest>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
@@ -16,9 +17,9 @@
 #include "fakes/recording_shell_exec.h"
 #include "fakes/scripted_dialogs.h"
 #include "fakes/write_denied_folder.h"
-#include "platform/error.h"
-#include "platform/linux/http/fetcher_http.h"
+#include "finish_update_checks.h"
 #include "platform/linux/desktop/qt_shell_exec.h"
+#include "platform/linux/http/fetcher_http.h"
 #include "shell/TDM.h"
 #include "shell/TFrm_About.h"
 #include "shell/TShowLiveUpdateForm.h"
@@ -45,17 +46,6 @@ int NoticeCount() {
   for (QWidget* w : QApplication::topLevelWidgets()) n += qobject_cast<TShowLiveUpdateForm*>(w) != nullptr;
   return n;
 }
-
-// Notes whether the notice window was on screen while the request ran.
-class ObservedHttp : public nv::Http {
- public:
-  nv::Result<std::string> Get(const nv::HttpRequest& request) override {
-    noticeDuringRequest = VisibleNotice() != nullptr;
-    return real.Get(request);
-  }
-  nv::FetcherHttp real{NV_FETCHER};
-  bool noticeDuringRequest = false;
-};
 
 // Notes whether the notice window was gone when a box was shown.
 class ObservedDialogs : public nv::test::ScriptedDialogs {
@@ -108,7 +98,8 @@ class UpdateArea : public ::testing::Test {
 
   fs::path root;
   LocalHttpServer server;
-  ObservedHttp http;
+  nv::FetcherHttp http{NV_FETCHER};
+  QObject owner;
   nv::test::FakeRegistry registry;
   ObservedDialogs dialogs;
   nv::test::RecordingShellExec shell;
@@ -116,7 +107,7 @@ class UpdateArea : public ::testing::Test {
 
 TEST_F(UpdateArea, TheNoticeWindowIsLaidOutAsDesigned) {
   TShowLiveUpdateForm notice;
-  notice.ShowAndPaint();
+  notice.ShowCentred();
   EXPECT_EQ(notice.windowTitle(), "Live Update");
   EXPECT_EQ(notice.size(), QSize(368, 136));
   EXPECT_EQ(notice.minimumSize(), notice.maximumSize());
@@ -145,21 +136,23 @@ TEST_F(UpdateArea, AFirstStartWritesTheDefaultsAndRunsTheSilentCheck) {
   ASSERT_NE(registry.Get(HKCU, nv::kProductKey, "CheckUpdate"), nullptr);
   EXPECT_EQ(registry.Get(HKCU, nv::kProductKey, "CheckUpdate")->AsDword(), 1u);
   EXPECT_NE(registry.Get(HKCU, nv::kProductKey, "HelpURL"), nullptr);
+  EXPECT_EQ(NoticeCount(), 0);  // silent: no notice
+  nv::test::FinishUpdateChecks(dm.get());
   EXPECT_EQ(server.Requests().size(), 1u);
-  EXPECT_FALSE(http.noticeDuringRequest);  // silent: no notice
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(UpdateArea, CheckUpdateZeroSkipsTheStartCheckButTheMenuStillChecks) {
   registry.Set(HKCU, nv::kProductKey, "CheckUpdate", nv::RegValue::Dword(0));
   Serve("2099");
-  StartUpdateArea(Services());
+  nv::test::FinishUpdateChecks(StartUpdateArea(Services()).get());
   EXPECT_TRUE(server.Requests().empty());
 
   dialogs.answers = {false};
-  TDM::LiveUpdate(Services(), true);
+  TDM::LiveUpdate(Services(), true, &owner);
+  EXPECT_NE(VisibleNotice(), nullptr);  // while the request runs
+  nv::test::FinishUpdateChecks(&owner);
   EXPECT_EQ(server.Requests().size(), 1u);
-  EXPECT_TRUE(http.noticeDuringRequest);
   EXPECT_FALSE(dialogs.noticeDuringBox);
   EXPECT_EQ(dialogs.Texts("yesno"), std::vector<std::string>{nv::kNewerVersionQuestion});
   EXPECT_EQ(NoticeCount(), 0);
@@ -168,13 +161,45 @@ TEST_F(UpdateArea, CheckUpdateZeroSkipsTheStartCheckButTheMenuStillChecks) {
 TEST_F(UpdateArea, InteractiveCheckWithoutUpdateTellsSoAfterTheNoticeIsGone) {
   Serve("2010.1.2");
   Install("2010.1.2");
-  TDM::LiveUpdate(Services(), true);
-  EXPECT_TRUE(http.noticeDuringRequest);
+  TDM::LiveUpdate(Services(), true, &owner);
+  EXPECT_NE(VisibleNotice(), nullptr);
+  nv::test::FinishUpdateChecks(&owner);
   EXPECT_FALSE(dialogs.noticeDuringBox);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.shown[0].title, "Velqor Norvane");
   EXPECT_EQ(dialogs.shown[0].text, nv::kUpToDateMessage);
   EXPECT_EQ(NoticeCount(), 0);
+}
+
+// The request never holds the message loop: a server that never answers leaves the loop
+// running, a second click while the check is under way starts no second one, and the owner
+// closing gives the request up at once, long before its five-second read timeout.
+TEST_F(UpdateArea, AServerThatNeverAnswersHoldsNothingAndIsGivenUpWithItsOwner) {
+  server.SetReply({200, "", LocalHttpServer::Behaviour::NeverAnswer});
+  auto checkOwner = std::make_unique<QObject>();
+  TDM::LiveUpdate(Services(), true, checkOwner.get());
+  TDM::LiveUpdate(Services(), true, checkOwner.get());
+  EXPECT_NE(VisibleNotice(), nullptr);
+  bool loopRan = false;
+  QTimer::singleShot(50, [&loopRan] { loopRan = true; });
+  QElapsedTimer clock;
+  clock.start();
+  while ((!loopRan || server.Requests().empty()) && clock.elapsed() < 4000)
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  EXPECT_TRUE(loopRan);
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_NE(VisibleNotice(), nullptr) << "the check ended while the server still held its answer";
+  // Nothing is staged while the request runs, so that a program killed now leaves no file.
+  for (const auto& entry : fs::recursive_directory_iterator(root / "cache"))
+    EXPECT_NE(entry.path().filename().string().rfind(".Update.ini", 0), 0u) << entry.path();
+
+  clock.restart();
+  checkOwner.reset();
+  EXPECT_LT(clock.elapsed(), 4000) << "closing waited on the request";
+  EXPECT_EQ(NoticeCount(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(server.Requests().size(), 1u);
 }
 
 TEST_F(UpdateArea, YesAtStartUpStartsTheUpdaterAndEndsTheProgramOnceItsLoopRuns) {
@@ -187,9 +212,10 @@ TEST_F(UpdateArea, YesAtStartUpStartsTheUpdaterAndEndsTheProgramOnceItsLoopRuns)
   Install("2010.1.2");
 
   const auto dm = StartUpdateArea(Services(realShell));
-  EXPECT_EQ(dialogs.Texts("yesno").size(), 1u);
+  EXPECT_TRUE(dialogs.Texts("yesno").empty()) << "the question came before the loop ran";
   QTimer::singleShot(10000, [] { QCoreApplication::exit(2); });  // the loop would run on
   EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(dialogs.Texts("yesno").size(), 1u);
   for (int i = 0; i < 100 && !fs::exists(marker); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_TRUE(fs::exists(marker)) << "nvUpdate.exe was not started";
 }
@@ -219,16 +245,18 @@ TEST_F(UpdateArea, AnUnwritableProgramFolderShowsNoError) {
   Install("2010.1.2");
   {
     nv::test::WriteDeniedFolder program(root / "program");
-    StartUpdateArea(Services());
+    nv::test::FinishUpdateChecks(StartUpdateArea(Services()).get());
   }
   EXPECT_TRUE(dialogs.shown.empty());
   EXPECT_TRUE(fs::exists(root / "cache" / "norvane" / "VirtualStore" / (root / "program" / "Update.ini").relative_path()));
 }
 
-TEST_F(UpdateArea, AnInteractiveErrorLeavesWithoutTheNotice) {
+TEST_F(UpdateArea, AnInteractiveErrorIsShownWithoutTheNotice) {
   Serve("2010.1.3");
   registry.Set(HKCU, nv::kProductKey, "Version", nv::RegValue::Dword(1));
-  EXPECT_THROW(TDM::LiveUpdate(Services(), true), nv::Error);
+  TDM::LiveUpdate(Services(), true, &owner);
+  nv::test::FinishUpdateChecks(&owner);
+  EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'Version'"});
   EXPECT_EQ(NoticeCount(), 0);
 }
 

@@ -1,7 +1,8 @@
-// The real program under X offered a newer version at start: Yes starts "nvUpdate.exe" from
-// the program's folder and ends the program, or, where the folder holds no updater, opens the
-// download page and goes on; No lets the start go on. The download never lands in the
-// program's folder.
+// The real program under X offered a newer version at start: the question comes beside the
+// shown main window; Yes starts "nvUpdate.exe" from the program's folder and ends the program,
+// or, where the folder holds no updater, opens the download page and goes on; No lets the
+// program go on. The download never lands in the program's folder. A server that never
+// answers holds nothing back.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,9 +16,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "program_home.h"
-#include <QThread>
 
 #include "fakes/local_http_server.h"
 
@@ -103,19 +104,49 @@ class UpdateOffer : public ::testing::Test {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
   }
 
-  // Starts the program and answers the update question, which comes before the main window,
-  // with the key given.
-  void StartAndAnswer(const char* key) {
+  static QString Shell(const QString& command) {
+    QProcess shell;
+    shell.start("sh", {"-c", command});
+    shell.waitForFinished(30000);
+    return QString::fromUtf8(shell.readAllStandardOutput());
+  }
+
+  // The program's visible windows captioned "Velqor Norvane", split into the main window and
+  // message boxes; waits up to `limitMs` for `boxes` boxes (and the main window) to show.
+  struct Windows {
+    QStringList main, boxes;
+  };
+  static Windows Shown(int boxes, int limitMs = 20000) {
+    Windows shown;
+    QElapsedTimer clock;
+    clock.start();
+    do {
+      shown = {};
+      for (const QString& id : Shell("xdotool search --onlyvisible --name '^Velqor Norvane$'").split('\n', Qt::SkipEmptyParts))
+        (Shell("xprop -id " + id + " _NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DIALOG") ? shown.boxes
+                                                                                                  : shown.main)
+            << id;
+      if (!shown.main.isEmpty() && shown.boxes.size() >= boxes) break;
+      QThread::msleep(100);
+    } while (clock.elapsed() < limitMs);
+    return shown;
+  }
+
+  void Start() {
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(Program(), {});
     ASSERT_TRUE(program.waitForStarted(5000));
-    QProcess search;
-    search.start("timeout", {"20", "xdotool", "search", "--sync", "--onlyvisible", "--name", "^Velqor Norvane$"});
-    ASSERT_TRUE(search.waitForFinished(25000));
-    const QString box = QString::fromUtf8(search.readAllStandardOutput()).split('\n').value(0).trimmed();
-    ASSERT_FALSE(box.isEmpty()) << "no question box appeared";
-    ASSERT_EQ(QProcess::execute("xdotool", {"windowfocus", "--sync", box}), 0);
+  }
+
+  // Starts the program and answers the update question, which comes while the main window is
+  // shown, with the key given.
+  void StartAndAnswer(const char* key) {
+    Start();
+    const Windows shown = Shown(1);
+    ASSERT_EQ(shown.boxes.size(), 1u) << "no question box appeared";
+    ASSERT_EQ(shown.main.size(), 1u) << "the question came without the main window";
+    ASSERT_EQ(QProcess::execute("xdotool", {"windowfocus", "--sync", shown.boxes[0]}), 0);
     QThread::msleep(300);
     ASSERT_EQ(QProcess::execute("xdotool", {"key", key}), 0);
   }
@@ -137,6 +168,23 @@ TEST_F(UpdateOffer, YesStartsTheUpdaterFromTheProgramsFolderAndEndsTheProgram) {
   EXPECT_TRUE(QFile::exists(Marker())) << "nvUpdate.exe was not started";
   EXPECT_TRUE(QFile::exists(StoredCopy(home.filePath("cache"))));
   EXPECT_FALSE(QFile::exists(home.filePath("program/Update.ini")));
+}
+
+TEST_F(UpdateOffer, AServerThatNeverAnswersHoldsBackNeitherTheWindowNorTheWayOut) {
+  server.SetReply({200, "", LocalHttpServer::Behaviour::NeverAnswer});
+  Start();
+  const Windows shown = Shown(0);
+  ASSERT_EQ(shown.main.size(), 1u) << "the main window never showed";
+  EXPECT_TRUE(shown.boxes.empty());
+  QElapsedTimer clock;
+  clock.start();
+  while (server.Requests().empty() && clock.elapsed() < 10000) QThread::msleep(20);
+  EXPECT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.OpenHeldConnections(), 1) << "the window showed only after the request was given up";
+  // Quitting ends the program without waiting out the request's five-second read timeout.
+  clock.restart();
+  ExpectRunningAndQuit();
+  EXPECT_LT(clock.elapsed(), 4000);
 }
 
 TEST_F(UpdateOffer, NoLetsTheStartGoOn) {

@@ -83,9 +83,14 @@ class LiveUpdateCheck : public ::testing::Test {
   }
 
   LiveUpdate Check(ShellExec& shellExec) {
-    return LiveUpdate(http, registry, dialogs, shellExec, journal.Hooks(), VirtualStore(root / "store"));
+    return LiveUpdate(registry, dialogs, shellExec, journal.Hooks(), VirtualStore(root / "store"));
   }
   LiveUpdate Check() { return Check(shell); }
+  // The whole check, its request made on this thread.
+  void Run(LiveUpdate check, bool interactive) {
+    const HttpRequest request = check.Begin(interactive);
+    check.Finish(http.Get(request));
+  }
   void Serve(const std::string& body, int status = 200) { server.SetReply({status, body, Behaviour::Answer}); }
   fs::path LocalCopy() const { return root / "program" / "Update.ini"; }
   fs::path StoreCopy() const { return root / "store" / fs::path(LocalCopy()).relative_path(); }
@@ -121,7 +126,7 @@ TEST_F(LiveUpdateCheck, YesToANewerVersionStartsTheUpdaterAndEndsTheProgram) {
   ShellExecInFolder realShell(shell.programFolder);
   Serve(UpdateFile("2010.1.3"));
 
-  Check(realShell).Run(true);
+  Run(Check(realShell), true);
 
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kAsk, "terminate"}));
   EXPECT_EQ(dialogs.shown.at(0).icon, Dialogs::Icon::Information);
@@ -132,7 +137,7 @@ TEST_F(LiveUpdateCheck, YesToANewerVersionStartsTheUpdaterAndEndsTheProgram) {
 
 TEST_F(LiveUpdateCheck, TheRequestIsOneGetOfTheUpdateFileWithTheClientsHeaders) {
   Serve(UpdateFile("2010.1.2"));
-  Check().Run(false);
+  Run(Check(), false);
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].rfind(std::string("GET ") + kUpdatePath + " HTTP/1.1\r\n", 0), 0u) << requests[0];
@@ -144,7 +149,7 @@ TEST_F(LiveUpdateCheck, TheRequestIsOneGetOfTheUpdateFileWithTheClientsHeaders) 
 TEST_F(LiveUpdateCheck, NoToANewerVersionGoesOnAndYesWithoutAnUpdaterOpensTheDownloadPage) {
   Serve(UpdateFile("2011"));
   dialogs.answers = {false, true};
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_EQ(journal.events, Events({kAsk}));
   EXPECT_TRUE(shell.started.empty());
   EXPECT_TRUE(shell.opened.empty());
@@ -152,7 +157,7 @@ TEST_F(LiveUpdateCheck, NoToANewerVersionGoesOnAndYesWithoutAnUpdaterOpensTheDow
   // Yes with no updater in the folder, as on Linux: the product's home page is opened and the
   // program goes on.
   registry.Set(RootKey::HKeyCurrentUser, kProductKey, "HomePage", RegValue::String("http://mine.example/download/"));
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_EQ(journal.events, Events({kAsk, kAsk}));
   EXPECT_TRUE(shell.started.empty());
   EXPECT_EQ(shell.opened, std::vector<std::string>{"http://mine.example/download/"});
@@ -177,7 +182,7 @@ TEST_F(LiveUpdateCheck, AnUpdaterThatDoesNotStartIsLoggedAndTheDownloadPageOpene
     }
     std::vector<std::string> opened;
   } recorder(shell.programFolder);
-  Check(recorder).Run(false);
+  Run(Check(recorder), false);
 
   EXPECT_EQ(journal.events, Events({kAsk})) << "the program goes on";
   EXPECT_EQ(recorder.opened, std::vector<std::string>{HomePageAddress()});
@@ -203,7 +208,7 @@ TEST_F(LiveUpdateCheck, NoUpdateIsOfferedWhenTheServerHasNoNewerVersion) {
     for (bool interactive : {true, false}) {
       journal.events.clear();
       server.SetReply(c.reply);
-      Check().Run(interactive);
+      Run(Check(), interactive);
       if (interactive)
         EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform})) << c.name;
       else
@@ -226,20 +231,20 @@ TEST_F(LiveUpdateCheck, AnUnreachableServerIsNoUpdate) {
   ::setenv("NORVANE_UPDATE_HOST", ("127.0.0.1:" + std::to_string(ntohs(address.sin_port))).c_str(), 1);
 
   test::CapturingLog log;
-  Check().Run(true);
+  Run(Check(), true);
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
   ASSERT_EQ(log.lines.size(), 1u) << "the user is told only that there is no update";
   EXPECT_NE(log.lines[0].message.find("update file was not downloaded from http://127.0.0.1:"), std::string::npos) << log.lines[0].message;
   EXPECT_NE(log.lines[0].message.find("onnect"), std::string::npos) << "why: " << log.lines[0].message;
   journal.events.clear();
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_TRUE(journal.events.empty());
 }
 
 TEST_F(LiveUpdateCheck, AServerThatNeverAnswersIsAbandonedAfterTheReadTimeout) {
   server.SetReply({200, "", Behaviour::NeverAnswer});
   const auto start = std::chrono::steady_clock::now();
-  Check().Run(true);
+  Run(Check(), true);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
   EXPECT_GE(waited, std::chrono::milliseconds(5000));
@@ -250,7 +255,7 @@ TEST_F(LiveUpdateCheck, AServerThatTricklesTheFileIsAFailedCheckAfterFifteenSeco
   // A newer version, one byte a second: never 5 s silent, but 25 s in all.
   server.SetReply({200, UpdateFile("2010.1.3"), Behaviour::Trickle, 1000});
   const auto start = std::chrono::steady_clock::now();
-  Check().Run(true);
+  Run(Check(), true);
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(journal.events, Events({"show notice", "destroy notice", kInform}));
   EXPECT_GE(waited, std::chrono::seconds(15));
@@ -260,14 +265,14 @@ TEST_F(LiveUpdateCheck, AServerThatTricklesTheFileIsAFailedCheckAfterFifteenSeco
 TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFile) {
   Serve(UpdateFile("2010.1.3"));
   dialogs.answers = {false};
-  Check().Run(false);
+  Run(Check(), false);
   ASSERT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
 
   // The earlier file names a newer version, but this check fetched nothing: no offer.
   for (auto reply : {LocalHttpServer::Reply{500, "", Behaviour::Answer}, LocalHttpServer::Reply{200, "", Behaviour::EndlessBody}}) {
     journal.events.clear();
     server.SetReply(reply);
-    Check().Run(false);
+    Run(Check(), false);
     EXPECT_TRUE(journal.events.empty());
     EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.3"));
   }
@@ -276,12 +281,12 @@ TEST_F(LiveUpdateCheck, AFailedDownloadKeepsTheEarlierFileAndLeavesNoTemporaryFi
 
 TEST_F(LiveUpdateCheck, AShorterDownloadAfterALongerOneIsReadAlone) {
   Serve("[Version]\r\nVer=2010.1.1\r\n[Notes]\r\n" + std::string(4000, ';') + "\r\n[Version]\r\nVer=2099\r\n");
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_TRUE(journal.events.empty());
 
   Serve("[Version]\nVer=2010.1.3\n");
   dialogs.answers = {false};
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_EQ(journal.events, Events({kAsk}));
   EXPECT_EQ(Slurp(StoreCopy()), "[Version]\nVer=2010.1.3\n");
 }
@@ -291,7 +296,7 @@ TEST_F(LiveUpdateCheck, TheDownloadGoesToTheVirtualStoreNeverIntoTheProgramsFold
   for (bool writable : {true, false}) {
     std::optional<test::WriteDeniedFolder> denied;
     if (!writable) denied.emplace(root / "program");
-    Check().Run(false);
+    Run(Check(), false);
     EXPECT_TRUE(journal.events.empty());
     EXPECT_EQ(Slurp(StoreCopy()), UpdateFile("2010.1.2")) << "program folder writable: " << writable;
     EXPECT_FALSE(fs::exists(LocalCopy())) << "program folder writable: " << writable;
@@ -304,7 +309,7 @@ TEST_F(LiveUpdateCheck, ErrorsEndTheCheckAfterTheNoticeIsDestroyed) {
   {
     test::WriteDeniedFolder store(root / "store");
     try {
-      Check().Run(true);
+      Run(Check(), true);
       ADD_FAILURE() << "an unwritable folder passed";
     } catch (const Error& e) {
       EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + StoreCopy().string() + "\". Permission denied");
@@ -315,7 +320,7 @@ TEST_F(LiveUpdateCheck, ErrorsEndTheCheckAfterTheNoticeIsDestroyed) {
   journal.events.clear();
   registry.Set(RootKey::HKeyCurrentUser, kProductKey, "Version", RegValue::Dword(2010));
   try {
-    Check().Run(true);
+    Run(Check(), true);
     ADD_FAILURE() << "a number as the installed version passed";
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "Invalid data type for 'Version'");
@@ -327,7 +332,7 @@ TEST_F(LiveUpdateCheck, NoInstalledVersionMakesAnyVersionNewer) {
   registry.keys.clear();
   Serve(UpdateFile("1"));
   dialogs.answers = {false};
-  Check().Run(false);
+  Run(Check(), false);
   EXPECT_EQ(journal.events, Events({kAsk}));
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <stop_token>
 #include <thread>
 
 #include "platform/linux/system/companion_binary.h"
@@ -99,12 +100,20 @@ Result<std::string> FetcherHttp::Get(const HttpRequest& request) {
   if (!SpawnCompanion(fetcherPath_, fetch::Arguments(request), child))
     return Failure{fetcherPath_ + " could not be started"};
   Answer answer;
-  const Ending ending = ReadAnswer(child.output, request, answer);
+  Ending ending;
+  {
+    // A stopped fetcher closes its output, which ends the read at once. Only while the child
+    // is not yet waited for: its process ID cannot have been reused.
+    const std::stop_callback stopFetcher(request.stop, [pid = child.pid] { ::kill(pid, SIGKILL); });
+    ending = ReadAnswer(child.output, request, answer);
+  }
   ::close(child.output);
   const int status = EndFetcher(child.pid, ending != Ending::Answered);
 
   std::string error;
-  if (ending == Ending::Silent) {
+  if (request.stop.stop_requested()) {
+    error = "the request was given up (" + name + " was stopped)";
+  } else if (ending == Ending::Silent) {
     error = "no data for " + std::to_string(request.readTimeoutMs) + " ms (" + name + " was stopped)";
   } else if (ending == Ending::PastDeadline) {
     error = "no complete answer within " + std::to_string(request.deadlineMs) + " ms (" + name + " was stopped)";
