@@ -3,7 +3,7 @@
 #include "engine/process_list.h"
 #include "monitor/process_report.h"
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout.h"
+#include "shell/TForm_Tarnel_layout_processes.h"
 #include "shell/process_report_list.h"
 #include "shell/widgets/TNotebook.h"
 #include "shell/widgets/TStatusBar.h"
