@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <optional>
 
-#include "monitor/cpu_usage.h"
+#include "shell/dashboard_page.h"
 #include "platform/log.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/jpeg_decoder.h"

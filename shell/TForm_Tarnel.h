@@ -11,7 +11,6 @@
 #include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
 #include "settings/hotkey_registration.h"
-#include "monitor/cpu_usage.h"
 #include "platform/log.h"
 #include "shell/services.h"
 
@@ -34,6 +33,7 @@ class TNotebook;
 class TSpinEdit;
 class TStatusBar;
 namespace nv {
+class DashboardPage;
 class ProcessReportList;
 class TrayIntegration;
 }
@@ -216,12 +216,8 @@ class TForm_Tarnel : public QWidget {
   bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
   std::array<QImage, 4> MinImgList;
-  double CpuUsage = 0;
-  nv::CpuUsageSampler CpuSampler{svc.cpu};
-  // The figures read 0 while the memory status cannot be read; said once for each such run.
-  nv::FailureRunLog MemoryStatusLog{nv::LogLevel::Warning, "The memory figures read 0"};
-  // Fixed vertical ranges and 50 zero points in every series.
-  void PrepareCharts();
+  friend class nv::DashboardPage;
+  std::unique_ptr<nv::DashboardPage> Dashboard;
 
   // ---- processes page ----
   // The status refresh walks the processes for the report only while it can be seen: the

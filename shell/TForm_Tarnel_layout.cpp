@@ -9,6 +9,7 @@
 #include "shell/TForm_Tarnel_layout_processes.h"
 #include "shell/TForm_Tarnel_layout_settings.h"
 #include "shell/TForm_Tarnel_layout_usage.h"
+#include "shell/dashboard_page.h"
 #include "shell/layout_helpers.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
@@ -134,5 +135,5 @@ void TForm_Tarnel::buildLayout() {
   Timer_Auto = timer("Timer_Auto", 4000);
   Timer_HideMainWindows = timer("Timer_HideMainWindows", 1);
 
-  Tray = new nv::TrayIntegration(svc.memory, [this] { return CpuUsage; }, this);
+  Tray = new nv::TrayIntegration(svc.memory, [this] { return Dashboard->CpuUsage(); }, this);
 }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "shell/TForm_Tarnel.h"
+#include "shell/dashboard_page.h"
 #include "shell/tray_integration.h"
 
 // Reaches the state of the main window and of its tray that only tests read: the window and
@@ -17,8 +18,8 @@ class TForm_TarnelProbe {
   int& DragOriginY() { return w_.DragOriginY; }
   bool& IsMinimized() { return w_.IsMinimized; }
   std::array<QImage, 4>& MinImgList() { return w_.MinImgList; }
-  double& CpuUsage() { return w_.CpuUsage; }
-  void PrepareCharts() { w_.PrepareCharts(); }
+  double& CpuUsage() { return w_.Dashboard->cpuUsage_; }
+  void PrepareCharts() { w_.Dashboard->PrepareCharts(); }
   bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
   bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
   void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
