@@ -6,9 +6,7 @@
 
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout_processes.h"
-#include "shell/TForm_Tarnel_layout_settings.h"
-#include "shell/TForm_Tarnel_layout_usage.h"
+#include "shell/page_layouts.h"
 #include "shell/dashboard_page.h"
 #include "shell/layout_helpers.h"
 #include "shell/tray_integration.h"

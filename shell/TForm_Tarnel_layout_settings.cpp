@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout_settings.h"
+#include "shell/page_layouts.h"
 #include "shell/layout_helpers.h"
 #include "shell/widgets/THotKeyEdit.h"
 #include "shell/widgets/TImageEx.h"

@@ -7,6 +7,7 @@
 #include "monitor/dashboard_figures.h"
 #include "monitor/status_texts.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/process_report_page.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TLineChart.h"
@@ -62,7 +63,7 @@ void DashboardPage::PrepareCharts() {
 }
 
 void DashboardPage::Refresh() {
-  w_.RefreshProcessReport();
+  w_.Report->Refresh();
 
   const MemoryStatusEx status = memoryStatusLog_.ValueOr(w_.svc.memory.GlobalMemoryStatusEx(), MemoryStatusEx{});
   w_.StatusBar_State->setPanelText(2, QString::fromStdString(StatusLineMemoryText(status)));

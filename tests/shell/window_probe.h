@@ -6,6 +6,7 @@
 
 #include "shell/TForm_Tarnel.h"
 #include "shell/dashboard_page.h"
+#include "shell/process_report_page.h"
 #include "shell/tray_integration.h"
 
 // Reaches the state of the main window and of its tray that only tests read: the window and
@@ -20,7 +21,7 @@ class TForm_TarnelProbe {
   std::array<QImage, 4>& MinImgList() { return w_.MinImgList; }
   double& CpuUsage() { return w_.Dashboard->cpuUsage_; }
   void PrepareCharts() { w_.Dashboard->PrepareCharts(); }
-  bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
+  bool ProcessReportCanBeSeen() const { return w_.Report->CanBeSeen(); }
   bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
   void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
   nv::TrimPass& AutoTrim() { return w_.AutoTrim; }
