@@ -6,7 +6,8 @@
 #include <QTimer>
 #include <optional>
 
-#include "monitor/cpu_usage.h"
+#include "shell/dashboard_page.h"
+#include "shell/process_report_page.h"
 #include "platform/log.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/jpeg_decoder.h"
@@ -21,6 +22,7 @@ constexpr const char* kRefusal =
 }  // namespace
 
 TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(parent), svc(services) {
+  Report = std::make_unique<nv::ProcessReportPage>(*this);
   const nv::JpegDecoderHold decoderWhileBuilding;  // one load for the pictures of every page
   buildLayout();
   setupNavigation();
@@ -77,7 +79,7 @@ void TForm_Tarnel::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   RestorePictures();
   FormShow();
-  CatchUpProcessReport();
+  Report->CatchUp();
 }
 
 // A window hidden in the tray gives back its native window and with it the backing store (a
@@ -118,5 +120,5 @@ void TForm_Tarnel::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
   if (e->type() != QEvent::WindowStateChange) return;
   IsMinimized = windowState().testFlag(Qt::WindowMinimized);
-  if (!IsMinimized) CatchUpProcessReport();
+  if (!IsMinimized) Report->CatchUp();
 }

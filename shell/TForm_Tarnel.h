@@ -11,7 +11,6 @@
 #include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
 #include "settings/hotkey_registration.h"
-#include "monitor/cpu_usage.h"
 #include "platform/log.h"
 #include "shell/services.h"
 
@@ -34,13 +33,15 @@ class TNotebook;
 class TSpinEdit;
 class TStatusBar;
 namespace nv {
-class ProcessReportList;
+class DashboardPage;
+class ProcessReportPage;
 class TrayIntegration;
 }
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
-// is a public member so that the areas, and the GUI tests, reach it by its name. Its state is
-// private; the tray lives in a TrayIntegration of its own.
+// is a public member so that the areas, and the GUI tests, reach it by its name. A page's logic
+// and state live in a class of their own that the window owns (DashboardPage,
+// ProcessReportPage); the tray lives in a TrayIntegration of its own.
 class TForm_TarnelProbe;
 
 class TForm_Tarnel : public QWidget {
@@ -122,8 +123,7 @@ class TForm_Tarnel : public QWidget {
   QLabel* Label_overalloptimizing = nullptr;
   TImageEx* SpeedButton_StartFull = nullptr;
   TImageEx* SpeedButton_RunAuto2 = nullptr;
-  // Made the first time the report is brought up to date: a window that waits in the tray and
-  // never showed this page carries no item view, model or header (about 1 MB of code and heap).
+  // Made the first time the report is brought up to date (nv::ProcessReportPage::Update).
   QTreeWidget* ListView_ProcessReport = nullptr;
   QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 
@@ -216,22 +216,12 @@ class TForm_Tarnel : public QWidget {
   bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
   std::array<QImage, 4> MinImgList;
-  double CpuUsage = 0;
-  nv::CpuUsageSampler CpuSampler{svc.cpu};
-  // The figures read 0 while the memory status cannot be read; said once for each such run.
-  nv::FailureRunLog MemoryStatusLog{nv::LogLevel::Warning, "The memory figures read 0"};
-  // Fixed vertical ranges and 50 zero points in every series.
-  void PrepareCharts();
+  friend class nv::DashboardPage;
+  std::unique_ptr<nv::DashboardPage> Dashboard;
 
   // ---- processes page ----
-  // The status refresh walks the processes for the report only while it can be seen: the
-  // window shown and not minimized, the processes page selected. A refresh that passed it by
-  // leaves it behind, and it catches up the moment it can be seen again.
-  bool ProcessReportCanBeSeen() const;
-  void RefreshProcessReport();
-  void CatchUpProcessReport();
-  nv::ProcessReportList* ProcessReportRows = nullptr;  // the rows kept in place, by PID
-  bool ProcessReportBehind = false;
+  friend class nv::ProcessReportPage;
+  std::unique_ptr<nv::ProcessReportPage> Report;
 
   // ---- optimization and auto-optimization ----
   bool AutoDotsPhase = false;

@@ -5,7 +5,8 @@
 
 #include "engine/auto_optimization.h"
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout.h"
+#include "shell/page_layouts.h"
+#include "shell/layout_helpers.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/flat_header.h"
 #include "shell/widgets/TImageEx.h"

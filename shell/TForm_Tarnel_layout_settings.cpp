@@ -5,7 +5,8 @@
 #include <QVBoxLayout>
 
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout.h"
+#include "shell/page_layouts.h"
+#include "shell/layout_helpers.h"
 #include "shell/widgets/THotKeyEdit.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TSpinEdit.h"

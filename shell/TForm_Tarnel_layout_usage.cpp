@@ -2,7 +2,8 @@
 
 #include "engine/auto_optimization.h"
 #include "shell/TForm_Tarnel.h"
-#include "shell/TForm_Tarnel_layout.h"
+#include "shell/page_layouts.h"
+#include "shell/layout_helpers.h"
 #include "shell/wayland_session.h"
 #include "shell/widgets/TGauge.h"
 #include "shell/widgets/TImageEx.h"

@@ -14,6 +14,7 @@
 #include "settings/idle_age_setting.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/dashboard_page.h"
 #include "shell/gauge_progress.h"
 #include "shell/paint_through.h"
 #include "shell/tray_integration.h"
@@ -169,7 +170,7 @@ void TForm_Tarnel::Timer_AutoTimer() {
   options.emptyClipboard = CheckBox_EmptyClipboard->isChecked();
   const nv::AutoPassResult result =
       nv::RunAutoOptimizationPass(svc.memory, AutoTrim, AutoTrimBackoff, svc.clipboard, options);
-  if (result.statusFailure) MemoryStatusLog.Failed(*result.statusFailure);
+  if (result.statusFailure) Dashboard->MemoryStatusLog().Failed(*result.statusFailure);
   if (result.clipboardFailure)
     AutoClipboardLog.Failed(*result.clipboardFailure);
   else if (options.emptyClipboard)

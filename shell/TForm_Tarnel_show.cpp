@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "shell/TForm_Tarnel.h"
+#include "shell/dashboard_page.h"
 #include "shell/tray_integration.h"
 
 namespace {
@@ -26,7 +27,7 @@ void TForm_Tarnel::FormShow() {
   if (FirstShowDone) return;
   FirstShowDone = true;
 
-  RunStep(svc.dialogs, [this] { PrepareCharts(); });
+  RunStep(svc.dialogs, [this] { Dashboard->PrepareCharts(); });
   for (nv::THotKeyInfo& hotKey : CurrentHotKeys) hotKey.Enabled = false;  // nothing to unregister yet
   if (RunStep(svc.dialogs, [this] { LoadSettings(false); })) {
     RunStep(svc.dialogs, [this] { SaveSettings(); });

@@ -12,7 +12,7 @@
 #include "monitor/tray_icon_model.h"
 #include "platform/memory.h"
 #include "platform/product.h"
-#include "shell/TForm_Tarnel_layout.h"
+#include "shell/layout_helpers.h"
 #include "shell/tray_icon_engine.h"
 #include "shell/tray_redock_watch.h"
 #include "shell/wayland_session.h"

@@ -5,6 +5,8 @@
 #include <array>
 
 #include "shell/TForm_Tarnel.h"
+#include "shell/dashboard_page.h"
+#include "shell/process_report_page.h"
 #include "shell/tray_integration.h"
 
 // Reaches the state of the main window and of its tray that only tests read: the window and
@@ -17,9 +19,9 @@ class TForm_TarnelProbe {
   int& DragOriginY() { return w_.DragOriginY; }
   bool& IsMinimized() { return w_.IsMinimized; }
   std::array<QImage, 4>& MinImgList() { return w_.MinImgList; }
-  double& CpuUsage() { return w_.CpuUsage; }
-  void PrepareCharts() { w_.PrepareCharts(); }
-  bool ProcessReportCanBeSeen() const { return w_.ProcessReportCanBeSeen(); }
+  double& CpuUsage() { return w_.Dashboard->cpuUsage_; }
+  void PrepareCharts() { w_.Dashboard->PrepareCharts(); }
+  bool ProcessReportCanBeSeen() const { return w_.Report->CanBeSeen(); }
   bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
   void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
   nv::TrimPass& AutoTrim() { return w_.AutoTrim; }

@@ -1,13 +1,11 @@
 #pragma once
-// Builders of the main window's regions and pages, shared by the TForm_Tarnel_layout*.cpp files.
+// Builders of the small parts every page and menu of the main window is made of.
 #include <QString>
 
 #include "shell/text_look.h"
 
 class QLabel;
-class QTreeWidget;
 class QWidget;
-class TForm_Tarnel;
 class TImageEx;
 
 namespace nv::layout {
@@ -29,12 +27,5 @@ W* Named(W* widget, const char* name) {
   widget->setObjectName(QString::fromLatin1(name));
   return widget;
 }
-
-QWidget* BuildUsagePage(TForm_Tarnel& w);
-QWidget* BuildProcessesPage(TForm_Tarnel& w);
-// The process report's list, on the processes page.
-QTreeWidget* BuildProcessReport(QWidget* page);
-QWidget* BuildOverallPage(TForm_Tarnel& w);
-QWidget* BuildSettingsPage(TForm_Tarnel& w);
 
 }  // namespace nv::layout
