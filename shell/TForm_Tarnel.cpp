@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "shell/dashboard_page.h"
+#include "shell/optimization_page.h"
 #include "shell/process_report_page.h"
 #include "platform/log.h"
 #include "shell/PublicFunctionUnit.h"

@@ -6,12 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "engine/memory_tweak.h"
-#include "engine/trim_backoff.h"
-#include "engine/trim_pass.h"
 #include "settings/hotkey_info.h"
 #include "settings/hotkey_registration.h"
-#include "platform/log.h"
 #include "shell/services.h"
 
 namespace nv {
@@ -34,6 +30,7 @@ class TSpinEdit;
 class TStatusBar;
 namespace nv {
 class DashboardPage;
+class OptimizationPage;
 class ProcessReportPage;
 class TrayIntegration;
 }
@@ -41,7 +38,7 @@ class TrayIntegration;
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
 // is a public member so that the areas, and the GUI tests, reach it by its name. A page's logic
 // and state live in a class of their own that the window owns (DashboardPage,
-// ProcessReportPage); the tray lives in a TrayIntegration of its own.
+// ProcessReportPage, OptimizationPage); the tray lives in a TrayIntegration of its own.
 class TForm_TarnelProbe;
 
 class TForm_Tarnel : public QWidget {
@@ -129,10 +126,10 @@ class TForm_Tarnel : public QWidget {
 
   void UpdateProcessReport();
 
-  // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp) ----
+  // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp, the
+  // logic in nv::OptimizationPage) ----
   QTimer* Timer_self = nullptr;
   QTimer* Timer_Auto = nullptr;
-  QTimer* Timer_TrimWatch = nullptr;  // counts what comes back after a pass, once a second
 
   void Timer_selfTimer();
   void SpeedButton_StartFullClick();
@@ -224,19 +221,8 @@ class TForm_Tarnel : public QWidget {
   std::unique_ptr<nv::ProcessReportPage> Report;
 
   // ---- optimization and auto-optimization ----
-  bool AutoDotsPhase = false;
-  nv::MemoryTweak Tweak{svc.memory, [this](const std::string& text) { svc.dialogs.ShowMessage(text); }};
-  bool AutoErrorShowing = false;  // a tick's error box is open; the ticks meanwhile skip theirs
-  nv::TrimPass AutoTrim{svc.processes, svc.reclaimer, svc.reclaimMeter, svc.focus};
-  nv::TrimBackoff AutoTrimBackoff;
-  nv::FailureRunLog AutoClipboardLog{nv::LogLevel::Warning, "Auto-optimization did not empty the clipboard"};
-  bool PrivilegeMissingSaid = false;  // the box that tells why nothing was trimmed has been shown
-  void SetAutoOptimizeLook(int tag, const char* picture);  // both run/stop buttons
-  void SetAutoOptimizeText(const QString& text);           // status panel and label, repainted
-  void Timer_TrimWatchTimer();
-  // The first pass that trims nothing for want of the privilege says so, once per run of the
-  // program, with what mends it; `missing` is nullptr when the pass was not such a one.
-  void SayPrivilegeMissing(const nv::ReclaimOutcome* missing);
+  friend class nv::OptimizationPage;
+  std::unique_ptr<nv::OptimizationPage> Optimization;
 
   // ---- hot keys and first showing ----
   nv::HotKeyTable CurrentHotKeys{};

@@ -1,6 +1,6 @@
 // Auto-optimization as the window runs it, without the window: a tick every second
 // (RunAutoOptimizationPass, as Timer_Auto does) and the count of what came back every second
-// while a pass is watched (as Timer_TrimWatch does), with the real services of this machine.
+// while a pass is watched (as the window's trim watch does), with the real services of this machine.
 // The stop test is off: on the small machine of bench/desktop (a few GiB of 24 left) the
 // available share stays far under the default threshold of 70 %, so it would never stop a
 // pass either. Ends at SIGTERM or SIGINT and prints the CPU seconds it used, and of them those

@@ -333,9 +333,9 @@ TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
   EXPECT_EQ(w.Label_TrimResult->text(), "Auto-optimization waits 1 interval: the last pass paged out less than 1 MB");
   w.Timer_AutoTimer();
   EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 0 MB came back");
-  EXPECT_TRUE(w.Timer_TrimWatch->isActive());
+  EXPECT_TRUE(TForm_TarnelProbe(w).TrimWatchTimer()->isActive());
   processes.table[1].residentBytes += 9 * MiB;
-  TForm_TarnelProbe(w).Timer_TrimWatchTimer();
+  TForm_TarnelProbe(w).WatchTrim();
   EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
   EXPECT_TRUE(dialogs.Texts("message").empty()) << "a pass shows no box";
 }

@@ -6,6 +6,7 @@
 
 #include "shell/TForm_Tarnel.h"
 #include "shell/dashboard_page.h"
+#include "shell/optimization_page.h"
 #include "shell/process_report_page.h"
 #include "shell/tray_integration.h"
 
@@ -22,9 +23,10 @@ class TForm_TarnelProbe {
   double& CpuUsage() { return w_.Dashboard->cpuUsage_; }
   void PrepareCharts() { w_.Dashboard->PrepareCharts(); }
   bool ProcessReportCanBeSeen() const { return w_.Report->CanBeSeen(); }
-  bool& AutoDotsPhase() { return w_.AutoDotsPhase; }
-  void Timer_TrimWatchTimer() { w_.Timer_TrimWatchTimer(); }
-  nv::TrimPass& AutoTrim() { return w_.AutoTrim; }
+  bool& AutoDotsPhase() { return w_.Optimization->autoDotsPhase_; }
+  QTimer* TrimWatchTimer() { return w_.Optimization->trimWatch_; }
+  void WatchTrim() { w_.Optimization->WatchTick(); }
+  nv::TrimPass& AutoTrim() { return w_.Optimization->autoTrim_; }
   nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
   nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
   bool& FirstShowDone() { return w_.FirstShowDone; }
