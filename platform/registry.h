@@ -41,6 +41,12 @@ struct RegValue {
   bool operator==(const RegValue&) const = default;
 };
 
+// A value with its name, for the writes that set several of a key's values at once.
+struct NamedValue {
+  std::string name;
+  RegValue value;
+};
+
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;
@@ -58,6 +64,10 @@ class Registry {
   virtual ~Registry() = default;
   // The key, created when missing and `create` is set. Throws nv::Error as Read does.
   virtual Result<std::unique_ptr<RegistryKey>> Open(RootKey root, const std::string& path, bool create) = 0;
+  // Sets `values` in the key, created when missing, as one change that lands whole or not at
+  // all: one write where a value at a time would make one each. Values equal to the stored ones
+  // write nothing. Throws nv::Error as Read does.
+  virtual Result<void> WriteValues(RootKey root, const std::string& path, const std::vector<NamedValue>& values) = 0;
 };
 
 }  // namespace nv

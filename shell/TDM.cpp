@@ -28,8 +28,7 @@ std::unique_ptr<TDM> StartUpdateArea(TDM::Services services) {
       services.dialogs.ShowError(e.what());
     }
   };
-  showError([&] { nv::RecordInstalledVersion(services.registry, kProgramVersion); });
   bool checkUpdate = false;
-  showError([&] { checkUpdate = nv::LoadProductValues(services.registry); });
+  showError([&] { checkUpdate = nv::LoadProductValues(services.registry, kProgramVersion); });
   return std::make_unique<TDM>(services, checkUpdate);
 }

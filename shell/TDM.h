@@ -33,8 +33,8 @@ class TDM : public QObject {
   Services svc_;
 };
 
-// The update area's start-up: the build's version recorded as the installed one,
-// LoadProductValues, then the data module. Start-up has no event
-// dispatch yet to report errors, so an error of either step is shown here in the error
+// The update area's start-up: LoadProductValues (the build's version recorded as the installed
+// one with the product's defaults), then the data module. Start-up has no event
+// dispatch yet to report errors, so an error of the first step is shown here in the error
 // dialog, and start-up goes on.
 std::unique_ptr<TDM> StartUpdateArea(TDM::Services services);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <optional>
+#include <vector>
 
 #include "platform/log.h"
 #include "platform/registry_values.h"
@@ -12,8 +13,10 @@ namespace {
 
 constexpr char kProductPath[] = "/products/system-utility/velqor-norvane/";
 
-void KeepOrWriteString(RegistryKey& key, const std::string& name, const std::string& defaultText) {
-  if (!ReadStringValue(key, name)) WriteValue(key, name, RegValue::String(defaultText));
+// Adds the default to `changes` when the key holds no value `name`.
+void KeepOrAddString(RegistryKey* key, const std::string& name, const std::string& defaultText,
+                     std::vector<NamedValue>& changes) {
+  if (!key || !ReadStringValue(*key, name)) changes.push_back({name, RegValue::String(defaultText)});
 }
 
 }  // namespace
@@ -29,32 +32,27 @@ std::string HomePageAddress() { return "http://" + UpdateHost() + kProductPath; 
 std::string HelpPageAddress() { return HomePageAddress() + "help/"; }
 std::string UpdateFileAddress() { return HomePageAddress() + "update/Update.ini"; }
 
-bool LoadProductValues(Registry& registry) {
-  const auto opened = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
-  if (!opened) {
-    LogFailure(LogLevel::Warning, "The update check is off", opened.error());
+bool LoadProductValues(Registry& registry, const std::string& buildVersion) {
+  // Read without making the key: a first start makes it with its values in the one write below.
+  const auto opened = registry.Open(RootKey::HKeyCurrentUser, kProductKey, false);
+  RegistryKey* key = opened ? opened->get() : nullptr;
+  std::vector<NamedValue> changes;
+  const auto stored = key ? key->Read("Version") : std::nullopt;
+  if (!stored || !IsStringValue(*stored) || stored->AsString() != buildVersion)
+    changes.push_back({"Version", RegValue::String(buildVersion)});
+  KeepOrAddString(key, "HelpURL", HelpPageAddress(), changes);
+  KeepOrAddString(key, "HomePage", HomePageAddress(), changes);
+  const auto check = key ? ReadDwordValue(*key, "CheckUpdate") : std::nullopt;
+  if (!check) changes.push_back({"CheckUpdate", RegValue::Dword(1)});
+  const bool checkOn = check.value_or(1) != 0;
+  if (changes.empty()) return checkOn;
+  const auto written = registry.WriteValues(RootKey::HKeyCurrentUser, kProductKey, changes);
+  if (!written && !key) {
+    LogFailure(LogLevel::Warning, "The update check is off", written.error());
     return false;
   }
-  RegistryKey& key = **opened;
-  KeepOrWriteString(key, "HelpURL", HelpPageAddress());
-  KeepOrWriteString(key, "HomePage", HomePageAddress());
-  const auto check = ReadDwordValue(key, "CheckUpdate");
-  if (!check) {
-    WriteValue(key, "CheckUpdate", RegValue::Dword(1));
-    return true;
-  }
-  return *check != 0;
-}
-
-void RecordInstalledVersion(Registry& registry, const std::string& buildVersion) {
-  const auto opened = registry.Open(RootKey::HKeyCurrentUser, kProductKey, true);
-  if (!opened) {
-    LogFailure(LogLevel::Warning, "The installed version was not recorded", opened.error());
-    return;
-  }
-  const auto stored = (*opened)->Read("Version");
-  if (stored && IsStringValue(*stored) && stored->AsString() == buildVersion) return;
-  WriteValue(**opened, "Version", RegValue::String(buildVersion));
+  if (!written) throw FailedToSetData(changes.front().name);
+  return checkOn;
 }
 
 std::string HomePage(Registry& registry) {

@@ -18,18 +18,16 @@ std::string HelpPageAddress();
 std::string HomePageAddress();
 std::string UpdateFileAddress();
 
-// Writes the missing defaults of the product key and answers the CheckUpdate switch (false
-// when the key cannot be opened). A value of the wrong type or a refused write throws nv::Error.
-bool LoadProductValues(Registry& registry);
+// Records `buildVersion` as "Version" when the key holds another (or none, or a value of another
+// type: no installer records it on Linux, and the version that runs is the one installed), writes
+// the missing defaults, all in one write of the hive, and answers the CheckUpdate switch (false
+// when the key can be neither read nor made). A value of the wrong type throws nv::Error before
+// anything is written; a refused write throws nv::Error naming the first value it held.
+bool LoadProductValues(Registry& registry, const std::string& buildVersion);
 
 // The "Version" string of the product key, empty when absent; throws nv::Error when it is
 // not a string.
 std::string InstalledVersion(Registry& registry);
-
-// Records `buildVersion` as "Version" when the key holds another (or none, or a value of another
-// type): no installer records it on Linux, and the version that runs is the one installed.
-// A refused write throws nv::Error.
-void RecordInstalledVersion(Registry& registry, const std::string& buildVersion);
 
 // The "HomePage" string of the product key, its default when absent; throws nv::Error when it
 // is not a string.

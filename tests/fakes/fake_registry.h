@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -45,6 +46,24 @@ class FakeRegistry : public Registry {
       keys[name];
     }
     return std::make_unique<Key>(*this, name);
+  }
+
+  // One write for the lot, or none when a value is refused.
+  Result<void> WriteValues(RootKey root, const std::string& path, const std::vector<NamedValue>& values) override {
+    const auto name = KeyName(root, path);
+    if (refusedKeys.count(name)) return Failure{"the key " + path + " is refused"};
+    for (const auto& v : values)
+      if (refusedWrites.count(Fold(v.name))) return Failure{"the value " + v.name + " is refused"};
+    auto& stored = keys[name];
+    bool changed = false;
+    for (const auto& v : values) {
+      auto [it, added] = stored.emplace(Fold(v.name), v.value);
+      if (!added && it->second == v.value) continue;
+      it->second = v.value;
+      changed = true;
+    }
+    if (changed) ++writes;
+    return {};
   }
 
  private:

@@ -259,6 +259,30 @@ TEST_F(HiveRegistryTest, TheRunValueIsMirroredAsAnAutostartEntry) {
   EXPECT_FALSE(std::filesystem::exists(entry)) << "deleting a key above Run removes the entry too";
 }
 
+// A batch lands whole or not at all: a bad name or the Run value (whose entry only a write of
+// its own mirrors) refuses the lot before the hive changes.
+TEST_F(HiveRegistryTest, ValuesWrittenTogetherLandWholeOrNotAtAll) {
+  const std::vector<NamedValue> good{{"A", RegValue::Dword(1)}, {"B", RegValue::String("b")}};
+  ASSERT_TRUE(registry_.WriteValues(RootKey::HKeyCurrentUser, "Software\\New", good));
+  EXPECT_EQ(registry_.Values(RootKey::HKeyCurrentUser, "Software\\New"),
+            (std::vector<HiveValue>{{"A", RegValue::Dword(1)}, {"B", RegValue::String("b")}}));
+
+  const struct {
+    RootKey root;
+    const char* path;
+    const char* name;
+  } refused[] = {
+      {RootKey::HKeyCurrentUser, "Software\\New", "Bad\nName"},
+      {RootKey::HKeyLocalMachine, kRun, "Velqor Norvane"},
+  };
+  for (const auto& c : refused) {
+    const std::vector<NamedValue> batch{{"C", RegValue::Dword(3)}, {c.name, RegValue::String("/opt/norvane")}};
+    EXPECT_FALSE(registry_.WriteValues(c.root, c.path, batch)) << c.name;
+    EXPECT_FALSE(registry_.ReadValue(c.root, c.path, "C").has_value()) << c.name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "etc-autostart/velqor-norvane.desktop"));
+}
+
 TEST_F(HiveRegistryTest, AWriteThatCannotBeKeptIsRefusedWithItsReasonBeforeAnythingChanges) {
   const std::string entry = dir_ / "etc-autostart/velqor-norvane.desktop";
   auto run = registry_.Open(RootKey::HKeyLocalMachine, kRun, true).value();

@@ -33,8 +33,9 @@ class ProductValues : public ::testing::Test {
   FakeRegistry registry;
 };
 
-TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOn) {
-  EXPECT_TRUE(LoadProductValues(registry));
+TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOnInOneWrite) {
+  EXPECT_TRUE(LoadProductValues(registry, "2010.1.2"));
+  EXPECT_EQ(registry.writes, 1);
   ASSERT_NE(Value("HelpURL"), nullptr);
   EXPECT_EQ(Value("HelpURL")->type, reg::Sz);
   EXPECT_EQ(Value("HelpURL")->AsString(), "http://updates.example/products/system-utility/velqor-norvane/help/");
@@ -43,24 +44,26 @@ TEST_F(ProductValues, FirstStartWritesTheDefaultsAndTurnsTheCheckOn) {
   ASSERT_NE(Value("CheckUpdate"), nullptr);
   EXPECT_EQ(Value("CheckUpdate")->type, reg::Dword);
   EXPECT_EQ(Value("CheckUpdate")->AsDword(), 1u);
-  EXPECT_EQ(Value("Version"), nullptr);  // recorded apart: RecordInstalledVersion
+  ASSERT_NE(Value("Version"), nullptr);
+  EXPECT_EQ(Value("Version")->AsString(), "2010.1.2");
 }
 
 TEST_F(ProductValues, StoredValuesAreKeptAndCheckUpdateFollowsTheirs) {
   registry.Set(HKCU, kProductKey, "HelpURL", RegValue::String("http://mine/help"));
   registry.Set(HKCU, kProductKey, "HomePage", RegValue::String("%HOME%", reg::ExpandSz));
   registry.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(0));
-  EXPECT_FALSE(LoadProductValues(registry));
+  registry.Set(HKCU, kProductKey, "Version", RegValue::String("2010.1.2"));
+  EXPECT_FALSE(LoadProductValues(registry, "2010.1.2"));
   EXPECT_EQ(registry.writes, 0);
   EXPECT_EQ(Value("HelpURL")->AsString(), "http://mine/help");
 
   registry.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(7));
-  EXPECT_TRUE(LoadProductValues(registry));
+  EXPECT_TRUE(LoadProductValues(registry, "2010.1.2"));
 }
 
 TEST_F(ProductValues, UnopenableKeyLeavesTheCheckOff) {
   registry.refusedKeys.insert(FakeRegistry::KeyName(HKCU, kProductKey));
-  EXPECT_FALSE(LoadProductValues(registry));
+  EXPECT_FALSE(LoadProductValues(registry, "2010.1.2"));
   EXPECT_EQ(InstalledVersion(registry), "");
 }
 
@@ -78,10 +81,14 @@ TEST_F(ProductValues, WrongTypesAndRefusedWritesRaiseTheRegistryErrors) {
   for (const auto& c : cases) {
     FakeRegistry reg;
     reg.Set(HKCU, kProductKey, c.value, c.stored);
-    EXPECT_EQ(ErrorOf([&] { LoadProductValues(reg); }), c.error);
+    EXPECT_EQ(ErrorOf([&] { LoadProductValues(reg, "2010.1.2"); }), c.error);
+    EXPECT_EQ(reg.writes, 0) << c.value;
   }
+  // A refused write into a key that exists names the first value it held.
+  registry.Set(HKCU, kProductKey, "HelpURL", RegValue::String("http://mine/help"));
   registry.refusedWrites.insert("homepage");
-  EXPECT_EQ(ErrorOf([&] { LoadProductValues(registry); }), "Failed to set data for 'HomePage'");
+  EXPECT_EQ(ErrorOf([&] { LoadProductValues(registry, "2010.1.2"); }), "Failed to set data for 'Version'");
+  EXPECT_EQ(Value("Version"), nullptr);
 }
 
 TEST_F(ProductValues, InstalledVersionReadsTheVersionString) {
@@ -108,13 +115,14 @@ TEST_F(ProductValues, TheBuildsVersionIsRecordedWhenTheStoredOneDiffers) {
   for (const auto& c : cases) {
     FakeRegistry reg;
     if (c.stored) reg.Set(HKCU, kProductKey, "Version", *c.stored);
+    reg.Set(HKCU, kProductKey, "HelpURL", RegValue::String("http://mine/help"));
+    reg.Set(HKCU, kProductKey, "HomePage", RegValue::String("http://mine/"));
+    reg.Set(HKCU, kProductKey, "CheckUpdate", RegValue::Dword(1));
     const int before = reg.writes;
-    RecordInstalledVersion(reg, "2010.1.2");
+    LoadProductValues(reg, "2010.1.2");
     EXPECT_EQ(reg.writes - before, c.writes) << c.name;
     EXPECT_EQ(InstalledVersion(reg), "2010.1.2") << c.name;
   }
-  registry.refusedWrites.insert("version");
-  EXPECT_EQ(ErrorOf([&] { RecordInstalledVersion(registry, "2010.1.2"); }), "Failed to set data for 'Version'");
 }
 
 TEST_F(ProductValues, TheHomePageIsTheStoredValueOrItsDefault) {

@@ -153,6 +153,21 @@ Result<void> HiveRegistry::WriteValue(RootKey root, const std::string& path, con
   return ChangeMirrored(*target->file, *target->autostartDir, &value, change);
 }
 
+Result<void> HiveRegistry::WriteValues(RootKey root, const std::string& path, const std::vector<NamedValue>& values) {
+  const auto target = TargetFor(root, path);
+  if (!target) return target.error();
+  if (!IsValidKeyPath(path)) return Failure{kInvalidName};
+  for (const auto& v : values) {
+    if (!IsValidName(v.name)) return Failure{kInvalidName};
+    if (IsAutostartValue(root, path, v.name) && target->autostartDir) return Failure{kAccessDenied};
+  }
+  return target->file->Update([&](Hive& hive) {
+    bool changed = false;
+    for (const auto& v : values) changed |= hive.SetValue(path, v.name, v.value);
+    return changed;
+  });
+}
+
 Result<void> HiveRegistry::DeleteValue(RootKey root, const std::string& path, const std::string& name) {
   const auto target = TargetFor(root, path);
   if (target) {

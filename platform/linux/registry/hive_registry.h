@@ -31,6 +31,8 @@ class HiveRegistry : public Registry {
   explicit HiveRegistry(HiveLocations locations);
 
   Result<std::unique_ptr<RegistryKey>> Open(RootKey root, const std::string& path, bool create) override;
+  // Refuses the Run value, whose autostart entry only a write of its own keeps in step.
+  Result<void> WriteValues(RootKey root, const std::string& path, const std::vector<NamedValue>& values) override;
 
   // The values of the key as reads see them; nullopt when the key does not exist.
   std::optional<std::vector<HiveValue>> Values(RootKey root, const std::string& path);
