@@ -160,6 +160,28 @@ TEST_F(InstalledHelper, AUserPagesOutTheirOwnProcessesAndNoOneElses) {
   EXPECT_EQ(RunAsNobody("pageout " + std::to_string(cases[1].child->pid())).out, RunAsNobody("pageout " + GonePid()).out);
 }
 
+// Where /proc hides other users' processes (hidepid=2), the helper tells no more than /proc
+// does: root's process, a kernel thread and a pid that names nothing get one answer.
+TEST_F(InstalledHelper, UnderAProcThatHidesOtherUsersProcessesAHiddenPidAnswersAsAMissingOne) {
+  if (std::system("command -v unshare >/dev/null") != 0) GTEST_SKIP() << "needs unshare";
+  GiveCapability();
+  const auto roots = AnonymousChild("root", testHelper_);
+  // `command` as nobody, in a mount namespace of its own whose /proc hides other users' pids.
+  const auto hidden = [](const std::string& command) {
+    return RunCommand("unshare --mount --propagation private sh -c 'mount -t proc -o hidepid=2 proc /proc && exec " +
+                      AsNobody() + command + "' 2>&1");
+  };
+  const std::string rootPid = std::to_string(roots->pid());
+  const test::CommandRun seen = hidden("test -e /proc/" + rootPid);
+  if (seen.exit != 1) GTEST_SKIP() << "a /proc with hidepid=2 could not be mounted: " << seen.out;
+
+  const test::CommandRun gone = hidden(helper_ + " pageout " + GonePid());
+  ASSERT_EQ(gone.exit, 0) << gone.out;
+  EXPECT_EQ(hidden(helper_ + " pageout " + rootPid).out, gone.out);
+  EXPECT_EQ(hidden(helper_ + " pageout 2").out, gone.out) << "kthreadd";
+  EXPECT_GE(StatusKilobytes(roots->pid(), "RssAnon") * 10, kAnonymousBytes / 1024 * 9);
+}
+
 TEST_F(InstalledHelperWithMappedChild, WithoutItsCapabilityTheCliSaysWhatMendsItAndExitsThreeAndTheChildKeepsItsPages) {
   const test::CommandRun helper = RunAsNobody("pageout " + std::to_string(child_->pid()));
   EXPECT_EQ(helper.exit, 3);
