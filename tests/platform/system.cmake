@@ -32,3 +32,6 @@ add_test(NAME platform_system_without_sys_nice_test
   COMMAND sh -c "[ \"$(id -u)\" = 0 ] || { echo 'skipped: platform_system_without_sys_nice_test: needs root to take CAP_SYS_NICE out of the bounding set'; exit 77; }; exec setpriv --inh-caps=-sys_nice --bounding-set=-sys_nice \"$0\" --gtest_filter=LiveTrim.*:LiveReclaimer.*:DebugPrivilege.*:LiveProcesses.*"
           $<TARGET_FILE:platform_system_test>)
 set_tests_properties(platform_system_without_sys_nice_test PROPERTIES SKIP_RETURN_CODE 77)
+# Both measure their children's resident memory around live trims, which another suite's
+# machine-wide trim would disturb.
+set_tests_properties(platform_system_test platform_system_without_sys_nice_test PROPERTIES RESOURCE_LOCK machine_trim)
