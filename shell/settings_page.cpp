@@ -33,11 +33,12 @@ const nv::TSetInfo kBeforeFirstLoad{.EmptyClipboard = false,
                                     .HotKeys = {}};
 
 // The page's controls and the options they show.
-struct BoxField {
-  QCheckBox* TForm_Tarnel::*box;
-  bool nv::TSetInfo::*option;
+template <class Control, class Value>
+struct Field {
+  Control* TForm_Tarnel::*control;
+  Value nv::TSetInfo::*option;
 };
-constexpr BoxField kBoxFields[] = {
+constexpr Field<QCheckBox, bool> kBoxFields[] = {
     {&TForm_Tarnel::CheckBox_EmptyClipboard, &nv::TSetInfo::EmptyClipboard},
     {&TForm_Tarnel::CheckBox_bstopauto, &nv::TSetInfo::StopAuto},
     {&TForm_Tarnel::CheckBox_AfterMemTrim, &nv::TSetInfo::AfterMemTrim},
@@ -47,11 +48,7 @@ constexpr BoxField kBoxFields[] = {
     {&TForm_Tarnel::CheckBox_MinimizeStart, &nv::TSetInfo::MinimizeStart},
 };
 // In the order of the record, so that a save names the first field without a whole number.
-struct NumberField {
-  TSpinEdit* TForm_Tarnel::*edit;
-  int32_t nv::TSetInfo::*option;
-};
-constexpr NumberField kNumberFields[] = {
+constexpr Field<TSpinEdit, int32_t> kNumberFields[] = {
     {&TForm_Tarnel::SpinEdit_Time, &nv::TSetInfo::AutoTime},
     {&TForm_Tarnel::SpinEdit_bstopauto, &nv::TSetInfo::StopAutoPercent},
     {&TForm_Tarnel::SpinEdit_ProcessListTime, &nv::TSetInfo::ProcessListTime},
@@ -97,10 +94,10 @@ void SettingsPage::AttachPage() {
 }
 
 void SettingsPage::TakeEditsIntoRecord() {
-  for (const BoxField& field : kBoxFields)
-    QObject::connect(w_.*field.box, &QCheckBox::toggled, &w_, [this, option = field.option](bool on) { current_.*option = on; });
-  for (const NumberField& field : kNumberFields) {
-    TSpinEdit* edit = w_.*field.edit;
+  for (const auto& field : kBoxFields)
+    QObject::connect(w_.*field.control, &QCheckBox::toggled, &w_, [this, option = field.option](bool on) { current_.*option = on; });
+  for (const auto& field : kNumberFields) {
+    TSpinEdit* edit = w_.*field.control;
     QObject::connect(edit, &TSpinEdit::textChanged, &w_, [this, edit, option = field.option] {
       if (const auto value = edit->WholeValue()) current_.*option = *value;
     });
@@ -109,8 +106,8 @@ void SettingsPage::TakeEditsIntoRecord() {
 
 void SettingsPage::ShowOnPage() {
   if (!PageBuilt()) return;
-  for (const BoxField& field : kBoxFields) (w_.*field.box)->setChecked(current_.*field.option);
-  for (const NumberField& field : kNumberFields) (w_.*field.edit)->setValue(current_.*field.option);
+  for (const auto& field : kBoxFields) (w_.*field.control)->setChecked(current_.*field.option);
+  for (const auto& field : kNumberFields) (w_.*field.control)->setValue(current_.*field.option);
   EnableNumberFields();
   for (size_t slot = 0; slot < current_.HotKeys.size(); ++slot) {
     w_.HotKeyCheckBoxes[slot]->setChecked(current_.HotKeys[slot].Enabled);
@@ -145,8 +142,8 @@ TSetInfo SettingsPage::ReadPage() const {
   TSetInfo record = current_;
   record.HotKeys = pendingHotKeys_;
   if (!PageBuilt()) return record;
-  for (const NumberField& field : kNumberFields) record.*field.option = (w_.*field.edit)->Value();
-  for (const BoxField& field : kBoxFields) record.*field.option = (w_.*field.box)->isChecked();
+  for (const auto& field : kNumberFields) record.*field.option = (w_.*field.control)->Value();
+  for (const auto& field : kBoxFields) record.*field.option = (w_.*field.control)->isChecked();
   for (size_t slot = 0; slot < record.HotKeys.size(); ++slot) record.HotKeys[slot].Enabled = w_.HotKeyCheckBoxes[slot]->isChecked();
   return record;
 }
