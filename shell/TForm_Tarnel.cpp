@@ -9,6 +9,7 @@
 #include "shell/dashboard_page.h"
 #include "shell/optimization_page.h"
 #include "shell/process_report_page.h"
+#include "shell/settings_page.h"
 #include "platform/log.h"
 #include "shell/PublicFunctionUnit.h"
 #include "shell/jpeg_decoder.h"
@@ -30,7 +31,6 @@ TForm_Tarnel::TForm_Tarnel(nv::Services services, QWidget* parent) : QWidget(par
   setupDashboard();
   setupOptimize();
   setupSettings();
-  setupHotKeys();
   setupTray();
   setupHelp();
   connect(Timer_HideMainWindows, &QTimer::timeout, this, &TForm_Tarnel::Timer_HideMainWindowsTimer);

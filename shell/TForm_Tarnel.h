@@ -4,10 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 
-#include "settings/hotkey_info.h"
-#include "settings/hotkey_registration.h"
 #include "shell/services.h"
 
 namespace nv {
@@ -32,13 +29,15 @@ namespace nv {
 class DashboardPage;
 class OptimizationPage;
 class ProcessReportPage;
+class SettingsPage;
 class TrayIntegration;
 }
 
 // The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
 // is a public member so that the areas, and the GUI tests, reach it by its name. A page's logic
 // and state live in a class of their own that the window owns (DashboardPage,
-// ProcessReportPage, OptimizationPage); the tray lives in a TrayIntegration of its own.
+// ProcessReportPage, OptimizationPage, SettingsPage); the tray lives in a TrayIntegration of
+// its own.
 class TForm_TarnelProbe;
 
 class TForm_Tarnel : public QWidget {
@@ -140,7 +139,8 @@ class TForm_Tarnel : public QWidget {
   void Button_EmptyClipboardClick();
   void SpeedButton_SetVMClick();
 
-  // ---- settings page and hot keys (TForm_Tarnel_settings.cpp, TForm_Tarnel_hotkeys.cpp) ----
+  // ---- settings page and hot keys (TForm_Tarnel_settings.cpp; the logic, and the settings in
+  // effect, in nv::SettingsPage) ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;
   TSpinEdit* SpinEdit_Time = nullptr;
   QCheckBox* CheckBox_bstopauto = nullptr;
@@ -224,10 +224,11 @@ class TForm_Tarnel : public QWidget {
   friend class nv::OptimizationPage;
   std::unique_ptr<nv::OptimizationPage> Optimization;
 
-  // ---- hot keys and first showing ----
-  nv::HotKeyTable CurrentHotKeys{};
-  nv::HotKeyTable PendingHotKeys{};
-  std::string HotKeyReasonLogged;  // the last reason logged for a key left unregistered
+  // ---- settings and hot keys ----
+  friend class nv::SettingsPage;
+  std::unique_ptr<nv::SettingsPage> Settings;
+
+  // ---- first showing ----
   bool FirstShowDone = false;
 
   // Each area wires its own controls; the constructor calls them after the layout exists.
@@ -236,10 +237,6 @@ class TForm_Tarnel : public QWidget {
   void setupDashboard();
   void setupOptimize();
   void setupSettings();
-  void setupHotKeys();
-  // The slot's label shows the status; the reason of a "not register" is its tip, and goes to
-  // the log once (the four keys usually share it).
-  void ShowHotKeyStatus(size_t slot, const nv::HotKeyStatus& status);
   void setupTray();
   void setupHelp();
 };

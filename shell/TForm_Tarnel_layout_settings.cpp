@@ -45,16 +45,16 @@ class SettingsGroup : public QWidget {
   QString caption_;
 };
 
-QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& caption, int x, int row, bool checked = false) {
+// What the settings controls show is set by nv::SettingsPage, which holds the settings.
+QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& caption, int x, int row) {
   auto* box = Named(new QCheckBox(caption, parent), name);
-  box->setChecked(checked);
   box->move(x, 20 + row * kRow);
   box->adjustSize();
   return box;
 }
 
-TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int initial, int x, int row) {
-  auto* edit = Named(new TSpinEdit(min, max, initial, parent), name);
+TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int x, int row) {
+  auto* edit = Named(new TSpinEdit(min, max, min, parent), name);
   edit->setGeometry(x, 18 + row * kRow, 56, 21);
   return edit;
 }
@@ -63,13 +63,13 @@ TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int ini
 int After(const QWidget* w) { return w->x() + w->width() + 6; }
 
 void SystemGroup(TForm_Tarnel& w, QWidget* g) {
-  w.CheckBox_AutoProcessList = CheckBox(g, "CheckBox_AutoProcessList", QStringLiteral("Auto refresh system status,interval :"), 14, 0, true);
-  w.SpinEdit_ProcessListTime = SpinEdit(g, "SpinEdit_ProcessListTime", 1, 59, 1, After(w.CheckBox_AutoProcessList), 0);
+  w.CheckBox_AutoProcessList = CheckBox(g, "CheckBox_AutoProcessList", QStringLiteral("Auto refresh system status,interval :"), 14, 0);
+  w.SpinEdit_ProcessListTime = SpinEdit(g, "SpinEdit_ProcessListTime", 1, 59, After(w.CheckBox_AutoProcessList), 0);
   Label(g, QStringLiteral("seconds"), After(w.SpinEdit_ProcessListTime), 22);
 }
 
 void StartupGroup(TForm_Tarnel& w, QWidget* g) {
-  w.CheckBox_AutoStart = CheckBox(g, "CheckBox_AutoStart", QStringLiteral("Startup with system start"), 14, 0, true);
+  w.CheckBox_AutoStart = CheckBox(g, "CheckBox_AutoStart", QStringLiteral("Startup with system start"), 14, 0);
   w.CheckBox_Auto = CheckBox(g, "CheckBox_Auto", QStringLiteral("Auto optimize when start"), 330, 0);
   w.CheckBox_CloseMinimize = CheckBox(g, "CheckBox_CloseMinimize", QStringLiteral("Minimize to tray when close window "), 14, 1);
   w.CheckBox_MinimizeStart = CheckBox(g, "CheckBox_MinimizeStart", QStringLiteral("Minimize when start"), 330, 1);
@@ -94,14 +94,14 @@ void HotKeyGroup(TForm_Tarnel& w, QWidget* g) {
 
 void AutoGroup(TForm_Tarnel& w, QWidget* g) {
   auto* interval = Label(g, QStringLiteral("Auto optimize interval(sec)"), 18, 22);
-  w.SpinEdit_Time = SpinEdit(g, "SpinEdit_Time", 1, 59, 3, After(interval), 0);
+  w.SpinEdit_Time = SpinEdit(g, "SpinEdit_Time", 1, 59, After(interval), 0);
   w.CheckBox_EmptyClipboard = CheckBox(g, "CheckBox_EmptyClipboard", QStringLiteral("Clean clipboard when  auto optimize (Not recommend)"), 14, 1);
   w.Button_EmptyClipboard = PictureButton(g, "Button_EmptyClipboard", QStringLiteral("Button_EmptyClipboard1"),
                                           std::max(After(w.CheckBox_EmptyClipboard) + 8, 380), 17 + kRow);
   w.CheckBox_AfterMemTrim = CheckBox(
       g, "CheckBox_AfterMemTrim", QStringLiteral("Tweak memory before auto optimization (It will take few seconds to start program)"), 14, 2);
   w.CheckBox_bstopauto = CheckBox(g, "CheckBox_bstopauto", QStringLiteral("Stop optimization when available memory usage is higher than :"), 14, 3);
-  w.SpinEdit_bstopauto = SpinEdit(g, "SpinEdit_bstopauto", 1, 100, 50, After(w.CheckBox_bstopauto), 3);
+  w.SpinEdit_bstopauto = SpinEdit(g, "SpinEdit_bstopauto", 1, 100, After(w.CheckBox_bstopauto), 3);
   Label(g, QStringLiteral("%"), After(w.SpinEdit_bstopauto), 22 + 3 * kRow);
 }
 

@@ -1,4 +1,3 @@
-#include <QCheckBox>
 #include <QWindow>
 #include <optional>
 #include <utility>
@@ -7,6 +6,7 @@
 #include "shell/PublicFunctionUnit.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/jpeg_decoder.h"
+#include "shell/settings_page.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
 #include "shell/widgets/TNotebook.h"
@@ -130,7 +130,7 @@ void TForm_Tarnel::MinimizeBtnClick() { showMinimized(); }
 // While "Minimize to tray when close window " is checked the close button only puts the window
 // away, into the tray when there is one.
 void TForm_Tarnel::CloseBtnClick() {
-  if (CheckBox_CloseMinimize->isChecked())
+  if (Settings->Current().CloseMinimize)
     HideToTray();
   else
     close();

@@ -1,13 +1,12 @@
 #include <QAction>
-#include <QCheckBox>
 #include <QSlider>
 #include <QTimer>
 
 #include "shell/TForm_Tarnel.h"
 #include "shell/optimization_page.h"
+#include "shell/settings_page.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
-#include "shell/widgets/TSpinEdit.h"
 
 void TForm_Tarnel::setupOptimize() {
   Optimization = std::make_unique<nv::OptimizationPage>(*this);
@@ -21,9 +20,6 @@ void TForm_Tarnel::setupOptimize() {
   connect(Timer_Auto, &QTimer::timeout, this, &TForm_Tarnel::Timer_AutoTimer);
   connect(Timer_self, &QTimer::timeout, this, &TForm_Tarnel::Timer_selfTimer);
   connect(TrackBar_OverallOption, &QSlider::valueChanged, this, [this] { TrackBar_OverallOptionChange(); });
-  connect(CheckBox_bstopauto, &QCheckBox::toggled, this, [this] { CheckBox_bstopautoClick(); });
-  connect(Button_EmptyClipboard, &TImageEx::OnClick, this, [this] { Button_EmptyClipboardClick(); });
-  connect(SpeedButton_SetVM, &TImageEx::OnClick, this, [this] { SpeedButton_SetVMClick(); });
 }
 
 void TForm_Tarnel::Timer_selfTimer() { svc.processes.TrimSelf(); }
@@ -36,7 +32,7 @@ void TForm_Tarnel::SpeedButton_RunAutoClick() { Optimization->ToggleAuto(); }
 
 void TForm_Tarnel::Timer_AutoTimer() { Optimization->AutoTick(); }
 
-void TForm_Tarnel::CheckBox_bstopautoClick() { SpinEdit_bstopauto->setEnabled(CheckBox_bstopauto->isChecked()); }
+void TForm_Tarnel::CheckBox_bstopautoClick() { Settings->EnableNumberFields(); }
 
 void TForm_Tarnel::Button_EmptyClipboardClick() { Optimization->EmptyClipboard(); }
 

@@ -1,10 +1,10 @@
-#include <QCheckBox>
 #include <QTimer>
 #include <exception>
 #include <functional>
 
 #include "shell/TForm_Tarnel.h"
 #include "shell/dashboard_page.h"
+#include "shell/settings_page.h"
 #include "shell/tray_integration.h"
 
 namespace {
@@ -28,7 +28,7 @@ void TForm_Tarnel::FormShow() {
   FirstShowDone = true;
 
   RunStep(svc.dialogs, [this] { Dashboard->PrepareCharts(); });
-  for (nv::THotKeyInfo& hotKey : CurrentHotKeys) hotKey.Enabled = false;  // nothing to unregister yet
+  Settings->ForgetRegistrations();
   if (RunStep(svc.dialogs, [this] { LoadSettings(false); })) {
     RunStep(svc.dialogs, [this] { SaveSettings(); });
   } else {
@@ -38,7 +38,7 @@ void TForm_Tarnel::FormShow() {
   }
   RunStep(svc.dialogs, [this] { SpeedButton_AppSetClick(); });
   RunStep(svc.dialogs, [this] { Button_GetProcessInfoClick(); });
-  if (CheckBox_Auto->isChecked()) RunStep(svc.dialogs, [this] { SpeedButton_RunAutoClick(); });
+  if (Settings->Current().AutoOnStart) RunStep(svc.dialogs, [this] { SpeedButton_RunAutoClick(); });
   RunStep(svc.dialogs, [this] { TrackBar_OverallOptionChange(); });
   RunStep(svc.dialogs, [this] { Tray->AddTrayIcon(); });
   Timer_HideMainWindows->start(1);
@@ -47,5 +47,5 @@ void TForm_Tarnel::FormShow() {
 
 void TForm_Tarnel::Timer_HideMainWindowsTimer() {
   Timer_HideMainWindows->stop();
-  if (CheckBox_MinimizeStart->isChecked()) HideToTray();
+  if (Settings->Current().MinimizeStart) HideToTray();
 }

@@ -1,7 +1,6 @@
 #include "shell/optimization_page.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
@@ -11,7 +10,6 @@
 #include "engine/overall_optimization.h"
 #include "engine/paging_file.h"
 #include "engine/timer_interval.h"
-#include "platform/error.h"
 #include "platform/log.h"
 #include "settings/idle_age_setting.h"
 #include "shell/PublicFunctionUnit.h"
@@ -19,9 +17,9 @@
 #include "shell/dashboard_page.h"
 #include "shell/gauge_progress.h"
 #include "shell/paint_through.h"
+#include "shell/settings_page.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
-#include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
 
 namespace {
@@ -122,17 +120,13 @@ void OptimizationPage::ToggleAuto() {
     return;
   }
 
-  // The interval is read before anything changes, so that a field without a whole number
-  // leaves auto-optimization wholly stopped.
-  const int intervalMs = TimerIntervalMs(w_.SpinEdit_Time->Value());
-
   // Read at each start, so that a new value takes effect without a restart.
   autoTrim_.SetIdleAge(StoredIdleAge(w_.svc.registry).value_or(kDefaultIdleAge));
   SetAutoOptimizeLook(kRunningTag, kStopPicture);
   w_.Tray->pm_StartautoOptimize->setText(QString::fromLatin1(kStopCaption));
   SetAutoOptimizeText(QString::fromLatin1(kRunning));
-  w_.Timer_Auto->setInterval(intervalMs);
-  if (w_.CheckBox_AfterMemTrim->isChecked()) {
+  w_.Timer_Auto->setInterval(TimerIntervalMs(w_.Settings->Current().AutoTime));
+  if (w_.Settings->Current().AfterMemTrim) {
     SetAutoOptimizeText(QString::fromLatin1(kTweaking));
     GaugeProgress gauge(w_.Gauge_OvarallOptimize);
     tweak_.RunMemoryTweak(w_.TrackBar_OverallOption->value(), gauge);
@@ -145,21 +139,10 @@ void OptimizationPage::AutoTick() {
   autoDotsPhase_ = !autoDotsPhase_;
   w_.Label_AutoOptimize->setText(QString::fromLatin1(AutoDotsText(autoDotsPhase_)));
 
+  const TSetInfo& settings = w_.Settings->Current();
   AutoPassOptions options;
-  if (w_.CheckBox_bstopauto->isChecked()) {
-    try {
-      options.stopThresholdPercent = w_.SpinEdit_bstopauto->Value();
-    } catch (const Error& e) {
-      // The pass is skipped. Ticks go on while the error box is open; one box at a time
-      // keeps them from piling up once a second.
-      if (autoErrorShowing_) return;
-      autoErrorShowing_ = true;
-      w_.svc.dialogs.ShowError(e.what());
-      autoErrorShowing_ = false;
-      return;
-    }
-  }
-  options.emptyClipboard = w_.CheckBox_EmptyClipboard->isChecked();
+  if (settings.StopAuto) options.stopThresholdPercent = settings.StopAutoPercent;
+  options.emptyClipboard = settings.EmptyClipboard;
   const AutoPassResult result = RunAutoOptimizationPass(w_.svc.memory, autoTrim_, autoTrimBackoff_, w_.svc.clipboard, options);
   if (result.statusFailure) w_.Dashboard->MemoryStatusLog().Failed(*result.statusFailure);
   if (result.clipboardFailure)

@@ -47,7 +47,6 @@ class OptimizationPage {
   TrimBackoff autoTrimBackoff_;
   FailureRunLog autoClipboardLog_{LogLevel::Warning, "Auto-optimization did not empty the clipboard"};
   bool autoDotsPhase_ = false;
-  bool autoErrorShowing_ = false;       // a tick's error box is open; the ticks meanwhile skip theirs
   bool privilegeMissingSaid_ = false;  // the box that tells why nothing was trimmed has been shown
 };
 

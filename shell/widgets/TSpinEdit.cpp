@@ -46,8 +46,10 @@ TSpinEdit::TSpinEdit(int min, int max, int initial, QWidget* parent) : QLineEdit
   setTextMargins(0, 0, kArrowWidth, 0);
 }
 
+std::optional<int> TSpinEdit::WholeValue() const { return WholeNumber(text()); }
+
 int TSpinEdit::Value() const {
-  if (auto v = WholeNumber(text())) return *v;
+  if (auto v = WholeValue()) return *v;
   throw nv::Error(nv::FormatText("'%s' is not a valid integer value", text().toStdString()));
 }
 

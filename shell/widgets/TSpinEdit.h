@@ -1,5 +1,6 @@
 #pragma once
 #include <QLineEdit>
+#include <optional>
 
 class QToolButton;
 
@@ -12,6 +13,8 @@ class TSpinEdit : public QLineEdit {
   TSpinEdit(int min, int max, int initial, QWidget* parent = nullptr);
   // The whole number in the text; throws nv::Error "'%s' is not a valid integer value".
   int Value() const;
+  // The whole number in the text, or nothing while the text spells none (empty, a lone sign).
+  std::optional<int> WholeValue() const;
   // Shows the number as it is, without applying the bounds (stored settings load this way).
   void setValue(int v);
   int minValue() const { return min_; }

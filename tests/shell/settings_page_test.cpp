@@ -141,6 +141,8 @@ TEST_F(SettingsPageTest, StoredIntervalsAreShownAsTheyAreAndApplied) {
 TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
   auto& w = Shown();
   w.SpinEdit_Time->setText(QStringLiteral("9"));
+  const TSetInfo settingsBefore = TForm_TarnelProbe(w).Settings();
+  ASSERT_EQ(settingsBefore.AutoTime, 9) << "an edit on the page is in effect";
   const auto registeredBefore = hotKeys.registered;
   const RegValue rejected[] = {RegValue::Binary(std::vector<uint8_t>(93, 1)), RegValue::String("x"), RegValue::Dword(1)};
   for (const auto& value : rejected) {
@@ -152,9 +154,53 @@ TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
       EXPECT_STREQ(e.what(), "Invalid data type for 'NvSetInfo'");
     }
     EXPECT_EQ(w.SpinEdit_Time->text(), "9");
+    EXPECT_EQ(TForm_TarnelProbe(w).Settings(), settingsBefore);
     EXPECT_EQ(hotKeys.registered, registeredBefore);
     EXPECT_EQ(hotKeys.unregisterCalls.size(), 4u) << "only the start-up save released";
   }
+}
+
+// Every control of the settings page, forgotten as if the page had not been built yet.
+void ForgetSettingsPage(TForm_Tarnel& w) {
+  for (QCheckBox** box : {&w.CheckBox_EmptyClipboard, &w.CheckBox_bstopauto, &w.CheckBox_AfterMemTrim, &w.CheckBox_AutoProcessList,
+                          &w.CheckBox_AutoStart, &w.CheckBox_Auto, &w.CheckBox_CloseMinimize, &w.CheckBox_MinimizeStart})
+    *box = nullptr;
+  for (TSpinEdit** edit : {&w.SpinEdit_Time, &w.SpinEdit_bstopauto, &w.SpinEdit_ProcessListTime}) *edit = nullptr;
+  for (TImageEx** button : {&w.Button_EmptyClipboard, &w.SpeedButton_SetVM, &w.SpeedButton_Defaykt, &w.SpeedButton_SaveSet})
+    *button = nullptr;
+  w.HotKeyCheckBoxes.fill(nullptr);
+  w.HotKeyEdits.fill(nullptr);
+  w.HotKeyLabels.fill(nullptr);
+}
+
+// The settings are the window's, not its page's: without the page, the stored settings are
+// loaded, saved back, applied and acted on all the same.
+TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
+  TSetInfo record;
+  record.EmptyClipboard = true;
+  record.AutoTime = 9;
+  record.StopAutoPercent = 40;
+  record.ProcessListTime = 4;
+  record.AutoOnStart = true;
+  record.HotKeys[1] = {true, 1332, mod::Control, 'K'};
+  Store(record);
+  auto& w = Window();
+  ForgetSettingsPage(w);
+  w.show();
+
+  EXPECT_EQ(Stored()->data, Bytes(record)) << "the start-up save wrote the same settings back";
+  EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control, 'K'));
+  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 4000);
+  EXPECT_TRUE(w.Timer_Auto->isActive()) << "started at the first showing";
+  EXPECT_EQ(w.Timer_Auto->interval(), 9000);
+
+  memory.status = FakeMemory::StatusMB(1000, 500, 2000, 1000);  // 50 % available
+  w.Timer_AutoTimer();
+  EXPECT_EQ(clipboard.cleans, 0) << "the threshold of 40 holds the pass back";
+  memory.status = FakeMemory::StatusMB(1000, 300, 2000, 1000);
+  w.Timer_AutoTimer();
+  EXPECT_EQ(clipboard.cleans, 1);
+  EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {

@@ -8,6 +8,7 @@
 #include "shell/dashboard_page.h"
 #include "shell/optimization_page.h"
 #include "shell/process_report_page.h"
+#include "shell/settings_page.h"
 #include "shell/tray_integration.h"
 
 // Reaches the state of the main window and of its tray that only tests read: the window and
@@ -27,8 +28,9 @@ class TForm_TarnelProbe {
   QTimer* TrimWatchTimer() { return w_.Optimization->trimWatch_; }
   void WatchTrim() { w_.Optimization->WatchTick(); }
   nv::TrimPass& AutoTrim() { return w_.Optimization->autoTrim_; }
-  nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
-  nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
+  nv::HotKeyTable& CurrentHotKeys() { return w_.Settings->current_.HotKeys; }
+  nv::HotKeyTable& PendingHotKeys() { return w_.Settings->pendingHotKeys_; }
+  const nv::TSetInfo& Settings() const { return w_.Settings->Current(); }
   bool& FirstShowDone() { return w_.FirstShowDone; }
 
   QSystemTrayIcon* TrayIcon() { return w_.Tray->TrayIcon; }
