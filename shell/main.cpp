@@ -2,6 +2,7 @@
 #include <QImageReader>
 #include <QPixmap>
 #include <filesystem>
+#include <memory>
 
 #include "platform/linux/reclaim/capability_drop.h"
 #include "platform/log.h"
@@ -10,6 +11,7 @@
 #include "shell/QuitRequest.h"
 #include "shell/TDM.h"
 #include "shell/TForm_Tarnel.h"
+#include "shell/after_first_frame.h"
 #include "shell/tray_integration.h"
 #include "shell/linux_services.h"
 #include "shell/platform_fallback.h"
@@ -53,14 +55,16 @@ int main(int argc, char** argv) {
   icon.setAutoDetectImageFormat(false);
   app.setWindowIcon(QIcon(QPixmap::fromImage(icon.read())));
 
-  // ---- product values and the data module TDM (update area) ----
-  const nv::Services services = platform.services();
-  const auto DM = StartUpdateArea({services.http, services.registry, services.dialogs, services.shell});
-  // ---- end of the update area ----
-
+  // The update area (product values and data module TDM) outlives the window.
+  std::unique_ptr<TDM> DM;
   TForm_Tarnel window(platform.services());
   window.setWindowTitle(QString::fromUtf8(nv::kProductTitle));
   if (!window.StartRefused) {
+    // After the first frame: its durable write of the product values and the fetcher it starts
+    // took the processor and the disk from the window's first frame, which shows neither.
+    nv::RunAfterFirstFrame(window, [&DM, services = platform.services()] {
+      DM = StartUpdateArea({services.http, services.registry, services.dialogs, services.shell});
+    });
     nv::QuitRequestServer quitRequests;
     QObject::connect(&quitRequests, &nv::QuitRequestServer::QuitRequested, &app, &QCoreApplication::quit);
     quitRequests.Listen(nv::LinuxServices::QuitRequestPath());
