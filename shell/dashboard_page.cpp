@@ -88,16 +88,9 @@ void DashboardPage::Refresh() {
   SetGauge(w_.Gauge_VM, mem.Gauge_VM);
   SetText(w_.Label_vmnum, mem.Label_vmnum);
   SetGauge(w_.Gauge_CPU, cpu.Gauge_CPU);
-  SetGauge(w_.Gauge_Mem2, mem.Gauge_Mem);
-  w_.Label_MemusageNum2->setText(w_.Label_MemusageNum->text());
-  SetGauge(w_.Gauge_Cpu2, cpu.Gauge_CPU);
+  lastOverall_ = OverallFigures{mem, cpu};
+  ShowOverall();
 
-  SetText(w_.LTotalRAM, mem.LTotalRAM);
-  SetText(w_.LTotalPage, mem.LTotalPage);
-  SetText(w_.LTotalVirtual, mem.LTotalVirtual);
-  SetText(w_.LFreeRAM, mem.LFreeRAM);
-  SetText(w_.LPageFree, mem.LPageFree);
-  SetText(w_.LFreeVirtual, mem.LFreeVirtual);
   SetText(w_.Label_vmTotal, mem.Label_vmTotal);
   SetText(w_.Label_vmFree, mem.Label_vmFree);
   SetText(w_.Label_vmUsage, mem.Label_vmUsage);
@@ -106,6 +99,20 @@ void DashboardPage::Refresh() {
   SetText(w_.Label_pmUsage, mem.Label_pmUsage);
 
   w_.Tray->UpdateTrayIcon(status);
+}
+
+void DashboardPage::ShowOverall() {
+  if (!w_.Gauge_Cpu2 || !lastOverall_) return;
+  const auto& [mem, cpu] = *lastOverall_;
+  SetGauge(w_.Gauge_Mem2, mem.Gauge_Mem);
+  SetText(w_.Label_MemusageNum2, mem.Label_MemusageNum);
+  SetGauge(w_.Gauge_Cpu2, cpu.Gauge_CPU);
+  SetText(w_.LTotalRAM, mem.LTotalRAM);
+  SetText(w_.LTotalPage, mem.LTotalPage);
+  SetText(w_.LTotalVirtual, mem.LTotalVirtual);
+  SetText(w_.LFreeRAM, mem.LFreeRAM);
+  SetText(w_.LPageFree, mem.LPageFree);
+  SetText(w_.LFreeVirtual, mem.LFreeVirtual);
 }
 
 }  // namespace nv

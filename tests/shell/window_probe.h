@@ -27,6 +27,7 @@ class TForm_TarnelProbe {
   QTimer* TrimWatchTimer() { return w_.Optimization->trimWatch_; }
   void WatchTrim() { w_.Optimization->WatchTick(); }
   nv::TrimPass& AutoTrim() { return w_.Optimization->autoTrim_; }
+  nv::OptimizationPage& Optimization() { return *w_.Optimization; }
   nv::HotKeyTable& CurrentHotKeys() { return w_.CurrentHotKeys; }
   nv::HotKeyTable& PendingHotKeys() { return w_.PendingHotKeys; }
   bool& FirstShowDone() { return w_.FirstShowDone; }
