@@ -80,7 +80,8 @@ class TForm_Tarnel : public QWidget {
   void MinimizeBtnClick();
   void CloseBtnClick();
 
-  // ---- usage page and the hidden overall page (dashboard, TForm_Tarnel_dashboard.cpp) ----
+  // ---- usage page and the hidden overall page (dashboard, TForm_Tarnel_dashboard.cpp); the
+  // overall page's controls are nullptr until the page is first selected ----
   TGauge* Gauge_CPU = nullptr;
   TGauge* Gauge_VM = nullptr;
   TGauge* Gauge_Mem = nullptr;
@@ -112,7 +113,8 @@ class TForm_Tarnel : public QWidget {
   void Button_GetProcessInfoClick();
   void Timer_GetProcessInfoTimer();
 
-  // ---- processes page (report: TForm_Tarnel_report.cpp; optimization: TForm_Tarnel_optimize.cpp) ----
+  // ---- processes page (report: TForm_Tarnel_report.cpp; optimization: TForm_Tarnel_optimize.cpp);
+  // nullptr until the page is first selected, and the level lives in nv::OptimizationPage ----
   QSlider* TrackBar_OverallOption = nullptr;
   QLabel* Label_OptimizeLavel = nullptr;
   TGauge* Gauge_OvarallOptimize = nullptr;
@@ -236,6 +238,11 @@ class TForm_Tarnel : public QWidget {
   void setupNavigation();
   void setupDashboard();
   void setupOptimize();
+  // Wires the processes page's controls and shows the optimization's state on them, when the
+  // page is made.
+  void setupProcessesPage();
+  // The hover pictures of an action button.
+  void connectActionButtonHover(TImageEx* button);
   void setupSettings();
   void setupTray();
   void setupHelp();

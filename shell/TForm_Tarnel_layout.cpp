@@ -8,6 +8,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/page_layouts.h"
 #include "shell/dashboard_page.h"
+#include "shell/jpeg_decoder.h"
 #include "shell/layout_helpers.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
@@ -96,10 +97,22 @@ void TForm_Tarnel::buildLayout() {
   LoadButtonPicture(Image12, QStringLiteral("BorderRight"));
   Notebook1 = Named(new TNotebook(middle), "Notebook1");
   Notebook1->setGeometry(12, 0, 686, 419);
+  // The usage page is the one the first showing selects. The processes page and the overall
+  // page are made when first selected: their state lives in the pages' classes, which fill them
+  // in when they are made.
   Notebook1->addPage(QStringLiteral("USAGEGROUP"), BuildUsagePage(*this));
-  Notebook1->addPage(QStringLiteral("Processes"), BuildProcessesPage(*this));
+  Notebook1->addPage(QStringLiteral("Processes"), [this] {
+    const nv::JpegDecoderHold decoderForItsPictures;
+    QWidget* page = BuildProcessesPage(*this);
+    setupProcessesPage();
+    return page;
+  });
   Notebook1->addPage(QStringLiteral("Settings"), BuildSettingsPage(*this));
-  Notebook1->addPage(QStringLiteral("OverallOpimize"), BuildOverallPage(*this));
+  Notebook1->addPage(QStringLiteral("OverallOpimize"), [this] {
+    QWidget* page = BuildOverallPage(*this);
+    Dashboard->ShowOverall();
+    return page;
+  });
   Notebook1->setActivePage(QStringLiteral("Settings"));
 
   // Bottom panel: the picture, the two links, and the status line that is never shown.

@@ -40,8 +40,8 @@ std::optional<HoverPictures> ActionButtonPictures(const TForm_Tarnel& w, const T
 
 // Selects the page first, then gives the three tabs their pictures, always in tab order.
 void SelectTab(TForm_Tarnel& w, const QString& page, int selected) {
+  const nv::JpegDecoderHold decoderForThreePictures;  // and for the page's, when it is made now
   w.Notebook1->setActivePage(page);
-  const nv::JpegDecoderHold decoderForThreePictures;
   const std::pair<TImageEx*, const char*> tabs[] = {{w.SpeedButton_UsageGraph, "SpeedButton_UsageGraph"},
                                                     {w.SpeedButton_full, "SpeedButton_full"},
                                                     {w.SpeedButton_Set, "SpeedButton_Set"}};
@@ -64,11 +64,8 @@ void Underline(TLinkLabel* label, bool on) {
 }  // namespace
 
 void TForm_Tarnel::setupNavigation() {
-  for (TImageEx* b : {SpeedButton_RunAuto, SpeedButton_RunAuto2, SpeedButton_StartFull, Button_EmptyClipboard,
-                      SpeedButton_SetVM, SpeedButton_Defaykt, SpeedButton_SaveSet}) {
-    connect(b, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::SpeedButton_RunAutoMouseEnter);
-    connect(b, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::SpeedButton_RunAutoMouseLeave);
-  }
+  for (TImageEx* b : {SpeedButton_RunAuto, Button_EmptyClipboard, SpeedButton_SetVM, SpeedButton_Defaykt, SpeedButton_SaveSet})
+    connectActionButtonHover(b);
   for (TImageEx* b : {MinimizeBtn, CloseBtn}) {
     connect(b, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::CloseBtnMouseEnter);
     connect(b, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::CloseBtnMouseLeave);
@@ -84,6 +81,11 @@ void TForm_Tarnel::setupNavigation() {
     connect(link, &TLinkLabel::OnMouseEnter, this, [link] { Underline(link, true); });
     connect(link, &TLinkLabel::OnMouseLeave, this, [link] { Underline(link, false); });
   }
+}
+
+void TForm_Tarnel::connectActionButtonHover(TImageEx* button) {
+  connect(button, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::SpeedButton_RunAutoMouseEnter);
+  connect(button, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::SpeedButton_RunAutoMouseLeave);
 }
 
 void TForm_Tarnel::SpeedButton_RunAutoMouseEnter(TImageEx* sender) {

@@ -2,6 +2,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QLabel>
+#include <initializer_list>
+#include <utility>
 
 #include "engine/memory_units.h"
 #include "monitor/dashboard_figures.h"
@@ -39,6 +41,10 @@ void SetGauge(TGauge* gauge, const nv::GaugeSetting& g) {
 }
 
 void SetText(QLabel* label, const std::string& text) { label->setText(QString::fromStdString(text)); }
+
+void SetTexts(std::initializer_list<std::pair<QLabel*, const std::string&>> texts) {
+  for (const auto& [label, text] : texts) SetText(label, text);
+}
 
 }  // namespace
 
@@ -88,24 +94,31 @@ void DashboardPage::Refresh() {
   SetGauge(w_.Gauge_VM, mem.Gauge_VM);
   SetText(w_.Label_vmnum, mem.Label_vmnum);
   SetGauge(w_.Gauge_CPU, cpu.Gauge_CPU);
-  SetGauge(w_.Gauge_Mem2, mem.Gauge_Mem);
-  w_.Label_MemusageNum2->setText(w_.Label_MemusageNum->text());
-  SetGauge(w_.Gauge_Cpu2, cpu.Gauge_CPU);
+  lastOverall_ = OverallFigures{mem, cpu};
+  ShowOverall();
 
-  SetText(w_.LTotalRAM, mem.LTotalRAM);
-  SetText(w_.LTotalPage, mem.LTotalPage);
-  SetText(w_.LTotalVirtual, mem.LTotalVirtual);
-  SetText(w_.LFreeRAM, mem.LFreeRAM);
-  SetText(w_.LPageFree, mem.LPageFree);
-  SetText(w_.LFreeVirtual, mem.LFreeVirtual);
-  SetText(w_.Label_vmTotal, mem.Label_vmTotal);
-  SetText(w_.Label_vmFree, mem.Label_vmFree);
-  SetText(w_.Label_vmUsage, mem.Label_vmUsage);
-  SetText(w_.Label_pmTotal, mem.Label_pmTotal);
-  SetText(w_.Label_pmFree, mem.Label_pmFree);
-  SetText(w_.Label_pmUsage, mem.Label_pmUsage);
+  SetTexts({{w_.Label_vmTotal, mem.Label_vmTotal},
+            {w_.Label_vmFree, mem.Label_vmFree},
+            {w_.Label_vmUsage, mem.Label_vmUsage},
+            {w_.Label_pmTotal, mem.Label_pmTotal},
+            {w_.Label_pmFree, mem.Label_pmFree},
+            {w_.Label_pmUsage, mem.Label_pmUsage}});
 
   w_.Tray->UpdateTrayIcon(status);
+}
+
+void DashboardPage::ShowOverall() {
+  if (!w_.Gauge_Cpu2 || !lastOverall_) return;
+  const auto& [mem, cpu] = *lastOverall_;
+  SetGauge(w_.Gauge_Mem2, mem.Gauge_Mem);
+  SetGauge(w_.Gauge_Cpu2, cpu.Gauge_CPU);
+  SetTexts({{w_.Label_MemusageNum2, mem.Label_MemusageNum},
+            {w_.LTotalRAM, mem.LTotalRAM},
+            {w_.LTotalPage, mem.LTotalPage},
+            {w_.LTotalVirtual, mem.LTotalVirtual},
+            {w_.LFreeRAM, mem.LFreeRAM},
+            {w_.LPageFree, mem.LPageFree},
+            {w_.LFreeVirtual, mem.LFreeVirtual}});
 }
 
 }  // namespace nv

@@ -11,18 +11,25 @@ namespace nv {
 void GaugeProgress::Start(uint64_t maximum) {
   maximum_ = maximum;
   unit_ = maximum / INT_MAX + 1;
-  gauge_->setMinValue(0);
-  gauge_->setMaxValue(static_cast<int>(maximum / unit_));
-  gauge_->show();
+  if (gauge_) {
+    gauge_->setMinValue(0);
+    gauge_->setMaxValue(static_cast<int>(maximum / unit_));
+    gauge_->show();
+  }
   Restart();
 }
 
 void GaugeProgress::Restart() {
   count_ = 0;
-  Publish();
+  if (gauge_)
+    Publish();
+  else
+    next_ = UINT64_MAX;  // nothing to show: a step costs the counter alone
 }
 
-void GaugeProgress::Hide() { gauge_->hide(); }
+void GaugeProgress::Hide() {
+  if (gauge_) gauge_->hide();
+}
 
 void GaugeProgress::Publish() {
   const uint64_t shown = count_ / unit_;

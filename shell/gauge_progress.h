@@ -10,6 +10,7 @@ namespace nv {
 // Drives a TGauge through a long operation that runs without the event loop. Every step is
 // counted, but the gauge is set and the windows may paint only when what it shows (its
 // percentage or the length of its bar) changes, so that a step costs a counter, not a paint.
+// Without a gauge (its page not made) the operation runs with nothing shown.
 class GaugeProgress : public ProgressGauge {
  public:
   explicit GaugeProgress(TGauge* gauge) : gauge_(gauge) {}

@@ -62,7 +62,10 @@ OptimizationPage::OptimizationPage(TForm_Tarnel& window)
 
 void OptimizationPage::RunOverall() {
   if (!w_.svc.dialogs.Confirm(kConfirmOverall)) return;
-  w_.Label_overalloptimizing->show();
+  // Run from the tray or a hot key, the processes page may not be made: its label and gauge are
+  // then left alone, and a page made meanwhile (while a box is open) shows the label.
+  overallRunning_ = true;
+  if (w_.Label_overalloptimizing) w_.Label_overalloptimizing->show();
   const bool autoWasActive = w_.Timer_Auto->isActive();
   const bool refreshWasActive = w_.Timer_GetProcessInfo->isActive();
   w_.StatusBar_State->setPanelText(1, QString::fromLatin1(kMemoryTweaking));
@@ -72,7 +75,7 @@ void OptimizationPage::RunOverall() {
 
   GaugeProgress gauge(w_.Gauge_OvarallOptimize);
   const OverallOptimization result = RunOverallOptimization(w_.svc.memory, w_.svc.processes, w_.svc.reclaimer,
-                                                            w_.svc.reclaimMeter, tweak_, w_.TrackBar_OverallOption->value(), gauge);
+                                                            w_.svc.reclaimMeter, tweak_, level_, gauge);
   // The report says what the trim could not do: other users' programs left alone when no
   // administrator allowed it, or the helper's failure.
   std::string report = result.report;
@@ -86,19 +89,33 @@ void OptimizationPage::RunOverall() {
   const int autoTagThen = autoWasActive ? auto_texts::kRunningTag : auto_texts::kStoppedTag;
   if (w_.SpeedButton_RunAuto->Tag == autoTagThen) SetTimerActive(w_.Timer_Auto, autoWasActive);
   SetTimerActive(w_.Timer_GetProcessInfo, refreshWasActive);
-  w_.Label_overalloptimizing->hide();
+  overallRunning_ = false;
+  if (w_.Label_overalloptimizing) w_.Label_overalloptimizing->hide();
 }
 
-void OptimizationPage::ShowLevel() {
-  const int level = w_.TrackBar_OverallOption->value();
+void OptimizationPage::SetLevel(int level) {
   if (level < 1 || level > int(kLevelLabels.size())) return;
+  level_ = level;
+  if (!w_.TrackBar_OverallOption) return;
+  w_.TrackBar_OverallOption->setValue(level);
   w_.Label_OptimizeLavel->setText(QString::fromLatin1(kLevelLabels[size_t(level - 1)]));
+}
+
+void OptimizationPage::ShowOnPage() {
+  SetLevel(level_);
+  w_.Label_overalloptimizing->setVisible(overallRunning_);
+  const bool autoRunning = w_.SpeedButton_RunAuto->Tag == auto_texts::kRunningTag;
+  w_.SpeedButton_RunAuto2->Tag = w_.SpeedButton_RunAuto->Tag;
+  LoadButtonPicture(w_.SpeedButton_RunAuto2,
+                    QString::fromLatin1(autoRunning ? auto_texts::kStopPicture : auto_texts::kStartPicture));
+  w_.Label_TrimResult->setText(trimResult_);
 }
 
 // ---- auto-optimization ----
 
 void OptimizationPage::SetAutoOptimizeLook(int tag, const char* picture) {
   for (TImageEx* button : {w_.SpeedButton_RunAuto, w_.SpeedButton_RunAuto2}) {
+    if (!button) continue;  // the processes page's, before the page is made
     button->Tag = tag;
     LoadButtonPicture(button, QString::fromLatin1(picture));
   }
@@ -129,7 +146,7 @@ void OptimizationPage::ToggleAuto() {
   if (w_.Settings->Current().AfterMemTrim) {
     SetAutoOptimizeText(QString::fromLatin1(kTweaking));
     GaugeProgress gauge(w_.Gauge_OvarallOptimize);
-    tweak_.RunMemoryTweak(w_.TrackBar_OverallOption->value(), gauge);
+    tweak_.RunMemoryTweak(level_, gauge);
   }
   w_.Timer_Auto->start();
 }
@@ -152,11 +169,11 @@ void OptimizationPage::AutoTick() {
   if (result.waiting) {
     // The line now tells why the tick waits, no longer what the last pass did.
     trimWatch_->stop();
-    w_.Label_TrimResult->setText(QString::fromStdString(*result.waiting));
+    ShowTrimResult(QString::fromStdString(*result.waiting));
   } else if (result.trimmed) {
     const TrimPassFigures& last = *autoTrim_.Last();
     const std::string& failure = last.Failure();
-    w_.Label_TrimResult->setText(QString::fromStdString(failure.empty() ? TrimResultLine(last) : failure));
+    ShowTrimResult(QString::fromStdString(failure.empty() ? TrimResultLine(last) : failure));
     if (failure.empty())
       trimWatch_->start();
     else
@@ -176,7 +193,12 @@ void OptimizationPage::SayPrivilegeMissing(const ReclaimOutcome* missing) {
 void OptimizationPage::WatchTick() {
   autoTrim_.Watch(TrimClock::now());
   if (!autoTrim_.Watching()) trimWatch_->stop();
-  w_.Label_TrimResult->setText(QString::fromStdString(TrimResultLine(*autoTrim_.Last())));
+  ShowTrimResult(QString::fromStdString(TrimResultLine(*autoTrim_.Last())));
+}
+
+void OptimizationPage::ShowTrimResult(const QString& text) {
+  trimResult_ = text;
+  if (w_.Label_TrimResult) w_.Label_TrimResult->setText(text);
 }
 
 // ---- clipboard and paging file ----

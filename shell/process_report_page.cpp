@@ -13,7 +13,9 @@
 namespace nv {
 
 bool ProcessReportPage::CanBeSeen() const {
-  return w_.isVisible() && !w_.isMinimized() && w_.Notebook1->page(QStringLiteral("Processes"))->isVisibleTo(&w_);
+  // Asked by name, the page would be made: the selected page's name tells without making it.
+  return w_.isVisible() && !w_.isMinimized() &&
+         w_.Notebook1->activePage().compare(QStringLiteral("Processes"), Qt::CaseInsensitive) == 0;
 }
 
 void ProcessReportPage::Refresh() {

@@ -14,10 +14,12 @@ constexpr uint64_t MB = 1048576;
 
 class DashboardTest : public WindowFixture {
  protected:
-  // The window as the first showing leaves the graphs: 50 zero points each.
+  // The window as the first showing leaves the graphs (50 zero points each), with the overall
+  // page made.
   TForm_Tarnel& Prepared() {
     TForm_Tarnel& w = Window();
     TForm_TarnelProbe(w).PrepareCharts();
+    w.Notebook1->page("OverallOpimize");
     return w;
   }
   static std::string Text(QLabel* label) { return label->text().toStdString(); }
@@ -106,6 +108,35 @@ TEST_F(DashboardTest, CpuSampleReachesTheTextsGaugesAndGraphAndNeverLeavesZeroTo
   EXPECT_EQ(w.Gauge_CPU->text(), "0%");
   EXPECT_EQ(w.Gauge_Cpu2->text(), "0%");
   EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 0);
+}
+
+// The overall page is made only when selected: the refreshes before leave it unmade, and once
+// made it shows the last refresh's figures, not a reading of its own, and follows the next.
+TEST_F(DashboardTest, AnOverallPageMadeLaterShowsTheLastRefreshAndFollowsTheNext) {
+  memory.status = {512 * MB, 200 * MB, 1200 * MB, 900 * MB, 3 * 1024 * MB, 1024 * MB + 513};
+  cpu.Push(10000, 5000);
+  cpu.Push(11000, 5245);
+  TForm_Tarnel& w = Window();
+  TForm_TarnelProbe(w).PrepareCharts();
+  w.Button_GetProcessInfoClick();
+  w.Button_GetProcessInfoClick();
+  EXPECT_EQ(w.findChild<QLabel*>("LTotalRAM"), nullptr);
+  EXPECT_EQ(w.Gauge_Cpu2, nullptr);
+  memory.status = FakeMemory::StatusMB(1024, 256, 2048, 1024);  // read by no refresh yet
+  const int readsBefore = memory.statusCalls;
+
+  w.Notebook1->setActivePage("OverallOpimize");
+  EXPECT_EQ(memory.statusCalls, readsBefore);
+  EXPECT_EQ(Text(w.LTotalRAM), "524288 KB");
+  EXPECT_EQ(Text(w.LFreeVirtual), "1048577 KB");
+  EXPECT_EQ(Text(w.Label_MemusageNum2), "312 MB/512 MB");
+  EXPECT_EQ(w.Gauge_Mem2->progress(), 312);
+  EXPECT_EQ(w.Gauge_Cpu2->progress(), 76);
+
+  w.Button_GetProcessInfoClick();
+  EXPECT_EQ(Text(w.LTotalRAM), "1048576 KB");
+  EXPECT_EQ(Text(w.Label_MemusageNum2), "768 MB/1024 MB");
+  EXPECT_EQ(w.Gauge_Mem2->maxValue(), 1024);
 }
 
 class ReportTest : public DashboardTest {

@@ -36,12 +36,18 @@ class OptimizeTest : public WindowFixture {
     memory.status = FakeMemory::StatusMB(64, 20, 128, 64);  // small, so the tweak runs quickly
   }
   QString Status() { return Window().StatusBar_State->panelText(1); }
+  // The window with its processes page made, as the user has it once the tab was clicked.
+  TForm_Tarnel& OnProcessesPage() {
+    TForm_Tarnel& w = Window();
+    w.SpeedButton_fullClick();
+    return w;
+  }
 };
 
 // ---- overall optimization ----
 
 TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
-  auto& w = Window();
+  auto& w = OnProcessesPage();
   dialogs.answers = {false};
   const QString statusBefore = Status();
 
@@ -59,7 +65,7 @@ TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
 }
 
 TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
-  auto& w = Window();
+  auto& w = OnProcessesPage();
   w.TrackBar_OverallOption->setValue(1);
   w.Timer_GetProcessInfo->start();
   w.Timer_Auto->stop();
@@ -81,7 +87,7 @@ TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
 }
 
 TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) {
-  auto& w = Window();
+  auto& w = OnProcessesPage();
   w.TrackBar_OverallOption->setValue(4);
   memory.refuseCommits = true;
 
@@ -107,7 +113,7 @@ class HookedDialogs : public ScriptedDialogs {
 };
 
 TEST_F(OptimizeTest, WithoutThePrivilegeTheReportIsFollowedOnceByWhatMendsIt) {
-  auto& w = Window();
+  auto& w = OnProcessesPage();
   w.TrackBar_OverallOption->setValue(1);
   reclaimer.missingPrivilege = "Nothing was trimmed: give the helper its capabilities with: sudo setcap ...";
   w.SpeedButton_StartFullClick();
@@ -135,12 +141,93 @@ TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
 }
 
 TEST_F(OptimizeTest, SliderNamesItsLevel) {
-  auto& w = Window();
+  auto& w = OnProcessesPage();
   const char* labels[] = {"Level 1", "Level 2", "Medium", "Level 4", "Level 5"};
   for (int level = 5; level >= 1; --level) {
     w.TrackBar_OverallOption->setValue(level);
     EXPECT_EQ(w.Label_OptimizeLavel->text(), labels[level - 1]);
   }
+}
+
+// ---- the processes page, made the first time it is selected ----
+
+// A window that sits on its first page while the status refreshes, and the tray runs the
+// overall and the auto optimization, makes neither the processes page nor the overall page.
+TEST_F(OptimizeTest, PagesNeverSelectedAreNotMadeByTheWorkTheyShow) {
+  auto& w = Window();
+  w.show();
+  for (int i = 0; i < 3; ++i) w.Button_GetProcessInfoClick();
+  w.Tray->OverallOpimize1->trigger();
+  w.Tray->pm_StartautoOptimize->trigger();
+  TForm_TarnelProbe(w).AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
+  w.Timer_AutoTimer();
+  TForm_TarnelProbe(w).WatchTrim();
+
+  EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(65, MiB)) << "the tweak ran at level 1";
+  EXPECT_EQ(dialogs.Texts("message").size(), 1u) << "the report";
+  EXPECT_TRUE(w.Timer_Auto->isActive());
+  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing...") << "a tick ran";
+  EXPECT_EQ(w.Notebook1->count(), 2) << "the usage and the settings page";
+  for (const char* name : {"TrackBar_OverallOption", "Label_OptimizeLavel", "Gauge_OvarallOptimize", "Label_overalloptimizing",
+                           "SpeedButton_StartFull", "SpeedButton_RunAuto2", "Label_TrimResult", "ListView_ProcessReport",
+                           "Gauge_Cpu2", "Gauge_Mem2", "Label_MemusageNum2", "LTotalRAM", "LFreeVirtual"})
+    EXPECT_EQ(w.findChild<QWidget*>(name), nullptr) << name;
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+}
+
+// The level, the auto-optimization's state and the last pass's line are kept while the page
+// does not exist, used by the tray, and shown on the page once it is made; the page then
+// drives them as before.
+TEST_F(OptimizeTest, AProcessesPageMadeLaterShowsTheStateChosenBefore) {
+  auto& w = Window();
+  TForm_TarnelProbe(w).Optimization().SetLevel(4);
+  memory.refuseCommits = true;
+  w.Tray->OverallOpimize1->trigger();
+  EXPECT_EQ(dialogs.Texts("message").size(), 5u) << "four refused whole-memory passes at level 4, then the report";
+  memory.refuseCommits = false;
+  w.Tray->pm_StartautoOptimize->trigger();
+  w.Timer_AutoTimer();
+  ASSERT_EQ(w.findChild<QWidget*>("TrackBar_OverallOption"), nullptr);
+
+  w.SpeedButton_fullClick();
+  EXPECT_EQ(w.Notebook1->activePage(), "Processes");
+  EXPECT_EQ(w.TrackBar_OverallOption->value(), 4);
+  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 4");
+  EXPECT_EQ(w.SpeedButton_RunAuto2->Tag, 3);
+  EXPECT_EQ(w.SpeedButton_RunAuto2->pictureName, "SpeedButton_RunAuto3");
+  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
+  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
+
+  w.TrackBar_OverallOption->setValue(2);
+  EXPECT_EQ(TForm_TarnelProbe(w).Optimization().Level(), 2);
+  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 2");
+  TForm_TarnelProbe(w).Optimization().SetLevel(5);
+  EXPECT_EQ(w.TrackBar_OverallOption->value(), 5);
+  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 5");
+  Click(w.SpeedButton_RunAuto2);
+  EXPECT_FALSE(w.Timer_Auto->isActive());
+  EXPECT_EQ(w.SpeedButton_RunAuto->pictureName, "SpeedButton_RunAuto1");
+  Enter(w.SpeedButton_StartFull);
+  EXPECT_EQ(w.SpeedButton_StartFull->pictureName, "SpeedButton_StartFull");
+  EXPECT_EQ(w.Notebook1->page("Processes"), w.TrackBar_OverallOption->parentWidget()) << "made once";
+}
+
+// Made while the tray's optimization waits on its report, the page says the optimization runs
+// until it ends.
+TEST_F(OptimizeTest, AProcessesPageMadeDuringTheOverallOptimizationShowsItRunning) {
+  HookedDialogs hooked;
+  TForm_Tarnel w(Services{memory, processes, cpu, registry, hooked, clipboard, hotKeys, shell, instance, privileges,
+                          http, paging, reclaimer, reclaimMeter, focus});
+  bool busyShown = false;
+  hooked.onMessage = [&w, &busyShown] {
+    w.SpeedButton_fullClick();
+    busyShown = !w.Label_overalloptimizing->isHidden();
+  };
+  w.Tray->OverallOpimize1->trigger();
+  EXPECT_TRUE(busyShown);
+  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
 }
 
 // ---- auto-optimization ----
@@ -163,7 +250,7 @@ class AutoOptimizeTest : public OptimizeTest {
   // Ticks follow at once here: a process idle since the tick before is idle enough.
   void SetUp() override {
     OptimizeTest::SetUp();
-    TForm_TarnelProbe(Window()).AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
+    TForm_TarnelProbe(OnProcessesPage()).AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
   }
   AutoLook Look() {
     auto& w = Window();

@@ -103,6 +103,10 @@ class WindowFixture : public ::testing::Test {
     QApplication::sendEvent(w, &e);
   }
   static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2)); }
+  // Makes the pages made only when first selected, and leaves the selection as it was.
+  static void MakeEveryPage(TForm_Tarnel& w) {
+    for (const char* page : {"Processes", "OverallOpimize"}) w.Notebook1->page(page);
+  }
 
  private:
   std::unique_ptr<TForm_Tarnel> window_;

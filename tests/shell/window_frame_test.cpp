@@ -45,6 +45,7 @@ TEST_F(WindowTest, FrameIsBorderlessFixedAndRounded) {
 // the window (tens of kB each); the window's looks come from palettes, fonts and painting.
 TEST_F(WindowTest, NoControlCarriesAStyleSheet) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   w.show();
   QCoreApplication::processEvents();
   EXPECT_TRUE(qApp->styleSheet().isEmpty());
@@ -66,6 +67,8 @@ TEST_F(WindowTest, TheShownWindowLoadsTheJpegDecoderOnlyToDecode) {
   w.show();
   QCoreApplication::processEvents();
   EXPECT_FALSE(JpegDecoderLoaded()) << "the shown window keeps the decoder";
+  w.SpeedButton_fullClick();
+  EXPECT_FALSE(JpegDecoderLoaded()) << "the processes page, made now, left the decoder loaded";
 
   const QImage normal = w.SpeedButton_StartFull->picture();
   Enter(w.SpeedButton_StartFull);
@@ -79,6 +82,7 @@ TEST_F(WindowTest, TheShownWindowLoadsTheJpegDecoderOnlyToDecode) {
 // looks as it did.
 TEST_F(WindowTest, AWindowHiddenInTheTrayGivesBackWhatItCanMakeAgain) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   w.show();
   QCoreApplication::processEvents();
   const QImage shown = w.grab().toImage();
@@ -103,6 +107,7 @@ TEST_F(WindowTest, AWindowHiddenInTheTrayGivesBackWhatItCanMakeAgain) {
 
 TEST_F(WindowTest, ControlsStartAsDesigned) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   struct Spin {
     TSpinEdit* edit;
     int min, max;
@@ -148,6 +153,7 @@ TEST_F(WindowTest, ControlsStartAsDesigned) {
 
 TEST_F(WindowTest, PictureButtonsStandWhereDesignedWithTheirNormalPictures) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   struct Place {
     TImageEx* button;
     QRect geometry;  // in window coordinates; notebook pages start at (12, 92)

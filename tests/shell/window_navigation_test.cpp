@@ -51,6 +51,7 @@ TEST_F(NavigationTest, PagesAreFoundWithoutRegardToCaseAndAnUnknownNameKeepsTheP
 
 TEST_F(NavigationTest, HoverShowsTheHoverPictureAndLeavingTheNormalOne) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   struct Case {
     TImageEx* button;
     int tag;
@@ -206,6 +207,7 @@ TEST(PictureResources, DecodedInTheScreenFormatWithTheirOwnColours) {
 
 TEST_F(NavigationTest, AMissingPictureLeavesTheOldOne) {
   TForm_Tarnel& w = Window();
+  MakeEveryPage(w);
   TImageEx* b = w.SpeedButton_StartFull;
   const QImage before = b->picture();
   try {

@@ -28,6 +28,7 @@ class TForm_TarnelProbe {
   QTimer* TrimWatchTimer() { return w_.Optimization->trimWatch_; }
   void WatchTrim() { w_.Optimization->WatchTick(); }
   nv::TrimPass& AutoTrim() { return w_.Optimization->autoTrim_; }
+  nv::OptimizationPage& Optimization() { return *w_.Optimization; }
   nv::HotKeyTable& CurrentHotKeys() { return w_.Settings->current_.HotKeys; }
   nv::HotKeyTable& PendingHotKeys() { return w_.Settings->pendingHotKeys_; }
   const nv::TSetInfo& Settings() const { return w_.Settings->Current(); }
