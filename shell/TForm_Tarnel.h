@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "shell/page_layouts.h"
 #include "shell/services.h"
 
 namespace nv {
@@ -32,12 +33,16 @@ class ProcessReportPage;
 class SettingsPage;
 class TrayIntegration;
 }
+namespace nv::layout {
+struct SettingsGroups;
+}
 
-// The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; every control
-// is a public member so that the areas, and the GUI tests, reach it by its name. A page's logic
-// and state live in a class of their own that the window owns (DashboardPage,
-// ProcessReportPage, OptimizationPage, SettingsPage); the tray lives in a TrayIntegration of
-// its own.
+// The main window. Its handlers are split by area into TForm_Tarnel_<area>.cpp; the handlers
+// are public, its controls and state private: the areas reach a control by its name, as do the
+// page builders (nv::layout) and a page's class (DashboardPage, ProcessReportPage,
+// OptimizationPage, SettingsPage: a page's logic and state, owned by the window), which are
+// its friends, and the tests through TForm_TarnelProbe. The tray lives in a TrayIntegration
+// of its own.
 class TForm_TarnelProbe;
 
 class TForm_Tarnel : public QWidget {
@@ -45,6 +50,94 @@ class TForm_Tarnel : public QWidget {
  public:
   explicit TForm_Tarnel(nv::Services services, QWidget* parent = nullptr);
   ~TForm_Tarnel() override;
+
+  // Whether window creation refused to run the program; main() then ends without showing it.
+  bool StartWasRefused() const { return StartRefused; }
+
+  // ---- window and navigation (TForm_Tarnel.cpp, TForm_Tarnel_navigation.cpp) ----
+  void FormCreate();
+
+  void SpeedButton_RunAutoMouseEnter(TImageEx* sender);
+  void SpeedButton_RunAutoMouseLeave(TImageEx* sender);
+  void CloseBtnMouseEnter(TImageEx* sender);
+  void CloseBtnMouseLeave(TImageEx* sender);
+  void SpeedButton_UsageGraphClick();
+  void SpeedButton_fullClick();
+  void SpeedButton_SetClick();
+  void Image1MouseDown(Qt::MouseButton button, int x, int y);
+  void Image1MouseMove(Qt::MouseButtons buttons, int x, int y);
+  void MinimizeBtnClick();
+  void CloseBtnClick();
+
+  // ---- dashboard (TForm_Tarnel_dashboard.cpp) ----
+  void Button_GetProcessInfoClick();
+  void Timer_GetProcessInfoTimer();
+
+  // ---- processes page's report (TForm_Tarnel_report.cpp) ----
+  void UpdateProcessReport();
+
+  // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp, the
+  // logic in nv::OptimizationPage) ----
+  void Timer_selfTimer();
+  void SpeedButton_StartFullClick();
+  void TrackBar_OverallOptionChange();
+  void SpeedButton_RunAutoClick();
+  void Timer_AutoTimer();
+  void CheckBox_bstopautoClick();
+  void Button_EmptyClipboardClick();
+  void SpeedButton_SetVMClick();
+
+  // ---- settings page and hot keys (TForm_Tarnel_settings.cpp; the logic, and the settings in
+  // effect, in nv::SettingsPage) ----
+  void LoadSettings(bool UseDefaults);
+  // false when the settings key cannot be opened: the user has been told, nothing was written.
+  bool SaveSettings();
+  void SpeedButton_AppSetClick();
+  void SpeedButton_SaveSetClick();
+  void SpeedButton_DefayktClick();
+  void CheckBox_AutoProcessListClick();
+  void ReleaseHotKeys();
+  void ActivateHotKeys();
+  void HotKeyEditKeyDown(int slot, QKeyEvent* event);
+  void HotKeyEditKeyUp(int slot, QKeyEvent* event);
+  void HotKeyCheckBoxClick(int slot);
+  void WMHotKey(uint32_t modifiers, uint32_t key);
+
+  // ---- tray icon and menu (shell/tray_integration.h; the window's part: TForm_Tarnel_tray.cpp) ----
+  void HideToTray();
+  void OpenMainWindow1Click();
+  // Raises the window and gives it the focus, as far as the window system lets a program.
+  void BringForward();
+  void Exit1Click();
+  // Takes the icon out of the notification area, as the program ends.
+  void RemoveTrayIcon();
+
+  // ---- first showing (TForm_Tarnel_show.cpp) ----
+  void FormShow();
+  void Timer_HideMainWindowsTimer();
+
+  // ---- about box, help and live update (TForm_Tarnel_help.cpp) ----
+  void HelpBtnClick();
+  void AboutBtnClick();
+  void Liveupdate1Click();
+
+ protected:
+  void showEvent(QShowEvent*) override;
+  void hideEvent(QHideEvent*) override;
+  void closeEvent(QCloseEvent*) override;
+  void changeEvent(QEvent*) override;
+
+ private:
+  friend class ::TForm_TarnelProbe;
+  friend class nv::DashboardPage;
+  friend class nv::ProcessReportPage;
+  friend class nv::OptimizationPage;
+  friend class nv::SettingsPage;
+  friend QWidget* nv::layout::BuildUsagePage(TForm_Tarnel& w);
+  friend QWidget* nv::layout::BuildProcessesPage(TForm_Tarnel& w);
+  friend QWidget* nv::layout::BuildOverallPage(TForm_Tarnel& w);
+  friend QWidget* nv::layout::BuildSettingsPage(TForm_Tarnel& w);
+  friend struct nv::layout::SettingsGroups;
 
   nv::Services svc;
 
@@ -63,25 +156,10 @@ class TForm_Tarnel : public QWidget {
   TLinkLabel* HelpBtn = nullptr;   // OnClick: HelpBtnClick
   TLinkLabel* AboutBtn = nullptr;  // OnClick: AboutBtnClick
   TStatusBar* StatusBar_State = nullptr;
-  // Set when window creation refused to run the program; main() then ends without showing it.
   bool StartRefused = false;
 
-  void FormCreate();
-
-  void SpeedButton_RunAutoMouseEnter(TImageEx* sender);
-  void SpeedButton_RunAutoMouseLeave(TImageEx* sender);
-  void CloseBtnMouseEnter(TImageEx* sender);
-  void CloseBtnMouseLeave(TImageEx* sender);
-  void SpeedButton_UsageGraphClick();
-  void SpeedButton_fullClick();
-  void SpeedButton_SetClick();
-  void Image1MouseDown(Qt::MouseButton button, int x, int y);
-  void Image1MouseMove(Qt::MouseButtons buttons, int x, int y);
-  void MinimizeBtnClick();
-  void CloseBtnClick();
-
-  // ---- usage page and the hidden overall page (dashboard, TForm_Tarnel_dashboard.cpp); the
-  // overall page's controls are nullptr until the page is first selected ----
+  // ---- usage page and the hidden overall page (dashboard); the overall page's controls are
+  // nullptr until the page is first selected ----
   TGauge* Gauge_CPU = nullptr;
   TGauge* Gauge_VM = nullptr;
   TGauge* Gauge_Mem = nullptr;
@@ -110,11 +188,8 @@ class TForm_Tarnel : public QWidget {
   QLabel* LFreeVirtual = nullptr;
   QTimer* Timer_GetProcessInfo = nullptr;
 
-  void Button_GetProcessInfoClick();
-  void Timer_GetProcessInfoTimer();
-
-  // ---- processes page (report: TForm_Tarnel_report.cpp; optimization: TForm_Tarnel_optimize.cpp);
-  // nullptr until the page is first selected, and the level lives in nv::OptimizationPage ----
+  // ---- processes page; nullptr until the page is first selected, and the level lives in
+  // nv::OptimizationPage ----
   QSlider* TrackBar_OverallOption = nullptr;
   QLabel* Label_OptimizeLavel = nullptr;
   TGauge* Gauge_OvarallOptimize = nullptr;
@@ -125,24 +200,11 @@ class TForm_Tarnel : public QWidget {
   QTreeWidget* ListView_ProcessReport = nullptr;
   QLabel* Label_TrimResult = nullptr;  // what the last auto-optimization pass achieved, or why it waits
 
-  void UpdateProcessReport();
-
-  // ---- optimization, auto-optimization, clipboard, paging file (TForm_Tarnel_optimize.cpp, the
-  // logic in nv::OptimizationPage) ----
+  // ---- optimization and auto-optimization ----
   QTimer* Timer_self = nullptr;
   QTimer* Timer_Auto = nullptr;
 
-  void Timer_selfTimer();
-  void SpeedButton_StartFullClick();
-  void TrackBar_OverallOptionChange();
-  void SpeedButton_RunAutoClick();
-  void Timer_AutoTimer();
-  void CheckBox_bstopautoClick();
-  void Button_EmptyClipboardClick();
-  void SpeedButton_SetVMClick();
-
-  // ---- settings page and hot keys (TForm_Tarnel_settings.cpp; the logic, and the settings in
-  // effect, in nv::SettingsPage) ----
+  // ---- settings page and hot keys ----
   QCheckBox* CheckBox_EmptyClipboard = nullptr;
   TSpinEdit* SpinEdit_Time = nullptr;
   QCheckBox* CheckBox_bstopauto = nullptr;
@@ -162,80 +224,34 @@ class TForm_Tarnel : public QWidget {
   TImageEx* SpeedButton_Defaykt = nullptr;
   TImageEx* SpeedButton_SaveSet = nullptr;
 
-  void LoadSettings(bool UseDefaults);
-  // false when the settings key cannot be opened: the user has been told, nothing was written.
-  bool SaveSettings();
-  void SpeedButton_AppSetClick();
-  void SpeedButton_SaveSetClick();
-  void SpeedButton_DefayktClick();
-  void CheckBox_AutoProcessListClick();
-  void ReleaseHotKeys();
-  void ActivateHotKeys();
-  void HotKeyEditKeyDown(int slot, QKeyEvent* event);
-  void HotKeyEditKeyUp(int slot, QKeyEvent* event);
-  void HotKeyCheckBoxClick(int slot);
-  void WMHotKey(uint32_t modifiers, uint32_t key);
-
-  // ---- tray icon and menu (shell/tray_integration.h; the window's part: TForm_Tarnel_tray.cpp) ----
+  // ---- tray icon and menu ----
   nv::TrayIntegration* Tray = nullptr;
 
-  void HideToTray();
-  void OpenMainWindow1Click();
-  // Raises the window and gives it the focus, as far as the window system lets a program.
-  void BringForward();
-  void Exit1Click();
-
-  // ---- first showing (TForm_Tarnel_show.cpp) ----
+  // ---- first showing ----
   QTimer* Timer_HideMainWindows = nullptr;
-
-  void FormShow();
-  void Timer_HideMainWindowsTimer();
-
-  // ---- about box, help and live update (TForm_Tarnel_help.cpp) ----
-  void HelpBtnClick();
-  void AboutBtnClick();
-  void Liveupdate1Click();
-
- protected:
-  void showEvent(QShowEvent*) override;
-  void hideEvent(QHideEvent*) override;
-  void closeEvent(QCloseEvent*) override;
-  void changeEvent(QEvent*) override;
-
- private:
-  // Only the window's own handlers, and tests through TForm_TarnelProbe, reach what follows.
-  friend class ::TForm_TarnelProbe;
+  bool FirstShowDone = false;
 
   // ---- what the window gives back while hidden in the tray ----
   void ReleaseWhileHidden();
   void RestorePictures();
 
-  // ---- window and dashboard state ----
+  // ---- window state ----
   int DragOriginX = 0, DragOriginY = 0;
   bool SystemMoving = false;  // the window system took over the drag begun by the last press
   bool IsMinimized = false;
   std::array<QImage, 4> MinImgList;
-  friend class nv::DashboardPage;
+
+  // ---- a page's logic and state ----
   std::unique_ptr<nv::DashboardPage> Dashboard;
-
-  // ---- processes page ----
-  friend class nv::ProcessReportPage;
   std::unique_ptr<nv::ProcessReportPage> Report;
-
-  // ---- optimization and auto-optimization ----
-  friend class nv::OptimizationPage;
   std::unique_ptr<nv::OptimizationPage> Optimization;
-
-  // ---- settings and hot keys ----
-  friend class nv::SettingsPage;
   std::unique_ptr<nv::SettingsPage> Settings;
-
-  // ---- first showing ----
-  bool FirstShowDone = false;
 
   // Each area wires its own controls; the constructor calls them after the layout exists.
   void buildLayout();
   void setupNavigation();
+  // Selects the page, then gives the three tabs their pictures.
+  void selectTab(const QString& page, int selected);
   void setupDashboard();
   void setupOptimize();
   // Wires the processes page's controls and shows the optimization's state on them, when the

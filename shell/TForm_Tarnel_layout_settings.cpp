@@ -62,20 +62,30 @@ TSpinEdit* SpinEdit(QWidget* parent, const char* name, int min, int max, int x, 
 // The place just right of a control on the same row.
 int After(const QWidget* w) { return w->x() + w->width() + 6; }
 
-void SystemGroup(TForm_Tarnel& w, QWidget* g) {
+}  // namespace
+
+// The page's groups, each making its controls into the window's members.
+struct SettingsGroups {
+  static void System(TForm_Tarnel& w, QWidget* g);
+  static void Startup(TForm_Tarnel& w, QWidget* g);
+  static void HotKeys(TForm_Tarnel& w, QWidget* g);
+  static void Auto(TForm_Tarnel& w, QWidget* g);
+};
+
+void SettingsGroups::System(TForm_Tarnel& w, QWidget* g) {
   w.CheckBox_AutoProcessList = CheckBox(g, "CheckBox_AutoProcessList", QStringLiteral("Auto refresh system status,interval :"), 14, 0);
   w.SpinEdit_ProcessListTime = SpinEdit(g, "SpinEdit_ProcessListTime", 1, 59, After(w.CheckBox_AutoProcessList), 0);
   Label(g, QStringLiteral("seconds"), After(w.SpinEdit_ProcessListTime), 22);
 }
 
-void StartupGroup(TForm_Tarnel& w, QWidget* g) {
+void SettingsGroups::Startup(TForm_Tarnel& w, QWidget* g) {
   w.CheckBox_AutoStart = CheckBox(g, "CheckBox_AutoStart", QStringLiteral("Startup with system start"), 14, 0);
   w.CheckBox_Auto = CheckBox(g, "CheckBox_Auto", QStringLiteral("Auto optimize when start"), 330, 0);
   w.CheckBox_CloseMinimize = CheckBox(g, "CheckBox_CloseMinimize", QStringLiteral("Minimize to tray when close window "), 14, 1);
   w.CheckBox_MinimizeStart = CheckBox(g, "CheckBox_MinimizeStart", QStringLiteral("Minimize when start"), 330, 1);
 }
 
-void HotKeyGroup(TForm_Tarnel& w, QWidget* g) {
+void SettingsGroups::HotKeys(TForm_Tarnel& w, QWidget* g) {
   const struct {
     const char *box, *caption, *edit, *label;
   } hotKeySlots[] = {
@@ -92,7 +102,7 @@ void HotKeyGroup(TForm_Tarnel& w, QWidget* g) {
   }
 }
 
-void AutoGroup(TForm_Tarnel& w, QWidget* g) {
+void SettingsGroups::Auto(TForm_Tarnel& w, QWidget* g) {
   auto* interval = Label(g, QStringLiteral("Auto optimize interval(sec)"), 18, 22);
   w.SpinEdit_Time = SpinEdit(g, "SpinEdit_Time", 1, 59, After(interval), 0);
   w.CheckBox_EmptyClipboard = CheckBox(g, "CheckBox_EmptyClipboard", QStringLiteral("Clean clipboard when  auto optimize (Not recommend)"), 14, 1);
@@ -104,8 +114,6 @@ void AutoGroup(TForm_Tarnel& w, QWidget* g) {
   w.SpinEdit_bstopauto = SpinEdit(g, "SpinEdit_bstopauto", 1, 100, After(w.CheckBox_bstopauto), 3);
   Label(g, QStringLiteral("%"), After(w.SpinEdit_bstopauto), 22 + 3 * kRow);
 }
-
-}  // namespace
 
 QWidget* BuildSettingsPage(TForm_Tarnel& w) {
   auto* page = new QWidget;
@@ -123,10 +131,10 @@ QWidget* BuildSettingsPage(TForm_Tarnel& w) {
     const char* caption;
     int rows;
     void (*fill)(TForm_Tarnel&, QWidget*);
-  } groups[] = {{"System Settings", 1, SystemGroup},
-                {"Startup Settings", 2, StartupGroup},
-                {"Register Hot Key", 4, HotKeyGroup},
-                {"Auto Settings", 4, AutoGroup}};
+  } groups[] = {{"System Settings", 1, SettingsGroups::System},
+                {"Startup Settings", 2, SettingsGroups::Startup},
+                {"Register Hot Key", 4, SettingsGroups::HotKeys},
+                {"Auto Settings", 4, SettingsGroups::Auto}};
   for (const auto& g : groups) {
     auto* box = new SettingsGroup(QString::fromLatin1(g.caption), g.rows, content);
     g.fill(w, box);

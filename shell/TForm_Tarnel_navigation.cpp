@@ -17,38 +17,22 @@ struct HoverPictures {
   QString normal, hover;
 };
 
-// The pictures of an action button; the run buttons take theirs by their mark (Tag), which
-// the auto-optimization keeps in step with its state.
-std::optional<HoverPictures> ActionButtonPictures(const TForm_Tarnel& w, const TImageEx* sender) {
+// The pictures of an action button, named after it; the run buttons take theirs by their mark
+// (Tag), which the auto-optimization keeps in step with its state.
+std::optional<HoverPictures> ActionButtonPictures(const TImageEx* sender) {
   if (!sender) return std::nullopt;
-  if (sender == w.SpeedButton_RunAuto || sender == w.SpeedButton_RunAuto2) {
+  const QString name = sender->objectName();
+  if (name == u"SpeedButton_RunAuto" || name == u"SpeedButton_RunAuto2") {
     using namespace nv::auto_texts;
     if (sender->Tag == kStoppedTag)
       return HoverPictures{QString::fromLatin1(kStartPicture), QString::fromLatin1(kStartHoverPicture)};
     return HoverPictures{QString::fromLatin1(kStopPicture), QString::fromLatin1(kStopHoverPicture)};
   }
-  const std::pair<const TImageEx*, const char*> others[] = {
-      {w.SpeedButton_StartFull, "SpeedButton_StartFull"}, {w.Button_EmptyClipboard, "Button_EmptyClipboard"},
-      {w.SpeedButton_SetVM, "SpeedButton_SetVM"},         {w.SpeedButton_Defaykt, "SpeedButton_Defaykt"},
-      {w.SpeedButton_SaveSet, "SpeedButton_SaveSet"},
-  };
-  for (const auto& [button, name] : others) {
-    if (sender == button) return HoverPictures{QString::fromLatin1(name) + u'1', QString::fromLatin1(name)};
+  for (const char* other :
+       {"SpeedButton_StartFull", "Button_EmptyClipboard", "SpeedButton_SetVM", "SpeedButton_Defaykt", "SpeedButton_SaveSet"}) {
+    if (name == QLatin1String(other)) return HoverPictures{name + u'1', name};
   }
   return std::nullopt;
-}
-
-// Selects the page first, then gives the three tabs their pictures, always in tab order.
-void SelectTab(TForm_Tarnel& w, const QString& page, int selected) {
-  const nv::JpegDecoderHold decoderForThreePictures;  // and for the page's, when it is made now
-  w.Notebook1->setActivePage(page);
-  const std::pair<TImageEx*, const char*> tabs[] = {{w.SpeedButton_UsageGraph, "SpeedButton_UsageGraph"},
-                                                    {w.SpeedButton_full, "SpeedButton_full"},
-                                                    {w.SpeedButton_Set, "SpeedButton_Set"}};
-  for (int i = 0; i < 3; ++i) {
-    const QString name = QString::fromLatin1(tabs[i].second);
-    LoadButtonPicture(tabs[i].first, i == selected ? name : name + u'1');
-  }
 }
 
 void Underline(TLinkLabel* label, bool on) {
@@ -89,11 +73,11 @@ void TForm_Tarnel::connectActionButtonHover(TImageEx* button) {
 }
 
 void TForm_Tarnel::SpeedButton_RunAutoMouseEnter(TImageEx* sender) {
-  if (auto pictures = ActionButtonPictures(*this, sender)) LoadButtonPicture(sender, pictures->hover);
+  if (auto pictures = ActionButtonPictures(sender)) LoadButtonPicture(sender, pictures->hover);
 }
 
 void TForm_Tarnel::SpeedButton_RunAutoMouseLeave(TImageEx* sender) {
-  if (auto pictures = ActionButtonPictures(*this, sender)) LoadButtonPicture(sender, pictures->normal);
+  if (auto pictures = ActionButtonPictures(sender)) LoadButtonPicture(sender, pictures->normal);
 }
 
 void TForm_Tarnel::CloseBtnMouseEnter(TImageEx* sender) {
@@ -108,11 +92,24 @@ void TForm_Tarnel::CloseBtnMouseLeave(TImageEx* sender) {
   sender->setPicture(MinImgList[sender == MinimizeBtn ? 0 : 2]);
 }
 
-void TForm_Tarnel::SpeedButton_UsageGraphClick() { SelectTab(*this, QStringLiteral("USAGEGROUP"), 0); }
+// Selects the page first, then gives the three tabs their pictures, always in tab order.
+void TForm_Tarnel::selectTab(const QString& page, int selected) {
+  const nv::JpegDecoderHold decoderForThreePictures;  // and for the page's, when it is made now
+  Notebook1->setActivePage(page);
+  const std::pair<TImageEx*, const char*> tabs[] = {{SpeedButton_UsageGraph, "SpeedButton_UsageGraph"},
+                                                    {SpeedButton_full, "SpeedButton_full"},
+                                                    {SpeedButton_Set, "SpeedButton_Set"}};
+  for (int i = 0; i < 3; ++i) {
+    const QString name = QString::fromLatin1(tabs[i].second);
+    LoadButtonPicture(tabs[i].first, i == selected ? name : name + u'1');
+  }
+}
 
-void TForm_Tarnel::SpeedButton_fullClick() { SelectTab(*this, QStringLiteral("PROCESSES"), 1); }
+void TForm_Tarnel::SpeedButton_UsageGraphClick() { selectTab(QStringLiteral("USAGEGROUP"), 0); }
 
-void TForm_Tarnel::SpeedButton_SetClick() { SelectTab(*this, QStringLiteral("Settings"), 2); }
+void TForm_Tarnel::SpeedButton_fullClick() { selectTab(QStringLiteral("PROCESSES"), 1); }
+
+void TForm_Tarnel::SpeedButton_SetClick() { selectTab(QStringLiteral("Settings"), 2); }
 
 // The window system moves the window as if its caption were dragged (a Wayland compositor
 // ignores a client that places its own window); where it cannot, the window follows the mouse.

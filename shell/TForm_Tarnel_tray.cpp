@@ -13,6 +13,8 @@ void TForm_Tarnel::setupTray() {
   connect(Tray->Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
 }
 
+void TForm_Tarnel::RemoveTrayIcon() { Tray->RemoveTrayIcon(); }
+
 // The tray icon is the way back to a hidden window. Without a tray to show it (no tray host
 // runs, or it has gone) the window is minimized instead, so that the task bar can bring it back.
 void TForm_Tarnel::HideToTray() {

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<TDM> DM;
   TForm_Tarnel window(platform.services());
   window.setWindowTitle(QString::fromUtf8(nv::kProductTitle));
-  if (!window.StartRefused) {
+  if (!window.StartWasRefused()) {
     // After the first frame: its durable write of the product values and the fetcher it starts
     // took the processor and the disk from the window's first frame, which shows neither.
     nv::RunAfterFirstFrame(window, [&DM, services = platform.services()] {
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     app.exec();
   }
   // Every way out ends here: the tray icon goes and the single-instance mark is dropped.
-  window.Tray->RemoveTrayIcon();
+  window.RemoveTrayIcon();
   platform.instance().ResetInstanceEvent();
   return 0;
 }

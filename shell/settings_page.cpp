@@ -32,35 +32,39 @@ const nv::TSetInfo kBeforeFirstLoad{.EmptyClipboard = false,
                                     .MinimizeStart = false,
                                     .HotKeys = {}};
 
-// The page's controls and the options they show.
+// A control of the page and the option it shows.
 template <class Control, class Value>
 struct Field {
   Control* TForm_Tarnel::*control;
   Value nv::TSetInfo::*option;
 };
-constexpr Field<QCheckBox, bool> kBoxFields[] = {
-    {&TForm_Tarnel::CheckBox_EmptyClipboard, &nv::TSetInfo::EmptyClipboard},
-    {&TForm_Tarnel::CheckBox_bstopauto, &nv::TSetInfo::StopAuto},
-    {&TForm_Tarnel::CheckBox_AfterMemTrim, &nv::TSetInfo::AfterMemTrim},
-    {&TForm_Tarnel::CheckBox_AutoProcessList, &nv::TSetInfo::AutoProcessList},
-    {&TForm_Tarnel::CheckBox_Auto, &nv::TSetInfo::AutoOnStart},
-    {&TForm_Tarnel::CheckBox_CloseMinimize, &nv::TSetInfo::CloseMinimize},
-    {&TForm_Tarnel::CheckBox_MinimizeStart, &nv::TSetInfo::MinimizeStart},
-};
-// In the order of the record, so that a save names the first field without a whole number.
-constexpr Field<TSpinEdit, int32_t> kNumberFields[] = {
-    {&TForm_Tarnel::SpinEdit_Time, &nv::TSetInfo::AutoTime},
-    {&TForm_Tarnel::SpinEdit_bstopauto, &nv::TSetInfo::StopAutoPercent},
-    {&TForm_Tarnel::SpinEdit_ProcessListTime, &nv::TSetInfo::ProcessListTime},
-};
 
-nv::SettingsStore StoreOf(TForm_Tarnel& window) {
-  return nv::SettingsStore(window.svc.registry, QCoreApplication::applicationFilePath().toStdString());
+nv::SettingsStore StoreOf(nv::Registry& registry) {
+  return nv::SettingsStore(registry, QCoreApplication::applicationFilePath().toStdString());
 }
 
 }  // namespace
 
 namespace nv {
+
+// The page's check boxes and number fields, each with the option it shows.
+struct SettingsPage::Fields {
+  static constexpr Field<QCheckBox, bool> kBoxes[] = {
+      {&TForm_Tarnel::CheckBox_EmptyClipboard, &nv::TSetInfo::EmptyClipboard},
+      {&TForm_Tarnel::CheckBox_bstopauto, &nv::TSetInfo::StopAuto},
+      {&TForm_Tarnel::CheckBox_AfterMemTrim, &nv::TSetInfo::AfterMemTrim},
+      {&TForm_Tarnel::CheckBox_AutoProcessList, &nv::TSetInfo::AutoProcessList},
+      {&TForm_Tarnel::CheckBox_Auto, &nv::TSetInfo::AutoOnStart},
+      {&TForm_Tarnel::CheckBox_CloseMinimize, &nv::TSetInfo::CloseMinimize},
+      {&TForm_Tarnel::CheckBox_MinimizeStart, &nv::TSetInfo::MinimizeStart},
+  };
+  // In the order of the record, so that a save names the first field without a whole number.
+  static constexpr Field<TSpinEdit, int32_t> kNumbers[] = {
+      {&TForm_Tarnel::SpinEdit_Time, &nv::TSetInfo::AutoTime},
+      {&TForm_Tarnel::SpinEdit_bstopauto, &nv::TSetInfo::StopAutoPercent},
+      {&TForm_Tarnel::SpinEdit_ProcessListTime, &nv::TSetInfo::ProcessListTime},
+  };
+};
 
 SettingsPage::SettingsPage(TForm_Tarnel& window) : w_(window), current_(kBeforeFirstLoad), autoStart_(true) {
   hotKeyStatuses_.fill(HotKeyStatus{kHotKeyNotRegistered, {}});
@@ -94,9 +98,9 @@ void SettingsPage::AttachPage() {
 }
 
 void SettingsPage::TakeEditsIntoRecord() {
-  for (const auto& field : kBoxFields)
+  for (const auto& field : Fields::kBoxes)
     QObject::connect(w_.*field.control, &QCheckBox::toggled, &w_, [this, option = field.option](bool on) { current_.*option = on; });
-  for (const auto& field : kNumberFields) {
+  for (const auto& field : Fields::kNumbers) {
     TSpinEdit* edit = w_.*field.control;
     QObject::connect(edit, &TSpinEdit::textChanged, &w_, [this, edit, option = field.option] {
       if (const auto value = edit->WholeValue()) current_.*option = *value;
@@ -106,8 +110,8 @@ void SettingsPage::TakeEditsIntoRecord() {
 
 void SettingsPage::ShowOnPage() {
   if (!PageBuilt()) return;
-  for (const auto& field : kBoxFields) (w_.*field.control)->setChecked(current_.*field.option);
-  for (const auto& field : kNumberFields) (w_.*field.control)->setValue(current_.*field.option);
+  for (const auto& field : Fields::kBoxes) (w_.*field.control)->setChecked(current_.*field.option);
+  for (const auto& field : Fields::kNumbers) (w_.*field.control)->setValue(current_.*field.option);
   EnableNumberFields();
   for (size_t slot = 0; slot < current_.HotKeys.size(); ++slot) {
     w_.HotKeyCheckBoxes[slot]->setChecked(current_.HotKeys[slot].Enabled);
@@ -129,7 +133,7 @@ void SettingsPage::EnableNumberFields() {
 void SettingsPage::Load(bool useDefaults) {
   // Read before anything else: a rejected value leaves the settings, the page and the hot
   // keys as they were.
-  const StoredSettings stored = StoreOf(w_).Load(useDefaults);
+  const StoredSettings stored = StoreOf(w_.svc.registry).Load(useDefaults);
   ReleaseHotKeys();
   current_ = stored.record;
   autoStart_ = stored.autoStart;
@@ -142,8 +146,8 @@ TSetInfo SettingsPage::ReadPage() const {
   TSetInfo record = current_;
   record.HotKeys = pendingHotKeys_;
   if (!PageBuilt()) return record;
-  for (const auto& field : kNumberFields) record.*field.option = (w_.*field.control)->Value();
-  for (const auto& field : kBoxFields) record.*field.option = (w_.*field.control)->isChecked();
+  for (const auto& field : Fields::kNumbers) record.*field.option = (w_.*field.control)->Value();
+  for (const auto& field : Fields::kBoxes) record.*field.option = (w_.*field.control)->isChecked();
   for (size_t slot = 0; slot < record.HotKeys.size(); ++slot) record.HotKeys[slot].Enabled = w_.HotKeyCheckBoxes[slot]->isChecked();
   return record;
 }
@@ -152,7 +156,7 @@ bool SettingsPage::Save() {
   // The fields are read first: a text that is no whole number stops the save before any write.
   const TSetInfo record = ReadPage();
   const bool autoStart = PageBuilt() ? w_.CheckBox_AutoStart->isChecked() : autoStart_;
-  SettingsStore store = StoreOf(w_);
+  SettingsStore store = StoreOf(w_.svc.registry);
   if (!store.SaveRecord(record)) {
     w_.svc.dialogs.ShowMessage(kSettingsNotSavedMessage);
     return false;

@@ -60,6 +60,7 @@ class SettingsPage {
 
  private:
   friend class ::TForm_TarnelProbe;
+  struct Fields;
 
   bool PageBuilt() const;
   // The record the page's fields spell, with the pending hot keys enabled by their boxes.

@@ -18,6 +18,7 @@
 #include "platform/linux/registry/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
 #include "shell/linux_services.h"
+#include "tests/shell/window_probe.h"
 
 extern char** environ;
 
@@ -78,7 +79,7 @@ void BM_ProcessSnapshotOnly(benchmark::State& state) {
   nv::bench::ExtraProcesses::Resize(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     nv::TProcessList snapshot;
-    nv::SnapshotProcesses(g_window->svc.processes, snapshot);
+    nv::SnapshotProcesses(TForm_TarnelProbe(*g_window).svc.processes, snapshot);
     nv::CloseProcessHandles(snapshot);
   }
 }
@@ -106,7 +107,8 @@ int main(int argc, char** argv) {
   window.show();
   QCoreApplication::processEvents();
   // Only the benchmark refreshes; the program's own timers would add their work to it.
-  for (QTimer* timer : {window.Timer_GetProcessInfo, window.Timer_self, window.Timer_Auto}) timer->stop();
+  TForm_TarnelProbe probe(window);
+  for (QTimer* timer : {probe.Timer_GetProcessInfo, probe.Timer_self, probe.Timer_Auto}) timer->stop();
   g_window = &window;
 
   benchmark::Initialize(&argc, argv);

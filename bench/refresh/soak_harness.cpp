@@ -15,9 +15,9 @@
 
 #include "platform/linux/registry/hive_environment.h"
 #include "shell/TForm_Tarnel.h"
-#include "shell/tray_integration.h"
 #include "shell/linux_services.h"
 #include "shell/widgets/TLineChart.h"
+#include "tests/shell/window_probe.h"
 
 namespace {
 
@@ -39,8 +39,9 @@ long StatusKilobytes(const std::string& field) {
 }
 
 // The report's list is made when the report is first seen; until then it has no rows.
-int ReportRows(const TForm_Tarnel& window) {
-  return window.ListView_ProcessReport ? window.ListView_ProcessReport->topLevelItemCount() : 0;
+int ReportRows(TForm_Tarnel& window) {
+  QTreeWidget* list = TForm_TarnelProbe(window).ListView_ProcessReport;
+  return list ? list->topLevelItemCount() : 0;
 }
 
 }  // namespace
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
                                    services.instance, services.privileges, services.http, services.paging,
                                    services.reclaimer, services.reclaimMeter, services.focus});
   window.show();
+  TForm_TarnelProbe probe(window);
 
   std::printf("seconds rss_kb hwm_kb fds rows proc_entries chart_points tray_icons refresh_ms\n");
   int elapsed = 0;
@@ -66,18 +68,18 @@ int main(int argc, char** argv) {
   QObject::connect(&report, &QTimer::timeout, [&] {
     elapsed += every;
     int points = 0;
-    for (TLineChart* chart : {window.Chart_CPUs, window.Chart_PhyMem})
+    for (TLineChart* chart : {probe.Chart_CPUs, probe.Chart_PhyMem})
       for (int i = 0; i < chart->seriesCount(); ++i) points += chart->series(i).count();
     std::printf("%d %ld %ld %d %d %d %d %lld %d\n", elapsed, StatusKilobytes("VmRSS"), StatusKilobytes("VmHWM"),
                 CountEntries("/proc/self/fd", false), ReportRows(window),
                 CountEntries("/proc", true), points,
                 static_cast<long long>(window.findChildren<QSystemTrayIcon*>().size()),
-                window.Timer_GetProcessInfo->interval());
+                probe.Timer_GetProcessInfo->interval());
     std::fflush(stdout);
     if (elapsed >= seconds) QCoreApplication::quit();
   });
   report.start(every * 1000);
   app.exec();
-  window.Tray->RemoveTrayIcon();
+  window.RemoveTrayIcon();
   return 0;
 }

@@ -12,13 +12,14 @@ class BenchWindow : public nv::test::WindowFixture {
  public:
   void TestBody() override {}
   void Start() { SetUp(); }
+  using nv::test::WindowFixture::Probe;
   using nv::test::WindowFixture::Window;
 };
 
 void BM_LoadButtonPicture(benchmark::State& state) {
   BenchWindow fixture;
   fixture.Start();
-  TImageEx* button = fixture.Window().SpeedButton_RunAuto;
+  TImageEx* button = fixture.Probe().SpeedButton_RunAuto;
   bool hover = false;
   for (auto _ : state) {
     LoadButtonPicture(button, hover ? "SpeedButton_RunAuto" : "SpeedButton_RunAuto1");

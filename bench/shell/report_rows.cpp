@@ -50,7 +50,7 @@ void BM_ReportUpdate(benchmark::State& state) {
     w.UpdateProcessReport();
     QCoreApplication::processEvents();
   }
-  state.counters["rows"] = w.ListView_ProcessReport->topLevelItemCount();
+  state.counters["rows"] = TForm_TarnelProbe(w).ListView_ProcessReport->topLevelItemCount();
 }
 BENCHMARK(BM_ReportUpdate)
     ->ArgNames({"changed", "churn"})

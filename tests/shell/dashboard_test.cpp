@@ -18,8 +18,9 @@ class DashboardTest : public WindowFixture {
   // page made.
   TForm_Tarnel& Prepared() {
     TForm_Tarnel& w = Window();
-    TForm_TarnelProbe(w).PrepareCharts();
-    w.Notebook1->page("OverallOpimize");
+    TForm_TarnelProbe probe(w);
+    probe.PrepareCharts();
+    probe.Notebook1->page("OverallOpimize");
     return w;
   }
   static std::string Text(QLabel* label) { return label->text().toStdString(); }
@@ -28,63 +29,65 @@ class DashboardTest : public WindowFixture {
 TEST_F(DashboardTest, RefreshWritesEveryFigureFromOneSnapshot) {
   memory.status = {512 * MB, 200 * MB, 1200 * MB, 900 * MB, 3 * 1024 * MB, 1024 * MB + 513};
   TForm_Tarnel& w = Prepared();
+  TForm_TarnelProbe probe(w);
   const int readsBefore = memory.statusCalls;
   w.Button_GetProcessInfoClick();
 
   EXPECT_EQ(memory.statusCalls - readsBefore, 1) << "the dashboard, status bar and tray icon share one reading";
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip().toStdString(), "200 MB free of 512 MB physical memory");
-  EXPECT_EQ(w.StatusBar_State->panelText(2).toStdString(), "PM:204800K/524288K PF:921600K/1228800K ");
-  EXPECT_EQ(Text(w.Label_pmTotal), "512 MB");
-  EXPECT_EQ(Text(w.Label_pmFree), "200 MB");
-  EXPECT_EQ(Text(w.Label_pmUsage), "312 MB");
-  EXPECT_EQ(Text(w.Label_vmTotal), "1200 MB");
-  EXPECT_EQ(Text(w.Label_vmFree), "900 MB");
-  EXPECT_EQ(Text(w.Label_vmUsage), "300 MB");
-  EXPECT_EQ(Text(w.Label_MemusageNum), "312 MB/512 MB");
-  EXPECT_EQ(Text(w.Label_MemusageNum2), "312 MB/512 MB");
-  EXPECT_EQ(Text(w.Label_vmnum), "300 MB/1200 MB");
-  EXPECT_EQ(Text(w.Label_PMu), "312 MB");
-  EXPECT_EQ(Text(w.Label_VMu), "300 MB");
-  EXPECT_EQ(Text(w.LTotalRAM), "524288 KB");
-  EXPECT_EQ(Text(w.LFreeRAM), "204800 KB");
-  EXPECT_EQ(Text(w.LTotalPage), "1228800 KB");
-  EXPECT_EQ(Text(w.LPageFree), "921600 KB");
-  EXPECT_EQ(Text(w.LTotalVirtual), "3145728 KB");
-  EXPECT_EQ(Text(w.LFreeVirtual), "1048577 KB");
+  EXPECT_EQ(probe.TrayIcon()->toolTip().toStdString(), "200 MB free of 512 MB physical memory");
+  EXPECT_EQ(probe.StatusBar_State->panelText(2).toStdString(), "PM:204800K/524288K PF:921600K/1228800K ");
+  EXPECT_EQ(Text(probe.Label_pmTotal), "512 MB");
+  EXPECT_EQ(Text(probe.Label_pmFree), "200 MB");
+  EXPECT_EQ(Text(probe.Label_pmUsage), "312 MB");
+  EXPECT_EQ(Text(probe.Label_vmTotal), "1200 MB");
+  EXPECT_EQ(Text(probe.Label_vmFree), "900 MB");
+  EXPECT_EQ(Text(probe.Label_vmUsage), "300 MB");
+  EXPECT_EQ(Text(probe.Label_MemusageNum), "312 MB/512 MB");
+  EXPECT_EQ(Text(probe.Label_MemusageNum2), "312 MB/512 MB");
+  EXPECT_EQ(Text(probe.Label_vmnum), "300 MB/1200 MB");
+  EXPECT_EQ(Text(probe.Label_PMu), "312 MB");
+  EXPECT_EQ(Text(probe.Label_VMu), "300 MB");
+  EXPECT_EQ(Text(probe.LTotalRAM), "524288 KB");
+  EXPECT_EQ(Text(probe.LFreeRAM), "204800 KB");
+  EXPECT_EQ(Text(probe.LTotalPage), "1228800 KB");
+  EXPECT_EQ(Text(probe.LPageFree), "921600 KB");
+  EXPECT_EQ(Text(probe.LTotalVirtual), "3145728 KB");
+  EXPECT_EQ(Text(probe.LFreeVirtual), "1048577 KB");
 
-  for (TGauge* g : {w.Gauge_Mem, w.Gauge_Mem2}) {
+  for (TGauge* g : {probe.Gauge_Mem, probe.Gauge_Mem2}) {
     EXPECT_EQ(g->maxValue(), 512);
     EXPECT_EQ(g->progress(), 312);
     EXPECT_EQ(g->text(), "60%");
   }
-  EXPECT_EQ(w.Gauge_VM->maxValue(), 1200);
-  EXPECT_EQ(w.Gauge_VM->progress(), 300);
-  EXPECT_EQ(w.Gauge_VM->text(), "25%");
+  EXPECT_EQ(probe.Gauge_VM->maxValue(), 1200);
+  EXPECT_EQ(probe.Gauge_VM->progress(), 300);
+  EXPECT_EQ(probe.Gauge_VM->text(), "25%");
 
   // The first sample after start is 0.
-  EXPECT_EQ(Text(w.Label_CPUusage), "0%");
-  for (TGauge* g : {w.Gauge_CPU, w.Gauge_Cpu2}) EXPECT_EQ(g->text(), "0%");
-  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 0);
+  EXPECT_EQ(Text(probe.Label_CPUusage), "0%");
+  for (TGauge* g : {probe.Gauge_CPU, probe.Gauge_Cpu2}) EXPECT_EQ(g->text(), "0%");
+  EXPECT_EQ(probe.Chart_CPUs->series(0).y(49), 0);
 }
 
 TEST_F(DashboardTest, GraphsRollOneStepPerRefreshWithinFixedRanges) {
   memory.status = FakeMemory::StatusMB(1024, 256, 1024, 0);  // commit charge above physical memory
   TForm_Tarnel& w = Prepared();
+  TForm_TarnelProbe probe(w);
   for (int i = 0; i < 3; ++i) w.Button_GetProcessInfoClick();
 
-  EXPECT_EQ(w.Chart_PhyMem->verticalMax(), 1024);
-  EXPECT_EQ(w.Chart_CPUs->verticalMax(), 100);
-  for (TLineChart* chart : {w.Chart_CPUs, w.Chart_PhyMem})
+  EXPECT_EQ(probe.Chart_PhyMem->verticalMax(), 1024);
+  EXPECT_EQ(probe.Chart_CPUs->verticalMax(), 100);
+  for (TLineChart* chart : {probe.Chart_CPUs, probe.Chart_PhyMem})
     for (int i = 0; i < chart->seriesCount(); ++i) EXPECT_EQ(chart->series(i).count(), 50);
-  ASSERT_EQ(w.Chart_PhyMem->seriesCount(), 2);
-  const ChartSeries& phys = w.Chart_PhyMem->series(0);
-  const ChartSeries& virt = w.Chart_PhyMem->series(1);
+  ASSERT_EQ(probe.Chart_PhyMem->seriesCount(), 2);
+  const ChartSeries& phys = probe.Chart_PhyMem->series(0);
+  const ChartSeries& virt = probe.Chart_PhyMem->series(1);
   EXPECT_EQ(phys.y(46), 0);
   EXPECT_EQ(phys.y(47), 768);
   EXPECT_EQ(phys.y(49), 768);
   EXPECT_EQ(virt.y(49), 1024);
   EXPECT_EQ(phys.x(1) - phys.x(0), phys.x(49) - phys.x(48));
-  EXPECT_EQ(w.Gauge_VM->text(), "100%");
+  EXPECT_EQ(probe.Gauge_VM->text(), "100%");
 }
 
 TEST_F(DashboardTest, CpuSampleReachesTheTextsGaugesAndGraphAndNeverLeavesZeroToHundred) {
@@ -94,20 +97,21 @@ TEST_F(DashboardTest, CpuSampleReachesTheTextsGaugesAndGraphAndNeverLeavesZeroTo
   cpu.Push(11000, 5245);
   cpu.Push(12000, 6257);
   TForm_Tarnel& w = Prepared();
+  TForm_TarnelProbe probe(w);
   w.Button_GetProcessInfoClick();
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(TForm_TarnelProbe(w).CpuUsage(), 76);
-  EXPECT_EQ(Text(w.Label_CPUusage), "76%");
-  EXPECT_EQ(w.Gauge_CPU->progress(), 76);
-  EXPECT_EQ(w.Gauge_Cpu2->progress(), 76);
-  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 76);
+  EXPECT_EQ(probe.CpuUsage(), 76);
+  EXPECT_EQ(Text(probe.Label_CPUusage), "76%");
+  EXPECT_EQ(probe.Gauge_CPU->progress(), 76);
+  EXPECT_EQ(probe.Gauge_Cpu2->progress(), 76);
+  EXPECT_EQ(probe.Chart_CPUs->series(0).y(49), 76);
 
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(TForm_TarnelProbe(w).CpuUsage(), 0);
-  EXPECT_EQ(Text(w.Label_CPUusage), "0%");
-  EXPECT_EQ(w.Gauge_CPU->text(), "0%");
-  EXPECT_EQ(w.Gauge_Cpu2->text(), "0%");
-  EXPECT_EQ(w.Chart_CPUs->series(0).y(49), 0);
+  EXPECT_EQ(probe.CpuUsage(), 0);
+  EXPECT_EQ(Text(probe.Label_CPUusage), "0%");
+  EXPECT_EQ(probe.Gauge_CPU->text(), "0%");
+  EXPECT_EQ(probe.Gauge_Cpu2->text(), "0%");
+  EXPECT_EQ(probe.Chart_CPUs->series(0).y(49), 0);
 }
 
 // The overall page is made only when selected: the refreshes before leave it unmade, and once
@@ -117,33 +121,34 @@ TEST_F(DashboardTest, AnOverallPageMadeLaterShowsTheLastRefreshAndFollowsTheNext
   cpu.Push(10000, 5000);
   cpu.Push(11000, 5245);
   TForm_Tarnel& w = Window();
-  TForm_TarnelProbe(w).PrepareCharts();
+  TForm_TarnelProbe probe(w);
+  probe.PrepareCharts();
   w.Button_GetProcessInfoClick();
   w.Button_GetProcessInfoClick();
   EXPECT_EQ(w.findChild<QLabel*>("LTotalRAM"), nullptr);
-  EXPECT_EQ(w.Gauge_Cpu2, nullptr);
+  EXPECT_EQ(probe.Gauge_Cpu2, nullptr);
   memory.status = FakeMemory::StatusMB(1024, 256, 2048, 1024);  // read by no refresh yet
   const int readsBefore = memory.statusCalls;
 
-  w.Notebook1->setActivePage("OverallOpimize");
+  probe.Notebook1->setActivePage("OverallOpimize");
   EXPECT_EQ(memory.statusCalls, readsBefore);
-  EXPECT_EQ(Text(w.LTotalRAM), "524288 KB");
-  EXPECT_EQ(Text(w.LFreeVirtual), "1048577 KB");
-  EXPECT_EQ(Text(w.Label_MemusageNum2), "312 MB/512 MB");
-  EXPECT_EQ(w.Gauge_Mem2->progress(), 312);
-  EXPECT_EQ(w.Gauge_Cpu2->progress(), 76);
+  EXPECT_EQ(Text(probe.LTotalRAM), "524288 KB");
+  EXPECT_EQ(Text(probe.LFreeVirtual), "1048577 KB");
+  EXPECT_EQ(Text(probe.Label_MemusageNum2), "312 MB/512 MB");
+  EXPECT_EQ(probe.Gauge_Mem2->progress(), 312);
+  EXPECT_EQ(probe.Gauge_Cpu2->progress(), 76);
 
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(Text(w.LTotalRAM), "1048576 KB");
-  EXPECT_EQ(Text(w.Label_MemusageNum2), "768 MB/1024 MB");
-  EXPECT_EQ(w.Gauge_Mem2->maxValue(), 1024);
+  EXPECT_EQ(Text(probe.LTotalRAM), "1048576 KB");
+  EXPECT_EQ(Text(probe.Label_MemusageNum2), "768 MB/1024 MB");
+  EXPECT_EQ(probe.Gauge_Mem2->maxValue(), 1024);
 }
 
 class ReportTest : public DashboardTest {
  protected:
   std::vector<std::string> Column(int column) {
     std::vector<std::string> texts;
-    QTreeWidget* list = Window().ListView_ProcessReport;
+    QTreeWidget* list = Probe().ListView_ProcessReport;
     for (int row = 0; row < list->topLevelItemCount(); ++row)
       texts.push_back(list->topLevelItem(row)->text(column).toStdString());
     return texts;
@@ -157,7 +162,7 @@ class ReportTest : public DashboardTest {
     }
     w.Button_GetProcessInfoClick();
   }
-  std::string Count() { return Window().StatusBar_State->panelText(0).toStdString(); }
+  std::string Count() { return Probe().StatusBar_State->panelText(0).toStdString(); }
 };
 
 using Texts = std::vector<std::string>;
@@ -174,7 +179,7 @@ TEST_F(ReportTest, OnlyRowsThatMoveInSightRepaintTheList) {
   for (uint32_t pid = 1; pid <= 100; ++pid) processes.Add(pid * 10, "process" + std::to_string(pid));
   Refresh();
   Settle();
-  QTreeWidget* list = Window().ListView_ProcessReport;
+  QTreeWidget* list = Probe().ListView_ProcessReport;
   struct PaintCount : QObject {
     int paints = 0;
     bool eventFilter(QObject*, QEvent* e) override {
@@ -213,7 +218,7 @@ TEST_F(ReportTest, RowsStayInPlaceNewOnesComeLastEndedOnesGo) {
   EXPECT_EQ(Count(), "Process number:3");
 
   // Select a row and scroll: both survive a refresh that reorders, adds and removes.
-  QTreeWidget* list = Window().ListView_ProcessReport;
+  QTreeWidget* list = Probe().ListView_ProcessReport;
   QTreeWidgetItem* editor = list->topLevelItem(2);
   list->setCurrentItem(editor);
   processes.table.erase(processes.table.begin() + 1);     // "shell" ended
@@ -251,7 +256,7 @@ TEST_F(ReportTest, CellsOfSpecialProcessesAndPriorities) {
   EXPECT_EQ(Column(5), (Texts{"Vacant", "Standard", "Standard", "", ""}));
   EXPECT_EQ(Column(7)[0], "");
   EXPECT_EQ(Column(7)[1], "/usr/lib/systemd/systemd");  // process 4 is nothing special here
-  QTreeWidgetItem* row = Window().ListView_ProcessReport->topLevelItem(1);
+  QTreeWidgetItem* row = Probe().ListView_ProcessReport->topLevelItem(1);
   EXPECT_TRUE(row->textAlignment(1) & Qt::AlignRight);
   EXPECT_FALSE(row->textAlignment(5) & Qt::AlignRight);
 }
@@ -261,7 +266,7 @@ TEST_F(ReportTest, EmptySnapshotEmptiesTheList) {
   Refresh();
   processes.table.clear();
   Refresh();
-  EXPECT_EQ(Window().ListView_ProcessReport->topLevelItemCount(), 0);
+  EXPECT_EQ(Probe().ListView_ProcessReport->topLevelItemCount(), 0);
   EXPECT_EQ(Count(), "Process number:0");
 }
 
@@ -300,7 +305,8 @@ TEST_F(ReportTest, RowsAndCountCatchUpTheMomentTheReportCanBeSeenAgain) {
   processes.Add(2, "ending");
   Refresh();
   TForm_Tarnel& w = Window();
-  QTreeWidget* list = w.ListView_ProcessReport;
+  TForm_TarnelProbe probe(w);
+  QTreeWidget* list = probe.ListView_ProcessReport;
   list->setCurrentItem(list->topLevelItem(0));
   struct Row {
     const char* what;

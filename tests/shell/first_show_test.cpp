@@ -31,25 +31,26 @@ class FirstShowTest : public WindowFixture {
 
 TEST_F(FirstShowTest, BringsEverythingUpOnceWithTheStoredSettings) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  EXPECT_TRUE(TForm_TarnelProbe(w).FirstShowDone());
+  EXPECT_TRUE(probe.FirstShowDone());
   EXPECT_EQ(Refreshes(), 1u);
   // Charts were prepared before the refresh rolled them.
-  EXPECT_EQ(w.Chart_CPUs->series(0).count(), 50);
-  EXPECT_EQ(w.Chart_PhyMem->series(0).y(48), 0);
-  EXPECT_EQ(w.Chart_PhyMem->series(0).y(49), 5120);
-  EXPECT_EQ(w.Chart_PhyMem->verticalMax(), 8192);
+  EXPECT_EQ(probe.Chart_CPUs->series(0).count(), 50);
+  EXPECT_EQ(probe.Chart_PhyMem->series(0).y(48), 0);
+  EXPECT_EQ(probe.Chart_PhyMem->series(0).y(49), 5120);
+  EXPECT_EQ(probe.Chart_PhyMem->verticalMax(), 8192);
   // Defaults saved back, refresh timer applied, icon added, usage page shown.
   EXPECT_NE(registry.Get(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue), nullptr);
-  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
-  EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
+  EXPECT_TRUE(probe.Timer_GetProcessInfo->isActive());
+  EXPECT_EQ(probe.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
+  EXPECT_EQ(probe.TrayIcon()->toolTip(), "Velqor Norvane");
+  EXPECT_EQ(probe.Notebook1->activePage(), "USAGEGROUP");
   EXPECT_TRUE(dialogs.shown.empty());
   // The report, out of sight so far, is up to date as soon as its page is selected.
   w.SpeedButton_fullClick();
-  EXPECT_EQ(w.ListView_ProcessReport->topLevelItemCount(), 1);
+  EXPECT_EQ(probe.ListView_ProcessReport->topLevelItemCount(), 1);
 
   // Hidden and shown again: nothing is repeated.
   w.hide();
@@ -66,19 +67,21 @@ TEST_F(FirstShowTest, MinimizeWhenStartMinimizesAtTheFirstTickWithoutATrayAndKee
   record.MinimizeStart = true;
   StoreSettings(record);
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(w.Timer_HideMainWindows->isActive());
+  EXPECT_TRUE(probe.Timer_HideMainWindows->isActive());
   EXPECT_TRUE(QTest::qWaitFor([&w] { return w.windowState().testFlag(Qt::WindowMinimized); }, 3000));
   EXPECT_TRUE(w.isVisible());
-  EXPECT_FALSE(w.Timer_HideMainWindows->isActive());
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  EXPECT_FALSE(probe.Timer_HideMainWindows->isActive());
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
 }
 
 TEST_F(FirstShowTest, WithoutMinimizeWhenStartTheWindowStays) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.Timer_HideMainWindows->isActive(); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&probe] { return !probe.Timer_HideMainWindows->isActive(); }, 3000));
   EXPECT_TRUE(w.isVisible());
 }
 
@@ -87,15 +90,16 @@ TEST_F(FirstShowTest, AutoOptimizeWhenStartRunsBeforeTheIconIsAdded) {
   record.AutoOnStart = true;
   StoreSettings(record);
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   bool iconShownWhenStarted = true;
-  QObject::connect(w.Tray->pm_StartautoOptimize, &QAction::changed, [&w, &iconShownWhenStarted] {
-    if (w.Tray->pm_StartautoOptimize->text() == "Stop auto optimize") iconShownWhenStarted = TForm_TarnelProbe(w).TrayIcon()->isVisible();
+  QObject::connect(probe.Tray->pm_StartautoOptimize, &QAction::changed, [&probe, &iconShownWhenStarted] {
+    if (probe.Tray->pm_StartautoOptimize->text() == "Stop auto optimize") iconShownWhenStarted = probe.TrayIcon()->isVisible();
   });
   w.show();
   EXPECT_FALSE(iconShownWhenStarted);
-  EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
 }
 
 TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
@@ -104,29 +108,31 @@ TEST_F(FirstShowTest, WithAutoRefreshOffExactlyOneRefreshRuns) {
   record.ProcessListTime = 1;
   StoreSettings(record);
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   // The last step of the showing has run once its one-shot timer has fired; with the refresh
   // timer stopped then, nothing else refreshes.
-  ASSERT_TRUE(QTest::qWaitFor([&w] { return !w.Timer_HideMainWindows->isActive(); }, 3000));
-  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
+  ASSERT_TRUE(QTest::qWaitFor([&probe] { return !probe.Timer_HideMainWindows->isActive(); }, 3000));
+  EXPECT_FALSE(probe.Timer_GetProcessInfo->isActive());
   EXPECT_EQ(Refreshes(), 1u);
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
+  EXPECT_EQ(probe.TrayIcon()->toolTip(), "Velqor Norvane");
 }
 
 TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnDefaults) {
   const RegValue broken = RegValue::String("not a record");
   registry.Set(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue, broken);
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'NvSetInfo'"});
   // Defaults in place (the design value of the refresh interval is 1, the default 2) ...
-  EXPECT_EQ(w.SpinEdit_ProcessListTime->Value(), 2);
-  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[3].Enabled);
+  EXPECT_EQ(probe.SpinEdit_ProcessListTime->Value(), 2);
+  EXPECT_TRUE(probe.CurrentHotKeys()[3].Enabled);
   // ... the rest of the start-up ran ...
   EXPECT_EQ(Refreshes(), 1u);
-  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
-  EXPECT_EQ(w.Notebook1->activePage(), "USAGEGROUP");
+  EXPECT_TRUE(probe.Timer_GetProcessInfo->isActive());
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
+  EXPECT_EQ(probe.Notebook1->activePage(), "USAGEGROUP");
   // ... and nothing stored was overwritten unasked.
   const RegValue* stored = registry.Get(RootKey::HKeyLocalMachine, SettingsStore::kSettingsKey, SettingsStore::kSettingsValue);
   ASSERT_NE(stored, nullptr);

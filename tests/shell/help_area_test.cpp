@@ -42,18 +42,18 @@ class HelpArea : public WindowFixture {
 };
 
 TEST_F(HelpArea, HelpOpensTheLocalHelpFileWhenPresentAndTheWebPageOtherwise) {
-  Click(Window().HelpBtn);
+  Click(Probe().HelpBtn);
   EXPECT_EQ(shell.opened, std::vector<std::string>{"http://updates.example/products/system-utility/velqor-norvane/help/"});
 
   const auto helpFile = folder / "program" / "Velqor Norvane.chm";
   std::ofstream(helpFile) << "help";
   shell.opened.clear();
-  Click(Window().HelpBtn);
+  Click(Probe().HelpBtn);
   EXPECT_EQ(shell.opened, std::vector<std::string>{helpFile.string()});
   EXPECT_TRUE(dialogs.shown.empty());
 
   shell.opens = false;
-  Click(Window().HelpBtn);
+  Click(Probe().HelpBtn);
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"nothing opens " + helpFile.string()});
 }
 
@@ -72,7 +72,7 @@ TEST_F(HelpArea, AboutShowsTheBoxModallyOverTheWindow) {
   QTimer::singleShot(5000, [] {
     if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->done(-1);
   });
-  Click(Window().AboutBtn);
+  Click(Probe().AboutBtn);
   EXPECT_EQ(version, "Current version : 2010.1.2");
   EXPECT_EQ(boxOwner, &Window());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -84,7 +84,7 @@ TEST_F(HelpArea, LiveUpdateFromTheTrayMenuChecksEvenWithTheStartCheckOff) {
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   dialogs.answers = {false};
-  Window().Tray->Liveupdate1->trigger();
+  Probe().Tray->Liveupdate1->trigger();
   FinishUpdateChecks(&Window());
   ASSERT_EQ(http.requests.size(), 1u);
   EXPECT_EQ(http.requests[0].url, "http://updates.example/products/system-utility/velqor-norvane/update/Update.ini");
@@ -97,7 +97,7 @@ TEST_F(HelpArea, AnErrorOfTheMenuCheckReachesTheErrorDialogWithoutTheNotice) {
   http.succeeds = true;
   http.body = "[Version]\nVer=2010.1.3\n";
   // Through the event dispatch, as a click on the menu item arrives.
-  QMetaObject::invokeMethod(Window().Tray->Liveupdate1, &QAction::trigger, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Probe().Tray->Liveupdate1, &QAction::trigger, Qt::QueuedConnection);
   QCoreApplication::processEvents();
   FinishUpdateChecks(&Window());
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'Version'"});

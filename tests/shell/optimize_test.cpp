@@ -35,7 +35,7 @@ class OptimizeTest : public WindowFixture {
     processes.Add(40, "editor");
     memory.status = FakeMemory::StatusMB(64, 20, 128, 64);  // small, so the tweak runs quickly
   }
-  QString Status() { return Window().StatusBar_State->panelText(1); }
+  QString Status() { return Probe().StatusBar_State->panelText(1); }
   // The window with its processes page made, as the user has it once the tab was clicked.
   TForm_Tarnel& OnProcessesPage() {
     TForm_Tarnel& w = Window();
@@ -48,6 +48,7 @@ class OptimizeTest : public WindowFixture {
 
 TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
   auto& w = OnProcessesPage();
+  TForm_TarnelProbe probe(w);
   dialogs.answers = {false};
   const QString statusBefore = Status();
 
@@ -61,14 +62,15 @@ TEST_F(OptimizeTest, CancelAtTheConfirmationChangesNothing) {
   EXPECT_TRUE(memory.commitRequests.empty());
   EXPECT_TRUE(reclaimer.calls.empty());
   EXPECT_EQ(Status(), statusBefore);
-  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(probe.Label_overalloptimizing->isHidden());
 }
 
 TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
   auto& w = OnProcessesPage();
-  w.TrackBar_OverallOption->setValue(1);
-  w.Timer_GetProcessInfo->start();
-  w.Timer_Auto->stop();
+  TForm_TarnelProbe probe(w);
+  probe.TrackBar_OverallOption->setValue(1);
+  probe.Timer_GetProcessInfo->start();
+  probe.Timer_Auto->stop();
 
   w.SpeedButton_StartFullClick();
 
@@ -79,16 +81,17 @@ TEST_F(OptimizeTest, ConfirmedRunTweaksTrimsReportsAndPutsTheTimersBack) {
                                                                "Available physical memory after optimizing:20 MB\r\n"
                                                                "Released physical memory after optimizing:0 MB"});
   EXPECT_EQ(Status(), "memory tweaking... ");
-  EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), 65);
-  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
-  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
-  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_FALSE(w.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Gauge_OvarallOptimize->maxValue(), 65);
+  EXPECT_TRUE(probe.Gauge_OvarallOptimize->isHidden());
+  EXPECT_TRUE(probe.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(probe.Timer_GetProcessInfo->isActive());
+  EXPECT_FALSE(probe.Timer_Auto->isActive());
 }
 
 TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) {
   auto& w = OnProcessesPage();
-  w.TrackBar_OverallOption->setValue(4);
+  TForm_TarnelProbe probe(w);
+  probe.TrackBar_OverallOption->setValue(4);
   memory.refuseCommits = true;
 
   w.SpeedButton_StartFullClick();
@@ -98,7 +101,7 @@ TEST_F(OptimizeTest, RefusedWholeMemoryPassesEachShowTheMessageBeforeTheReport) 
   for (int i = 0; i < 4; ++i) EXPECT_EQ(messages[size_t(i)], "Unable to tweak RAM, please increase system virtual memory.");
   EXPECT_EQ(messages[4].rfind("Available physical memory before optimizing:", 0), 0u);
   EXPECT_EQ(reclaimer.Advised(ReclaimAdvice::PageOut).size(), 2u);
-  EXPECT_EQ(w.Gauge_OvarallOptimize->maxValue(), int(64 * MiB / 4096));
+  EXPECT_EQ(probe.Gauge_OvarallOptimize->maxValue(), int(64 * MiB / 4096));
 }
 
 // Answers as the scripted boxes do, and runs `onMessage` while a plain message box is open:
@@ -114,7 +117,8 @@ class HookedDialogs : public ScriptedDialogs {
 
 TEST_F(OptimizeTest, WithoutThePrivilegeTheReportIsFollowedOnceByWhatMendsIt) {
   auto& w = OnProcessesPage();
-  w.TrackBar_OverallOption->setValue(1);
+  TForm_TarnelProbe probe(w);
+  probe.TrackBar_OverallOption->setValue(1);
   reclaimer.missingPrivilege = "Nothing was trimmed: give the helper its capabilities with: sudo setcap ...";
   w.SpeedButton_StartFullClick();
   w.SpeedButton_StartFullClick();
@@ -129,23 +133,25 @@ TEST_F(OptimizeTest, AutoOptimizationSwitchedFromTheReportBoxIsNotUndone) {
   HookedDialogs hooked;
   TForm_Tarnel w(Services{memory, processes, cpu, registry, hooked, clipboard, hotKeys, shell, instance, privileges,
                           http, paging, reclaimer, reclaimMeter, focus});
+  TForm_TarnelProbe probe(w);
   for (bool runningBefore : {false, true}) {
-    if (w.Timer_Auto->isActive() != runningBefore) w.SpeedButton_RunAutoClick();
-    hooked.onMessage = [&w] { w.Tray->pm_StartautoOptimize->trigger(); };
+    if (probe.Timer_Auto->isActive() != runningBefore) w.SpeedButton_RunAutoClick();
+    hooked.onMessage = [&probe] { probe.Tray->pm_StartautoOptimize->trigger(); };
 
     w.SpeedButton_StartFullClick();
 
-    EXPECT_EQ(w.Timer_Auto->isActive(), !runningBefore);
-    EXPECT_EQ(w.SpeedButton_RunAuto->Tag, runningBefore ? 0 : 3);
+    EXPECT_EQ(probe.Timer_Auto->isActive(), !runningBefore);
+    EXPECT_EQ(probe.SpeedButton_RunAuto->Tag, runningBefore ? 0 : 3);
   }
 }
 
 TEST_F(OptimizeTest, SliderNamesItsLevel) {
   auto& w = OnProcessesPage();
+  TForm_TarnelProbe probe(w);
   const char* labels[] = {"Level 1", "Level 2", "Medium", "Level 4", "Level 5"};
   for (int level = 5; level >= 1; --level) {
-    w.TrackBar_OverallOption->setValue(level);
-    EXPECT_EQ(w.Label_OptimizeLavel->text(), labels[level - 1]);
+    probe.TrackBar_OverallOption->setValue(level);
+    EXPECT_EQ(probe.Label_OptimizeLavel->text(), labels[level - 1]);
   }
 }
 
@@ -155,19 +161,20 @@ TEST_F(OptimizeTest, SliderNamesItsLevel) {
 // overall and the auto optimization, makes neither the processes page nor the overall page.
 TEST_F(OptimizeTest, PagesNeverSelectedAreNotMadeByTheWorkTheyShow) {
   auto& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   for (int i = 0; i < 3; ++i) w.Button_GetProcessInfoClick();
-  w.Tray->OverallOpimize1->trigger();
-  w.Tray->pm_StartautoOptimize->trigger();
-  TForm_TarnelProbe(w).AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
+  probe.Tray->OverallOpimize1->trigger();
+  probe.Tray->pm_StartautoOptimize->trigger();
+  probe.AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
   w.Timer_AutoTimer();
-  TForm_TarnelProbe(w).WatchTrim();
+  probe.WatchTrim();
 
   EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(65, MiB)) << "the tweak ran at level 1";
   EXPECT_EQ(dialogs.Texts("message").size(), 1u) << "the report";
-  EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing...") << "a tick ran";
-  EXPECT_EQ(w.Notebook1->count(), 2) << "the usage and the settings page";
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Label_AutoOptimize->text(), "Auto optimizing...") << "a tick ran";
+  EXPECT_EQ(probe.Notebook1->count(), 2) << "the usage and the settings page";
   for (const char* name : {"TrackBar_OverallOption", "Label_OptimizeLavel", "Gauge_OvarallOptimize", "Label_overalloptimizing",
                            "SpeedButton_StartFull", "SpeedButton_RunAuto2", "Label_TrimResult", "ListView_ProcessReport",
                            "Gauge_Cpu2", "Gauge_Mem2", "Label_MemusageNum2", "LTotalRAM", "LFreeVirtual"})
@@ -180,37 +187,38 @@ TEST_F(OptimizeTest, PagesNeverSelectedAreNotMadeByTheWorkTheyShow) {
 // drives them as before.
 TEST_F(OptimizeTest, AProcessesPageMadeLaterShowsTheStateChosenBefore) {
   auto& w = Window();
-  TForm_TarnelProbe(w).Optimization().SetLevel(4);
+  TForm_TarnelProbe probe(w);
+  probe.Optimization().SetLevel(4);
   memory.refuseCommits = true;
-  w.Tray->OverallOpimize1->trigger();
+  probe.Tray->OverallOpimize1->trigger();
   EXPECT_EQ(dialogs.Texts("message").size(), 5u) << "four refused whole-memory passes at level 4, then the report";
   memory.refuseCommits = false;
-  w.Tray->pm_StartautoOptimize->trigger();
+  probe.Tray->pm_StartautoOptimize->trigger();
   w.Timer_AutoTimer();
   ASSERT_EQ(w.findChild<QWidget*>("TrackBar_OverallOption"), nullptr);
 
   w.SpeedButton_fullClick();
-  EXPECT_EQ(w.Notebook1->activePage(), "Processes");
-  EXPECT_EQ(w.TrackBar_OverallOption->value(), 4);
-  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 4");
-  EXPECT_EQ(w.SpeedButton_RunAuto2->Tag, 3);
-  EXPECT_EQ(w.SpeedButton_RunAuto2->pictureName, "SpeedButton_RunAuto3");
-  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
-  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
-  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
+  EXPECT_EQ(probe.Notebook1->activePage(), "Processes");
+  EXPECT_EQ(probe.TrackBar_OverallOption->value(), 4);
+  EXPECT_EQ(probe.Label_OptimizeLavel->text(), "Level 4");
+  EXPECT_EQ(probe.SpeedButton_RunAuto2->Tag, 3);
+  EXPECT_EQ(probe.SpeedButton_RunAuto2->pictureName, "SpeedButton_RunAuto3");
+  EXPECT_EQ(probe.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
+  EXPECT_TRUE(probe.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(probe.Gauge_OvarallOptimize->isHidden());
 
-  w.TrackBar_OverallOption->setValue(2);
-  EXPECT_EQ(TForm_TarnelProbe(w).Optimization().Level(), 2);
-  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 2");
-  TForm_TarnelProbe(w).Optimization().SetLevel(5);
-  EXPECT_EQ(w.TrackBar_OverallOption->value(), 5);
-  EXPECT_EQ(w.Label_OptimizeLavel->text(), "Level 5");
-  Click(w.SpeedButton_RunAuto2);
-  EXPECT_FALSE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.SpeedButton_RunAuto->pictureName, "SpeedButton_RunAuto1");
-  Enter(w.SpeedButton_StartFull);
-  EXPECT_EQ(w.SpeedButton_StartFull->pictureName, "SpeedButton_StartFull");
-  EXPECT_EQ(w.Notebook1->page("Processes"), w.TrackBar_OverallOption->parentWidget()) << "made once";
+  probe.TrackBar_OverallOption->setValue(2);
+  EXPECT_EQ(probe.Optimization().Level(), 2);
+  EXPECT_EQ(probe.Label_OptimizeLavel->text(), "Level 2");
+  probe.Optimization().SetLevel(5);
+  EXPECT_EQ(probe.TrackBar_OverallOption->value(), 5);
+  EXPECT_EQ(probe.Label_OptimizeLavel->text(), "Level 5");
+  Click(probe.SpeedButton_RunAuto2);
+  EXPECT_FALSE(probe.Timer_Auto->isActive());
+  EXPECT_EQ(probe.SpeedButton_RunAuto->pictureName, "SpeedButton_RunAuto1");
+  Enter(probe.SpeedButton_StartFull);
+  EXPECT_EQ(probe.SpeedButton_StartFull->pictureName, "SpeedButton_StartFull");
+  EXPECT_EQ(probe.Notebook1->page("Processes"), probe.TrackBar_OverallOption->parentWidget()) << "made once";
 }
 
 // Made while the tray's optimization waits on its report, the page says the optimization runs
@@ -219,15 +227,16 @@ TEST_F(OptimizeTest, AProcessesPageMadeDuringTheOverallOptimizationShowsItRunnin
   HookedDialogs hooked;
   TForm_Tarnel w(Services{memory, processes, cpu, registry, hooked, clipboard, hotKeys, shell, instance, privileges,
                           http, paging, reclaimer, reclaimMeter, focus});
+  TForm_TarnelProbe probe(w);
   bool busyShown = false;
-  hooked.onMessage = [&w, &busyShown] {
+  hooked.onMessage = [&w, &probe, &busyShown] {
     w.SpeedButton_fullClick();
-    busyShown = !w.Label_overalloptimizing->isHidden();
+    busyShown = !probe.Label_overalloptimizing->isHidden();
   };
-  w.Tray->OverallOpimize1->trigger();
+  probe.Tray->OverallOpimize1->trigger();
   EXPECT_TRUE(busyShown);
-  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
-  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
+  EXPECT_TRUE(probe.Label_overalloptimizing->isHidden());
+  EXPECT_TRUE(probe.Gauge_OvarallOptimize->isHidden());
 }
 
 // ---- auto-optimization ----
@@ -254,9 +263,10 @@ class AutoOptimizeTest : public OptimizeTest {
   }
   AutoLook Look() {
     auto& w = Window();
-    return {w.SpeedButton_RunAuto->Tag,         w.SpeedButton_RunAuto2->Tag,    w.SpeedButton_RunAuto->pictureName,
-            w.SpeedButton_RunAuto2->pictureName, w.Tray->pm_StartautoOptimize->text(), Status(),
-            w.Label_AutoOptimize->text(),        w.Timer_Auto->isActive()};
+    TForm_TarnelProbe probe(w);
+    return {probe.SpeedButton_RunAuto->Tag,         probe.SpeedButton_RunAuto2->Tag,    probe.SpeedButton_RunAuto->pictureName,
+            probe.SpeedButton_RunAuto2->pictureName, probe.Tray->pm_StartautoOptimize->text(), Status(),
+            probe.Label_AutoOptimize->text(),        probe.Timer_Auto->isActive()};
   }
   const AutoLook stopped{0, 0, "SpeedButton_RunAuto1", "SpeedButton_RunAuto1", "Start auto optimize", "", "", false};
   const AutoLook running{3,  3, "SpeedButton_RunAuto3", "SpeedButton_RunAuto3", "Stop auto optimize", "Auto optimizing...",
@@ -265,84 +275,90 @@ class AutoOptimizeTest : public OptimizeTest {
 
 TEST_F(AutoOptimizeTest, TwoTogglesGoToRunningAndBackToStopped) {
   auto& w = Window();
-  w.SpinEdit_Time->setText("7");
-  TForm_TarnelProbe(w).AutoDotsPhase() = true;
+  TForm_TarnelProbe probe(w);
+  probe.SpinEdit_Time->setText("7");
+  probe.AutoDotsPhase() = true;
 
   w.SpeedButton_RunAutoClick();
   EXPECT_EQ(Look(), running);
-  EXPECT_EQ(w.Timer_Auto->interval(), 7000);
+  EXPECT_EQ(probe.Timer_Auto->interval(), 7000);
 
   w.SpeedButton_RunAutoClick();
   EXPECT_EQ(Look(), stopped);
-  EXPECT_TRUE(TForm_TarnelProbe(w).AutoDotsPhase());
+  EXPECT_TRUE(probe.AutoDotsPhase());
   EXPECT_TRUE(memory.commitRequests.empty());
 }
 
 TEST_F(AutoOptimizeTest, EveryEntryPointToggles) {
   auto& w = Window();
-  Click(w.SpeedButton_RunAuto);
-  EXPECT_TRUE(w.Timer_Auto->isActive());
-  Click(w.SpeedButton_RunAuto2);
-  EXPECT_FALSE(w.Timer_Auto->isActive());
-  w.Tray->pm_StartautoOptimize->trigger();
-  EXPECT_TRUE(w.Timer_Auto->isActive());
+  TForm_TarnelProbe probe(w);
+  Click(probe.SpeedButton_RunAuto);
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
+  Click(probe.SpeedButton_RunAuto2);
+  EXPECT_FALSE(probe.Timer_Auto->isActive());
+  probe.Tray->pm_StartautoOptimize->trigger();
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
 }
 
 TEST_F(AutoOptimizeTest, IntervalIsReadOnlyWhenSwitchingOn) {
   auto& w = Window();
-  w.SpinEdit_Time->setText("2");
+  TForm_TarnelProbe probe(w);
+  probe.SpinEdit_Time->setText("2");
   w.SpeedButton_RunAutoClick();
-  w.SpinEdit_Time->setText("9");
-  EXPECT_EQ(w.Timer_Auto->interval(), 2000);
+  probe.SpinEdit_Time->setText("9");
+  EXPECT_EQ(probe.Timer_Auto->interval(), 2000);
 
-  w.SpinEdit_Time->setText("");  // not read when switching off
+  probe.SpinEdit_Time->setText("");  // not read when switching off
   EXPECT_NO_THROW(w.SpeedButton_RunAutoClick());
   EXPECT_EQ(Look(), stopped);
 }
 
 TEST_F(AutoOptimizeTest, IntervalWithoutATickStillCountsAsRunning) {
   auto& w = Window();
+  TForm_TarnelProbe probe(w);
   for (const char* text : {"0", "-3", "3000000"}) {
-    w.SpinEdit_Time->setText(text);
+    probe.SpinEdit_Time->setText(text);
     w.SpeedButton_RunAutoClick();
     EXPECT_EQ(Look(), running) << text;
-    EXPECT_EQ(w.Timer_Auto->interval(), INT_MAX) << text;
+    EXPECT_EQ(probe.Timer_Auto->interval(), INT_MAX) << text;
     w.SpeedButton_RunAutoClick();
   }
-  w.SpinEdit_Time->setText("600");
+  probe.SpinEdit_Time->setText("600");
   w.SpeedButton_RunAutoClick();
-  EXPECT_EQ(w.Timer_Auto->interval(), 600000);
+  EXPECT_EQ(probe.Timer_Auto->interval(), 600000);
 }
 
 // A field being typed into spells no whole number for a while: the last whole number it held
 // stays in effect, without an error at each tick, and only the save refuses the text.
 TEST_F(AutoOptimizeTest, AFieldWithoutAWholeNumberLeavesTheLastNumberInEffect) {
   auto& w = Window();
-  w.SpinEdit_Time->setText("7");
-  w.CheckBox_EmptyClipboard->setChecked(true);
-  w.CheckBox_bstopauto->setChecked(true);
-  w.SpinEdit_bstopauto->setText("70");
+  TForm_TarnelProbe probe(w);
+  probe.SpinEdit_Time->setText("7");
+  probe.CheckBox_EmptyClipboard->setChecked(true);
+  probe.CheckBox_bstopauto->setChecked(true);
+  probe.SpinEdit_bstopauto->setText("70");
   memory.status = FakeMemory::StatusMB(1000, 750, 2000, 1000);  // 75 % available: no pass under 70
   for (const char* text : {"", "-", "1.5", "2,5"}) {
-    w.SpinEdit_Time->setText(text);
-    w.SpinEdit_bstopauto->setText(text);
-    Click(w.SpeedButton_RunAuto);
+    probe.SpinEdit_Time->setText(text);
+    probe.SpinEdit_bstopauto->setText(text);
+    Click(probe.SpeedButton_RunAuto);
     EXPECT_EQ(Look(), running) << text;
-    EXPECT_EQ(w.Timer_Auto->interval(), 7000) << text;
+    EXPECT_EQ(probe.Timer_Auto->interval(), 7000) << text;
     w.Timer_AutoTimer();
     EXPECT_EQ(clipboard.cleans, 0) << text << ": the threshold of 70 holds the pass back";
-    Click(w.SpeedButton_RunAuto);
+    Click(probe.SpeedButton_RunAuto);
   }
   EXPECT_TRUE(dialogs.Texts("error").empty());
 
-  Click(w.SpeedButton_SaveSet);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'2,5' is not a valid integer value"});
 }
 
 TEST_F(AutoOptimizeTest, SwitchingOnWithTheTweakRunsItAtTheSliderLevelFirst) {
   auto& w = Window();
-  w.CheckBox_AfterMemTrim->setChecked(true);
-  w.TrackBar_OverallOption->setValue(5);
+  TForm_TarnelProbe probe(w);
+  probe.CheckBox_AfterMemTrim->setChecked(true);
+  probe.TrackBar_OverallOption->setValue(5);
   memory.refuseCommits = true;
 
   w.SpeedButton_RunAutoClick();
@@ -350,33 +366,34 @@ TEST_F(AutoOptimizeTest, SwitchingOnWithTheTweakRunsItAtTheSliderLevelFirst) {
   EXPECT_EQ(memory.commitRequests, std::vector<uint64_t>(5, 64 * MiB));
   EXPECT_EQ(dialogs.Texts("message").size(), 5u);
   EXPECT_EQ(Status(), "Auto optimizing(Tweak memory)");
-  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing(Tweak memory)");
-  EXPECT_TRUE(w.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Label_AutoOptimize->text(), "Auto optimizing(Tweak memory)");
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
   EXPECT_TRUE(reclaimer.calls.empty());
 }
 
 TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
   auto& w = Window();
-  w.CheckBox_EmptyClipboard->setChecked(true);
-  w.CheckBox_bstopauto->setChecked(true);
-  w.SpinEdit_bstopauto->setText("70");
+  TForm_TarnelProbe probe(w);
+  probe.CheckBox_EmptyClipboard->setChecked(true);
+  probe.CheckBox_bstopauto->setChecked(true);
+  probe.SpinEdit_bstopauto->setText("70");
   memory.status = FakeMemory::StatusMB(1000, 750, 2000, 1000);  // 75 % available
 
   w.Timer_AutoTimer();
-  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing...");
+  EXPECT_EQ(probe.Label_AutoOptimize->text(), "Auto optimizing...");
   EXPECT_EQ(Status(), "Auto optimizing...");
   EXPECT_TRUE(reclaimer.calls.empty());
   EXPECT_EQ(clipboard.cleans, 0);
 
   memory.status = FakeMemory::StatusMB(1000, 600, 2000, 1000);  // 60 %
   w.Timer_AutoTimer();
-  EXPECT_EQ(w.Label_AutoOptimize->text(), "Auto optimizing......");
+  EXPECT_EQ(probe.Label_AutoOptimize->text(), "Auto optimizing......");
   EXPECT_TRUE(reclaimer.calls.empty()) << "the first look knows no process to be idle";
   EXPECT_EQ(clipboard.cleans, 1);
 
   // With the stop test off the threshold is not read at all.
-  w.CheckBox_bstopauto->setChecked(false);
-  w.SpinEdit_bstopauto->setText("");
+  probe.CheckBox_bstopauto->setChecked(false);
+  probe.SpinEdit_bstopauto->setText("");
   memory.status = FakeMemory::StatusMB(1000, 1000, 2000, 1000);
   w.Timer_AutoTimer();
   EXPECT_TRUE(reclaimer.calls.empty()) << "the pass before paged out nothing, so this tick waits";
@@ -390,9 +407,10 @@ TEST_F(AutoOptimizeTest, TicksAlternateTheDotsAndApplyTheStopTest) {
 // run of ticks that meet them, not at every tick, and the ticks go on trimming.
 TEST_F(AutoOptimizeTest, FailuresOfTheTicksAreLoggedOnceARun) {
   auto& w = Window();
-  w.CheckBox_EmptyClipboard->setChecked(true);
-  w.CheckBox_bstopauto->setChecked(true);
-  w.SpinEdit_bstopauto->setText("70");
+  TForm_TarnelProbe probe(w);
+  probe.CheckBox_EmptyClipboard->setChecked(true);
+  probe.CheckBox_bstopauto->setChecked(true);
+  probe.SpinEdit_bstopauto->setText("70");
   clipboard.clears = false;
   memory.statusUnreadable = true;
   CapturingLog log;
@@ -412,24 +430,25 @@ TEST_F(AutoOptimizeTest, FailuresOfTheTicksAreLoggedOnceARun) {
 
 TEST_F(AutoOptimizeTest, TheLineUnderTheProcessReportTellsWhatEachTickDid) {
   auto& w = Window();
+  TForm_TarnelProbe probe(w);
   reclaimer.availableBytes = &reclaimMeter.counters.availableBytes;
   reclaimer.pageOutBytes[40] = 412 * MiB;
   processes.table[1].residentBytes = 500 * MiB;
   reclaimer.whenPagedOut = [this](uint32_t pid, uint64_t bytes) {
     if (pid == 40) processes.table[1].residentBytes -= bytes;
   };
-  EXPECT_EQ(w.Label_TrimResult->text(), "");
+  EXPECT_EQ(probe.Label_TrimResult->text(), "");
 
   w.Timer_AutoTimer();
-  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
+  EXPECT_EQ(probe.Label_TrimResult->text(), "Last pass: 0 MB paged out, 0 MB more available, 0 MB came back");
   w.Timer_AutoTimer();
-  EXPECT_EQ(w.Label_TrimResult->text(), "Auto-optimization waits 1 interval: the last pass paged out less than 1 MB");
+  EXPECT_EQ(probe.Label_TrimResult->text(), "Auto-optimization waits 1 interval: the last pass paged out less than 1 MB");
   w.Timer_AutoTimer();
-  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 0 MB came back");
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrimWatchTimer()->isActive());
+  EXPECT_EQ(probe.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 0 MB came back");
+  EXPECT_TRUE(probe.TrimWatchTimer()->isActive());
   processes.table[1].residentBytes += 9 * MiB;
-  TForm_TarnelProbe(w).WatchTrim();
-  EXPECT_EQ(w.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
+  probe.WatchTrim();
+  EXPECT_EQ(probe.Label_TrimResult->text(), "Last pass: 412 MB paged out, 412 MB more available, 9 MB came back");
   EXPECT_TRUE(dialogs.Texts("message").empty()) << "a pass shows no box";
 }
 
@@ -449,23 +468,24 @@ TEST_F(AutoOptimizeTest, TheFirstPassThatTrimsNothingForWantOfThePrivilegeSaysSo
 
 TEST_F(AutoOptimizeTest, StopCheckBoxEnablesTheThresholdField) {
   auto& w = Window();
-  w.CheckBox_bstopauto->setChecked(true);
-  EXPECT_TRUE(w.SpinEdit_bstopauto->isEnabled());
-  w.CheckBox_bstopauto->setChecked(false);
-  EXPECT_FALSE(w.SpinEdit_bstopauto->isEnabled());
+  TForm_TarnelProbe probe(w);
+  probe.CheckBox_bstopauto->setChecked(true);
+  EXPECT_TRUE(probe.SpinEdit_bstopauto->isEnabled());
+  probe.CheckBox_bstopauto->setChecked(false);
+  EXPECT_FALSE(probe.SpinEdit_bstopauto->isEnabled());
 }
 
 // ---- clipboard, paging file, self-trim ----
 
 TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
-  Click(Window().Button_EmptyClipboard);
+  Click(Probe().Button_EmptyClipboard);
   EXPECT_EQ(clipboard.cleans, 1);
   EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Clipboard has been cleaned!"});
 
   // A desktop that lets only the focused window clear it, with the window unfocused.
   clipboard.clears = false;
   dialogs.shown.clear();
-  Click(Window().Button_EmptyClipboard);
+  Click(Probe().Button_EmptyClipboard);
   EXPECT_EQ(clipboard.cleans, 2);
   EXPECT_EQ(dialogs.Texts("message"),
             std::vector<std::string>{"Clipboard could not be cleaned: this desktop lets a program clear it only while "
@@ -474,6 +494,7 @@ TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
 
 TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
   auto& w = Window();
+  TForm_TarnelProbe probe(w);
   const auto value = [this] { return registry.Get(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"); };
 
   dialogs.answers = {false};
@@ -482,7 +503,7 @@ TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
   EXPECT_EQ(paging.calls, 0);
   EXPECT_EQ(dialogs.shown.back().text, "Do you wish to let system automatically manage the size of virtual memory?");
 
-  Click(w.SpeedButton_SetVM);
+  Click(probe.SpeedButton_SetVM);
   ASSERT_NE(value(), nullptr);
   EXPECT_EQ(value()->type, uint32_t(reg::MultiSz));
   EXPECT_EQ(value()->data, SystemManagedPagingFiles("C:\\WINDOWS"));
@@ -550,8 +571,9 @@ TEST_F(OptimizeTest, SetVMShowsWhyWhenTheSystemConfigurationIsRefused) {
 
 TEST_F(OptimizeTest, SelfTimerTrimsTheProgramItself) {
   auto& w = Window();
-  ASSERT_TRUE(w.Timer_self->isActive());
-  w.Timer_self->setInterval(1);
+  TForm_TarnelProbe probe(w);
+  ASSERT_TRUE(probe.Timer_self->isActive());
+  probe.Timer_self->setInterval(1);
   EXPECT_TRUE(QTest::qWaitFor([this] { return processes.selfTrims > 0; }, 2000));
 }
 

@@ -79,9 +79,10 @@ int CountMismatches(const QImage& screen, const QImage& drawn, const QRect& area
 
 TEST_F(OverallOptimizeOnScreenTest, LabelAndGaugeAreOnTheScreenWhileThePassRunsAndTheBoxIsGone) {
   TForm_Tarnel& w = *window_;
+  TForm_TarnelProbe probe(w);
   Shot midPass;
   // The windows paint during the pass, but no timer ticks in it.
-  w.Timer_self->setInterval(1);
+  probe.Timer_self->setInterval(1);
   int selfTrimsAtStart = -1, selfTrimsAtEnd = -1;
   memory.onCommit = [&](int call) {
     if (call == 0) selfTrimsAtStart = processes.selfTrims;
@@ -95,8 +96,8 @@ TEST_F(OverallOptimizeOnScreenTest, LabelAndGaugeAreOnTheScreenWhileThePassRunsA
   EXPECT_EQ(selfTrimsAtEnd, selfTrimsAtStart);
 
   // The label and the gauge are drawn in the window ...
-  const QRect label(w.Label_overalloptimizing->mapTo(&w, QPoint(0, 0)), w.Label_overalloptimizing->size());
-  const QRect gauge(w.Gauge_OvarallOptimize->mapTo(&w, QPoint(0, 0)), w.Gauge_OvarallOptimize->size());
+  const QRect label(probe.Label_overalloptimizing->mapTo(&w, QPoint(0, 0)), probe.Label_overalloptimizing->size());
+  const QRect gauge(probe.Gauge_OvarallOptimize->mapTo(&w, QPoint(0, 0)), probe.Gauge_OvarallOptimize->size());
   const auto hasColour = [](const QImage& image, const QRect& rect, const std::function<bool(QColor)>& wanted) {
     for (int y = rect.top(); y <= rect.bottom(); ++y)
       for (int x = rect.left(); x <= rect.right(); ++x)

@@ -105,13 +105,14 @@ class ReportUnderX11Test : public WindowFixture {
 
 TEST_F(ReportUnderX11Test, FirstPaintAfterThePageIsSelectedShowsTheProcessesOfThatMoment) {
   TForm_Tarnel& w = *window_;
+  TForm_TarnelProbe probe(w);
   Sleepers sleepers;
   sleepers.Start(10);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   w.SpeedButton_fullClick();
   QTest::qWait(100);
-  const int shownRows = w.ListView_ProcessReport->topLevelItemCount();
+  const int shownRows = probe.ListView_ProcessReport->topLevelItemCount();
   EXPECT_GT(shownRows, 10);
 
   // Into the tray; while it is there the refreshes go on, processes start and end.
@@ -122,14 +123,14 @@ TEST_F(ReportUnderX11Test, FirstPaintAfterThePageIsSelectedShowsTheProcessesOfTh
   sleepers.Start(30);
   const std::vector<uint32_t> startedAndEnded = sleepers.End(10);
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(w.ListView_ProcessReport->topLevelItemCount(), shownRows) << "walked while out of sight";
+  EXPECT_EQ(probe.ListView_ProcessReport->topLevelItemCount(), shownRows) << "walked while out of sight";
 
   w.OpenMainWindow1Click();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   QTest::qWait(100);
-  FirstPaint paint(w.ListView_ProcessReport);
+  FirstPaint paint(probe.ListView_ProcessReport);
   const std::set<uint32_t> before = RunningPids();
-  QTest::mouseClick(w.SpeedButton_full, Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(probe.SpeedButton_full, Qt::LeftButton, {}, QPoint(5, 5));
   QTRY_VERIFY_WITH_TIMEOUT(paint.done, 5000);
 
   for (pid_t pid : sleepers.pids()) EXPECT_TRUE(paint.rows.count(static_cast<uint32_t>(pid))) << "started " << pid;
@@ -140,8 +141,8 @@ TEST_F(ReportUnderX11Test, FirstPaintAfterThePageIsSelectedShowsTheProcessesOfTh
     if (!paint.running.count(pid)) continue;
     EXPECT_TRUE(paint.rows.count(pid)) << "running " << pid;
   }
-  EXPECT_EQ(w.StatusBar_State->panelText(0).toStdString(),
-            "Process number:" + std::to_string(w.ListView_ProcessReport->topLevelItemCount()));
+  EXPECT_EQ(probe.StatusBar_State->panelText(0).toStdString(),
+            "Process number:" + std::to_string(probe.ListView_ProcessReport->topLevelItemCount()));
 }
 
 }  // namespace

@@ -45,22 +45,24 @@ class HotKeysUnderX11Test : public WindowFixture {
 
 TEST_F(HotKeysUnderX11Test, AltShiftAStartsAndStopsAutoOptimization) {
   TForm_Tarnel& w = *window_;
-  ASSERT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
+  TForm_TarnelProbe probe(w);
+  ASSERT_EQ(probe.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
   Press("alt+shift+a");
-  EXPECT_TRUE(Until([&] { return w.Tray->pm_StartautoOptimize->text() == "Stop auto optimize"; }));
+  EXPECT_TRUE(Until([&] { return probe.Tray->pm_StartautoOptimize->text() == "Stop auto optimize"; }));
   Press("alt+shift+a");
-  EXPECT_TRUE(Until([&] { return w.Tray->pm_StartautoOptimize->text() == "Start auto optimize"; }));
+  EXPECT_TRUE(Until([&] { return probe.Tray->pm_StartautoOptimize->text() == "Start auto optimize"; }));
 }
 
 TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButStillActs) {
   TForm_Tarnel& w = *window_;
+  TForm_TarnelProbe probe(w);
   X11GrabProbe other;
   w.ReleaseHotKeys();
   ASSERT_TRUE(other.Grab('t', XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_1));
   w.ActivateHotKeys();
-  EXPECT_EQ(w.HotKeyLabels[1]->text(), "not register");
-  EXPECT_EQ(w.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
-  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[1].Enabled);
+  EXPECT_EQ(probe.HotKeyLabels[1]->text(), "not register");
+  EXPECT_EQ(probe.HotKeyLabels[0]->text(), "ALT+SHIFT+'A'");
+  EXPECT_TRUE(probe.CurrentHotKeys()[1].Enabled);
 
   dialogs.answers = {false};
   w.WMHotKey(mod::Alt | mod::Shift, 'T');  // as if the system delivered it after all
@@ -69,7 +71,8 @@ TEST_F(HotKeysUnderX11Test, ACombinationHeldByAnotherClientReadsNotRegisterButSt
 
 TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard) {
   TForm_Tarnel& w = *window_;
-  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  TForm_TarnelProbe probe(w);
+  THotKeyEdit* tweak = probe.HotKeyEdits[1];
   w.SpeedButton_SetClick();  // the settings page
   w.activateWindow();
   tweak->setFocus();
@@ -77,10 +80,10 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
 
   Press("ctrl+alt+k");
   EXPECT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; })) << tweak->text().toStdString();
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
+  EXPECT_EQ(probe.PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   Press("shift+F1");
-  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0x70u; }));
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers, uint32_t(mod::Shift));
+  EXPECT_TRUE(Until([&] { return probe.PendingHotKeys()[1].Key == 0x70u; }));
+  EXPECT_EQ(probe.PendingHotKeys()[1].Modifiers, uint32_t(mod::Shift));
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << tweak->text().toStdString();
   ASSERT_EQ(std::system("xdotool keydown shift"), 0);
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'\x10'"; })) << tweak->text().toStdString();
@@ -88,8 +91,8 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
   EXPECT_TRUE(Until([&] { return tweak->text() == "SHIFT+'p'"; })) << "back to the pending combination";
   Press("k");
   QTest::qWait(200);
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, 0x70u) << "a key without modifiers is not taken";
-  EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'") << "nothing registered before the save";
+  EXPECT_EQ(probe.PendingHotKeys()[1].Key, 0x70u) << "a key without modifiers is not taken";
+  EXPECT_EQ(probe.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'") << "nothing registered before the save";
 }
 
 // Punctuation is taken by the key's place; a key without a code (xdotool types an accented
@@ -97,32 +100,34 @@ TEST_F(HotKeysUnderX11Test, KeysTypedIntoASlotBoxAreCapturedFromTheRealKeyboard)
 // the combination it had.
 TEST_F(HotKeysUnderX11Test, PunctuationIsCapturedByItsKeyAndAKeyWithoutACodeIsRefused) {
   TForm_Tarnel& w = *window_;
-  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  TForm_TarnelProbe probe(w);
+  THotKeyEdit* tweak = probe.HotKeyEdits[1];
   w.SpeedButton_SetClick();
   w.activateWindow();
   tweak->setFocus();
   ASSERT_TRUE(Until([&] { return tweak->hasFocus(); }));
 
   Press("ctrl+semicolon");
-  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Key == 0xBAu; })) << TForm_TarnelProbe(w).PendingHotKeys()[1].Key;
+  EXPECT_TRUE(Until([&] { return probe.PendingHotKeys()[1].Key == 0xBAu; })) << probe.PendingHotKeys()[1].Key;
   Press("ctrl+shift+colon");  // the same key, shifted
-  EXPECT_TRUE(Until([&] { return TForm_TarnelProbe(w).PendingHotKeys()[1].Modifiers == uint32_t(mod::Control | mod::Shift); }));
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, 0xBAu);
+  EXPECT_TRUE(Until([&] { return probe.PendingHotKeys()[1].Modifiers == uint32_t(mod::Control | mod::Shift); }));
+  EXPECT_EQ(probe.PendingHotKeys()[1].Key, 0xBAu);
   Press("ctrl+alt+k");
   ASSERT_TRUE(Until([&] { return tweak->text() == "CTRL+ALT+'K'"; }));
   Press("ctrl+eacute");
   QTest::qWait(300);
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
+  EXPECT_EQ(probe.PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
 }
 
 TEST_F(HotKeysUnderX11Test, CtrlQCapturedAndSavedOnTheExitSlotEndsTheProgram) {
   TForm_Tarnel& w = *window_;
-  QTest::keyPress(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
-  QTest::keyRelease(w.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
-  Click(w.SpeedButton_SaveSet);  // answered Yes
-  ASSERT_EQ(w.HotKeyLabels[3]->text(), "CTRL+'Q'");
-  ASSERT_EQ(w.HotKeyLabels[2]->text(), "ALT+SHIFT+'M'");
+  TForm_TarnelProbe probe(w);
+  QTest::keyPress(probe.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
+  QTest::keyRelease(probe.HotKeyEdits[3], Qt::Key_Q, Qt::ControlModifier);
+  Click(probe.SpeedButton_SaveSet);  // answered Yes
+  ASSERT_EQ(probe.HotKeyLabels[3]->text(), "CTRL+'Q'");
+  ASSERT_EQ(probe.HotKeyLabels[2]->text(), "ALT+SHIFT+'M'");
 
   QTimer::singleShot(0, [] { Press("ctrl+q"); });
   QTimer watchdog;

@@ -48,12 +48,12 @@ class SettingsPageTest : public WindowFixture {
   }
   std::vector<std::string> Labels() {
     std::vector<std::string> texts;
-    for (QLabel* label : Window().HotKeyLabels) texts.push_back(label->text().toStdString());
+    for (QLabel* label : Probe().HotKeyLabels) texts.push_back(label->text().toStdString());
     return texts;
   }
   std::vector<std::string> EditTexts() {
     std::vector<std::string> texts;
-    for (THotKeyEdit* edit : Window().HotKeyEdits) texts.push_back(edit->text().toStdString());
+    for (THotKeyEdit* edit : Probe().HotKeyEdits) texts.push_back(edit->text().toStdString());
     return texts;
   }
   std::vector<uint8_t> Bytes(const TSetInfo& record) {
@@ -66,27 +66,28 @@ const std::vector<std::string> kDefaultTexts = {"ALT+SHIFT+'A'", "ALT+SHIFT+'T'"
 
 TEST_F(SettingsPageTest, FirstStartStoresTheDefaultsAndRegistersTheFourHotKeys) {
   auto& w = Shown();
+  TForm_TarnelProbe probe(w);
   ASSERT_NE(Stored(), nullptr);
   EXPECT_EQ(Stored()->type, reg::Binary);
   EXPECT_EQ(Stored()->data, Bytes(TSetInfo{}));
   EXPECT_EQ(Run(), nullptr);
-  EXPECT_FALSE(w.CheckBox_AutoStart->isChecked());
+  EXPECT_FALSE(probe.CheckBox_AutoStart->isChecked());
 
   EXPECT_EQ(hotKeys.registered, (std::multimap<int, FakeHotKeys::Combination>{
                                     {1331, {kAltShift, 'A'}}, {1332, {kAltShift, 'T'}}, {1333, {kAltShift, 'M'}}, {1334, {kAltShift, 'E'}}}));
   EXPECT_EQ(Labels(), kDefaultTexts);
   EXPECT_EQ(EditTexts(), kDefaultTexts);
 
-  EXPECT_EQ(w.SpinEdit_Time->text(), "1");
-  EXPECT_EQ(w.SpinEdit_bstopauto->text(), "70");
-  EXPECT_EQ(w.SpinEdit_ProcessListTime->text(), "2");
-  EXPECT_TRUE(w.CheckBox_bstopauto->isChecked());
-  EXPECT_TRUE(w.CheckBox_CloseMinimize->isChecked());
-  EXPECT_FALSE(w.CheckBox_Auto->isChecked());
-  EXPECT_EQ(w.Timer_Auto->interval(), 1000);
-  EXPECT_FALSE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
-  EXPECT_TRUE(w.Timer_GetProcessInfo->isActive());
+  EXPECT_EQ(probe.SpinEdit_Time->text(), "1");
+  EXPECT_EQ(probe.SpinEdit_bstopauto->text(), "70");
+  EXPECT_EQ(probe.SpinEdit_ProcessListTime->text(), "2");
+  EXPECT_TRUE(probe.CheckBox_bstopauto->isChecked());
+  EXPECT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
+  EXPECT_FALSE(probe.CheckBox_Auto->isChecked());
+  EXPECT_EQ(probe.Timer_Auto->interval(), 1000);
+  EXPECT_FALSE(probe.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_TRUE(probe.Timer_GetProcessInfo->isActive());
   EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -99,16 +100,17 @@ TEST_F(SettingsPageTest, AShortStoredValueSetsTheOptionsAndKeepsTheDefaultHotKey
   options[26] = 1;   // MinimizeStart
   Store(RegValue::Binary(options));
   auto& w = Shown();
+  TForm_TarnelProbe probe(w);
 
-  EXPECT_TRUE(w.CheckBox_EmptyClipboard->isChecked());
-  EXPECT_EQ(w.SpinEdit_Time->text(), "7");
-  EXPECT_FALSE(w.CheckBox_bstopauto->isChecked());
-  EXPECT_FALSE(w.SpinEdit_bstopauto->isEnabled());
-  EXPECT_EQ(w.SpinEdit_bstopauto->text(), "40");
-  EXPECT_FALSE(w.CheckBox_AutoProcessList->isChecked());
-  EXPECT_FALSE(w.SpinEdit_ProcessListTime->isEnabled());
-  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_TRUE(w.CheckBox_MinimizeStart->isChecked());
+  EXPECT_TRUE(probe.CheckBox_EmptyClipboard->isChecked());
+  EXPECT_EQ(probe.SpinEdit_Time->text(), "7");
+  EXPECT_FALSE(probe.CheckBox_bstopauto->isChecked());
+  EXPECT_FALSE(probe.SpinEdit_bstopauto->isEnabled());
+  EXPECT_EQ(probe.SpinEdit_bstopauto->text(), "40");
+  EXPECT_FALSE(probe.CheckBox_AutoProcessList->isChecked());
+  EXPECT_FALSE(probe.SpinEdit_ProcessListTime->isEnabled());
+  EXPECT_FALSE(probe.Timer_GetProcessInfo->isActive());
+  EXPECT_TRUE(probe.CheckBox_MinimizeStart->isChecked());
   EXPECT_EQ(Labels(), kDefaultTexts);
 
   // The start-up save writes the whole record back, the boolean as 1.
@@ -130,18 +132,19 @@ TEST_F(SettingsPageTest, StoredIntervalsAreShownAsTheyAreAndApplied) {
     record.ProcessListTime = c.seconds;
     Store(record);
     Window().LoadSettings(false);
-    EXPECT_EQ(Window().SpinEdit_Time->text().toStdString(), std::to_string(c.seconds));
+    EXPECT_EQ(Probe().SpinEdit_Time->text().toStdString(), std::to_string(c.seconds));
     Window().SpeedButton_AppSetClick();
-    EXPECT_EQ(Window().Timer_Auto->interval(), c.interval) << c.seconds;
-    EXPECT_EQ(Window().Timer_GetProcessInfo->interval(), c.interval) << c.seconds;
-    EXPECT_TRUE(Window().Timer_GetProcessInfo->isActive()) << c.seconds;
+    EXPECT_EQ(Probe().Timer_Auto->interval(), c.interval) << c.seconds;
+    EXPECT_EQ(Probe().Timer_GetProcessInfo->interval(), c.interval) << c.seconds;
+    EXPECT_TRUE(Probe().Timer_GetProcessInfo->isActive()) << c.seconds;
   }
 }
 
 TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
   auto& w = Shown();
-  w.SpinEdit_Time->setText(QStringLiteral("9"));
-  const TSetInfo settingsBefore = TForm_TarnelProbe(w).Settings();
+  TForm_TarnelProbe probe(w);
+  probe.SpinEdit_Time->setText(QStringLiteral("9"));
+  const TSetInfo settingsBefore = probe.Settings();
   ASSERT_EQ(settingsBefore.AutoTime, 9) << "an edit on the page is in effect";
   const auto registeredBefore = hotKeys.registered;
   const RegValue rejected[] = {RegValue::Binary(std::vector<uint8_t>(93, 1)), RegValue::String("x"), RegValue::Dword(1)};
@@ -153,8 +156,8 @@ TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
     } catch (const Error& e) {
       EXPECT_STREQ(e.what(), "Invalid data type for 'NvSetInfo'");
     }
-    EXPECT_EQ(w.SpinEdit_Time->text(), "9");
-    EXPECT_EQ(TForm_TarnelProbe(w).Settings(), settingsBefore);
+    EXPECT_EQ(probe.SpinEdit_Time->text(), "9");
+    EXPECT_EQ(probe.Settings(), settingsBefore);
     EXPECT_EQ(hotKeys.registered, registeredBefore);
     EXPECT_EQ(hotKeys.unregisterCalls.size(), 4u) << "only the start-up save released";
   }
@@ -162,15 +165,16 @@ TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
 
 // Every control of the settings page, forgotten as if the page had not been built yet.
 void ForgetSettingsPage(TForm_Tarnel& w) {
-  for (QCheckBox** box : {&w.CheckBox_EmptyClipboard, &w.CheckBox_bstopauto, &w.CheckBox_AfterMemTrim, &w.CheckBox_AutoProcessList,
-                          &w.CheckBox_AutoStart, &w.CheckBox_Auto, &w.CheckBox_CloseMinimize, &w.CheckBox_MinimizeStart})
+  TForm_TarnelProbe probe(w);
+  for (QCheckBox** box : {&probe.CheckBox_EmptyClipboard, &probe.CheckBox_bstopauto, &probe.CheckBox_AfterMemTrim, &probe.CheckBox_AutoProcessList,
+                          &probe.CheckBox_AutoStart, &probe.CheckBox_Auto, &probe.CheckBox_CloseMinimize, &probe.CheckBox_MinimizeStart})
     *box = nullptr;
-  for (TSpinEdit** edit : {&w.SpinEdit_Time, &w.SpinEdit_bstopauto, &w.SpinEdit_ProcessListTime}) *edit = nullptr;
-  for (TImageEx** button : {&w.Button_EmptyClipboard, &w.SpeedButton_SetVM, &w.SpeedButton_Defaykt, &w.SpeedButton_SaveSet})
+  for (TSpinEdit** edit : {&probe.SpinEdit_Time, &probe.SpinEdit_bstopauto, &probe.SpinEdit_ProcessListTime}) *edit = nullptr;
+  for (TImageEx** button : {&probe.Button_EmptyClipboard, &probe.SpeedButton_SetVM, &probe.SpeedButton_Defaykt, &probe.SpeedButton_SaveSet})
     *button = nullptr;
-  w.HotKeyCheckBoxes.fill(nullptr);
-  w.HotKeyEdits.fill(nullptr);
-  w.HotKeyLabels.fill(nullptr);
+  probe.HotKeyCheckBoxes.fill(nullptr);
+  probe.HotKeyEdits.fill(nullptr);
+  probe.HotKeyLabels.fill(nullptr);
 }
 
 // The settings are the window's, not its page's: without the page, the stored settings are
@@ -185,14 +189,15 @@ TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
   record.HotKeys[1] = {true, 1332, mod::Control, 'K'};
   Store(record);
   auto& w = Window();
+  TForm_TarnelProbe probe(w);
   ForgetSettingsPage(w);
   w.show();
 
   EXPECT_EQ(Stored()->data, Bytes(record)) << "the start-up save wrote the same settings back";
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control, 'K'));
-  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 4000);
-  EXPECT_TRUE(w.Timer_Auto->isActive()) << "started at the first showing";
-  EXPECT_EQ(w.Timer_Auto->interval(), 9000);
+  EXPECT_EQ(probe.Timer_GetProcessInfo->interval(), 4000);
+  EXPECT_TRUE(probe.Timer_Auto->isActive()) << "started at the first showing";
+  EXPECT_EQ(probe.Timer_Auto->interval(), 9000);
 
   memory.status = FakeMemory::StatusMB(1000, 500, 2000, 1000);  // 50 % available
   w.Timer_AutoTimer();
@@ -221,7 +226,7 @@ TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
     registry.keys.clear();
     if (c.entry) StoreRun(*c.entry);
     Window().LoadSettings(false);
-    EXPECT_EQ(Window().CheckBox_AutoStart->isChecked(), c.checked) << c.what;
+    EXPECT_EQ(Probe().CheckBox_AutoStart->isChecked(), c.checked) << c.what;
     ASSERT_NO_THROW(Window().SaveSettings()) << c.what;
     if (c.checked) {
       ASSERT_NE(Run(), nullptr) << c.what;
@@ -238,22 +243,23 @@ TEST_F(SettingsPageTest, RestoringTheDefaultsShowsAndRegistersThemButWritesNothi
   record.HotKeys[0] = {true, 1331, mod::Control, 'J'};
   Store(record);
   auto& w = Shown();
-  ASSERT_FALSE(w.CheckBox_AutoStart->isChecked());
+  TForm_TarnelProbe probe(w);
+  ASSERT_FALSE(probe.CheckBox_AutoStart->isChecked());
   const int writes = registry.writes;
 
   dialogs.answers = {false};
   w.SpeedButton_DefayktClick();
-  EXPECT_EQ(w.SpinEdit_Time->text(), "30") << "No keeps the page";
+  EXPECT_EQ(probe.SpinEdit_Time->text(), "30") << "No keeps the page";
 
   w.SpeedButton_DefayktClick();
   EXPECT_EQ(dialogs.Texts("yesno").back(), "Are you sure to restore to the default settings?");
-  EXPECT_EQ(w.SpinEdit_Time->text(), "1");
-  EXPECT_TRUE(w.CheckBox_AutoStart->isChecked());
+  EXPECT_EQ(probe.SpinEdit_Time->text(), "1");
+  EXPECT_TRUE(probe.CheckBox_AutoStart->isChecked());
   EXPECT_EQ(Labels(), kDefaultTexts);
   EXPECT_EQ(hotKeys.registered.count(1331), 1u);
   EXPECT_EQ(hotKeys.registered.find(1331)->second, FakeHotKeys::Combination(kAltShift, 'A'));
   EXPECT_EQ(registry.writes, writes);
-  EXPECT_EQ(w.Timer_Auto->interval(), 30000) << "the timers wait for a save";
+  EXPECT_EQ(probe.Timer_Auto->interval(), 30000) << "the timers wait for a save";
 }
 
 // The check box drives the login autostart entry through the hive files a real run uses.
@@ -262,82 +268,88 @@ TEST_F(SettingsPageTest, StartupWithSystemStartWritesAndRemovesTheLoginEntry) {
   HiveRegistry hives({dir / "HKEY_LOCAL_MACHINE.reg", dir / "HKEY_CURRENT_USER.reg", dir / "VirtualStore/HKEY_LOCAL_MACHINE.reg",
                       dir / "etc-autostart", dir / "home-autostart", false});
   TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
+  TForm_TarnelProbe probe(w);
   w.show();
   const std::string entry = dir / "home-autostart/velqor-norvane.desktop";
   ASSERT_FALSE(std::filesystem::exists(entry));
 
-  w.CheckBox_AutoStart->setChecked(true);
-  Click(w.SpeedButton_SaveSet);
+  probe.CheckBox_AutoStart->setChecked(true);
+  Click(probe.SpeedButton_SaveSet);
   ASSERT_TRUE(std::filesystem::exists(entry));
   EXPECT_NE(ReadText(entry).find("\nExec=" + QuoteExecArgument(ProgramPath()) + "\n"), std::string::npos) << ReadText(entry);
 
-  w.CheckBox_AutoStart->setChecked(false);
-  Click(w.SpeedButton_SaveSet);
+  probe.CheckBox_AutoStart->setChecked(false);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_FALSE(std::filesystem::exists(entry));
   EXPECT_TRUE(dialogs.Texts("error").empty());
 }
 
 TEST_F(SettingsPageTest, SaveAsksThenWritesRegistersAndApplies) {
   auto& w = Shown();
-  w.SpinEdit_Time->setText(QStringLiteral("12"));
-  w.CheckBox_AutoStart->setChecked(true);
+  TForm_TarnelProbe probe(w);
+  probe.SpinEdit_Time->setText(QStringLiteral("12"));
+  probe.CheckBox_AutoStart->setChecked(true);
   dialogs.answers = {false};
-  Click(w.SpeedButton_SaveSet);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(dialogs.Texts("yesno"), std::vector<std::string>{"Are you sure to save the settings?"});
-  EXPECT_EQ(w.Timer_Auto->interval(), 1000) << "No saves nothing";
+  EXPECT_EQ(probe.Timer_Auto->interval(), 1000) << "No saves nothing";
   EXPECT_EQ(Run(), nullptr);
 
-  Click(w.SpeedButton_SaveSet);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(SetInfoFromStoredBytes(Stored()->data).AutoTime, 12);
-  EXPECT_EQ(w.Timer_Auto->interval(), 12000);
+  EXPECT_EQ(probe.Timer_Auto->interval(), 12000);
   ASSERT_NE(Run(), nullptr);
   EXPECT_EQ(Run()->AsString(), ProgramPath());
 }
 
 TEST_F(SettingsPageTest, ASpinEditWithoutAWholeNumberStopsTheSaveBeforeAnyWrite) {
   auto& w = Shown();
+  TForm_TarnelProbe probe(w);
   const int writes = registry.writes;
   const auto unregistered = hotKeys.unregisterCalls.size();
-  w.SpinEdit_bstopauto->setText(QStringLiteral("-"));
-  w.SpinEdit_Time->setText(QStringLiteral("20"));
-  Click(w.SpeedButton_SaveSet);
+  probe.SpinEdit_bstopauto->setText(QStringLiteral("-"));
+  probe.SpinEdit_Time->setText(QStringLiteral("20"));
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"'-' is not a valid integer value"});
   EXPECT_EQ(registry.writes, writes);
   EXPECT_EQ(hotKeys.unregisterCalls.size(), unregistered);
-  EXPECT_EQ(w.Timer_Auto->interval(), 1000) << "no apply step";
+  EXPECT_EQ(probe.Timer_Auto->interval(), 1000) << "no apply step";
 }
 
 TEST_F(SettingsPageTest, ARefusedWriteIsReportedAndSkipsTheApplyStep) {
   auto& w = Shown();
+  TForm_TarnelProbe probe(w);
   registry.refusedWrites.insert(FakeRegistry::Fold(SettingsStore::kSettingsValue));
-  w.SpinEdit_Time->setText(QStringLiteral("20"));
-  Click(w.SpeedButton_SaveSet);
+  probe.SpinEdit_Time->setText(QStringLiteral("20"));
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Failed to set data for 'NvSetInfo'"});
-  EXPECT_EQ(w.Timer_Auto->interval(), 1000);
+  EXPECT_EQ(probe.Timer_Auto->interval(), 1000);
 }
 
 TEST_F(SettingsPageTest, WithoutASettingsKeyTheProgramRunsOnTheDefaultsAndSaysSoOnce) {
   registry.refusedKeys.insert(FakeRegistry::KeyName(HKLM, SettingsStore::kSettingsKey));
   auto& w = Shown();
+  TForm_TarnelProbe probe(w);
   EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{kSettingsNotSavedMessage});
-  EXPECT_TRUE(w.CheckBox_AutoStart->isChecked());
+  EXPECT_TRUE(probe.CheckBox_AutoStart->isChecked());
   EXPECT_EQ(Labels(), kDefaultTexts);
-  EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 2000);
+  EXPECT_EQ(probe.Timer_GetProcessInfo->interval(), 2000);
   EXPECT_EQ(Run(), nullptr) << "nothing written when the settings could not be";
   EXPECT_EQ(registry.writes, 0);
 }
 
 TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   auto& w = Shown();
-  THotKeyEdit* tweak = w.HotKeyEdits[1];
+  TForm_TarnelProbe probe(w);
+  THotKeyEdit* tweak = probe.HotKeyEdits[1];
   QTest::keyPress(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
+  EXPECT_EQ(probe.PendingHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
   QTest::keyRelease(tweak, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier);
   QTest::keyRelease(tweak, Qt::Key_Alt, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(kAltShift, 'T')) << "not before the save";
-  EXPECT_EQ(w.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'");
+  EXPECT_EQ(probe.HotKeyLabels[1]->text(), "ALT+SHIFT+'T'");
 
   // K alone and Shift alone show what is pressed but take nothing.
   QTest::keyPress(tweak, Qt::Key_K);
@@ -348,45 +360,48 @@ TEST_F(SettingsPageTest, CaptureChangesThePendingRecordOnlyUntilTheSave) {
   EXPECT_EQ(tweak->text(), "SHIFT+'\x10'");
   QTest::keyRelease(tweak, Qt::Key_Shift, Qt::ShiftModifier);
   EXPECT_EQ(tweak->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(TForm_TarnelProbe(w).PendingHotKeys()[1].Key, uint32_t('K'));
+  EXPECT_EQ(probe.PendingHotKeys()[1].Key, uint32_t('K'));
 
-  Click(w.SpeedButton_SaveSet);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control | mod::Alt, 'K'));
-  EXPECT_EQ(w.HotKeyLabels[1]->text(), "CTRL+ALT+'K'");
-  EXPECT_EQ(TForm_TarnelProbe(w).CurrentHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
+  EXPECT_EQ(probe.HotKeyLabels[1]->text(), "CTRL+ALT+'K'");
+  EXPECT_EQ(probe.CurrentHotKeys()[1], (THotKeyInfo{true, 1332, mod::Control | mod::Alt, 'K'}));
 }
 
 TEST_F(SettingsPageTest, UncheckingASlotDisablesItsBoxAtOnceAndReleasesItAtTheSave) {
   auto& w = Shown();
-  Click(w.HotKeyCheckBoxes[2]);
-  EXPECT_FALSE(w.HotKeyEdits[2]->isEnabled());
+  TForm_TarnelProbe probe(w);
+  Click(probe.HotKeyCheckBoxes[2]);
+  EXPECT_FALSE(probe.HotKeyEdits[2]->isEnabled());
   EXPECT_EQ(hotKeys.registered.count(1333), 1u);
-  Click(w.SpeedButton_SaveSet);
+  Click(probe.SpeedButton_SaveSet);
   EXPECT_EQ(hotKeys.registered.count(1333), 0u);
-  EXPECT_EQ(w.HotKeyLabels[2]->text(), "not register");
+  EXPECT_EQ(probe.HotKeyLabels[2]->text(), "not register");
   EXPECT_FALSE(SetInfoFromStoredBytes(Stored()->data).HotKeys[2].Enabled);
 }
 
 TEST_F(SettingsPageTest, AHotKeyThatCouldNotBeRegisteredStillActsWhenDelivered) {
   hotKeys.takenElsewhere.insert({kAltShift, 'A'});
   auto& w = Shown();
-  EXPECT_EQ(w.HotKeyLabels[0]->text(), "not register");
-  ASSERT_FALSE(w.Timer_Auto->isActive());
+  TForm_TarnelProbe probe(w);
+  EXPECT_EQ(probe.HotKeyLabels[0]->text(), "not register");
+  ASSERT_FALSE(probe.Timer_Auto->isActive());
   hotKeys.Deliver(kAltShift, 'A');
-  EXPECT_TRUE(w.Timer_Auto->isActive());
-  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
+  EXPECT_TRUE(probe.Timer_Auto->isActive());
+  EXPECT_EQ(probe.Tray->pm_StartautoOptimize->text(), "Stop auto optimize");
   hotKeys.Deliver(kAltShift, 'A');
-  EXPECT_EQ(w.Tray->pm_StartautoOptimize->text(), "Start auto optimize");
+  EXPECT_EQ(probe.Tray->pm_StartautoOptimize->text(), "Start auto optimize");
 }
 
 TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
   ASSERT_NE(QGuiApplication::platformName(), "xcb");
   X11HotKeys noDisplay;
   TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
+  TForm_TarnelProbe probe(w);
   w.show();
-  for (QLabel* label : w.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
-  EXPECT_EQ(w.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
-  EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[0].Enabled);
+  for (QLabel* label : probe.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
+  EXPECT_EQ(probe.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
+  EXPECT_TRUE(probe.CurrentHotKeys()[0].Enabled);
 }
 
 TEST_F(SettingsPageTest, TwoSlotsOnOneCombinationBothAct) {
@@ -394,10 +409,11 @@ TEST_F(SettingsPageTest, TwoSlotsOnOneCombinationBothAct) {
   record.HotKeys[2] = {true, 1333, kAltShift, 'A'};  // slot 3 repeats slot 1
   Store(record);
   auto& w = Shown();
-  EXPECT_EQ(w.HotKeyLabels[2]->text(), "not register");
+  TForm_TarnelProbe probe(w);
+  EXPECT_EQ(probe.HotKeyLabels[2]->text(), "not register");
   w.hide();
   hotKeys.Deliver(kAltShift, 'A');
-  EXPECT_TRUE(w.Timer_Auto->isActive()) << "slot 1";
+  EXPECT_TRUE(probe.Timer_Auto->isActive()) << "slot 1";
   EXPECT_TRUE(w.isVisible()) << "slot 3";
 }
 
@@ -437,7 +453,8 @@ TEST_F(SettingsPageTest, ProcessExitDuringAStartUpMessageStillEndsTheProgram) {
 
 TEST_F(SettingsPageTest, ProcessExitEndsTheProgramEvenWhenCloseMinimizes) {
   auto& w = Shown();
-  ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
+  TForm_TarnelProbe probe(w);
+  ASSERT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
   QTimer::singleShot(0, &w, [this] { hotKeys.Deliver(kAltShift, 'E'); });
   QTimer watchdog;
   watchdog.setSingleShot(true);

@@ -37,7 +37,7 @@ class TrayTest : public WindowFixture {
   }
   void DrawWithFree(uint64_t freeMb) {
     memory.status.ullAvailPhys = freeMb * MB;
-    Window().Tray->UpdateTrayIcon(memory.status);
+    Probe().Tray->UpdateTrayIcon(memory.status);
   }
 };
 
@@ -62,7 +62,7 @@ TEST_F(TrayTest, BarsByRatioAndCpuPixelByPixel) {
   for (const auto& c : cases) {
     memory.status = FakeMemory::StatusMB(c.totalMb, c.totalMb - c.usedMb, c.totalMb, c.totalMb - c.usedMb);
     TForm_TarnelProbe(Window()).CpuUsage() = c.cpu;
-    Window().Tray->UpdateTrayIcon(memory.status);
+    Probe().Tray->UpdateTrayIcon(memory.status);
     SCOPED_TRACE(testing::Message() << c.totalMb << "/" << c.usedMb << " MB, CPU " << c.cpu);
     for (int y : {13, 14}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.mem));
     for (int y : {11, 12}) EXPECT_EQ(Row(y), Bar(c.memWidth, c.page));
@@ -157,13 +157,14 @@ TEST_F(TrayTest, TemplateBlueIsTransparentEverythingDrawnIsOpaque) {
 TEST_F(TrayTest, TipReadsTheTitleWhenAddedAndTheFiguresAfterARefresh) {
   memory.status = {1610612736, 805306368, 2048 * MB, 1024 * MB, 0, 0};
   TForm_Tarnel& w = Window();
-  w.Tray->AddTrayIcon();
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
-  w.Tray->UpdateTrayIcon(memory.status);
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "768 MB free of 1536 MB physical memory");
-  w.Tray->AddTrayIcon();  // a tray host came back
-  EXPECT_EQ(TForm_TarnelProbe(w).TrayIcon()->toolTip(), "Velqor Norvane");
+  TForm_TarnelProbe probe(w);
+  probe.Tray->AddTrayIcon();
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
+  EXPECT_EQ(probe.TrayIcon()->toolTip(), "Velqor Norvane");
+  probe.Tray->UpdateTrayIcon(memory.status);
+  EXPECT_EQ(probe.TrayIcon()->toolTip(), "768 MB free of 1536 MB physical memory");
+  probe.Tray->AddTrayIcon();  // a tray host came back
+  EXPECT_EQ(probe.TrayIcon()->toolTip(), "Velqor Norvane");
   EXPECT_EQ(w.findChildren<QSystemTrayIcon*>().size(), 1);
 }
 
@@ -184,12 +185,13 @@ TEST_F(TrayTest, DoubleClickShowsAHiddenWindowOnly) {
 
 TEST_F(TrayTest, RightClickOpensTheMenuWhoseFirstItemShowsTheWindow) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   w.hide();
-  emit TForm_TarnelProbe(w).TrayIcon()->activated(QSystemTrayIcon::Context);
-  EXPECT_TRUE(w.Tray->PopupMenu_Taskbar->isVisible());
-  w.Tray->PopupMenu_Taskbar->hide();
-  w.Tray->OpenMainWindow1->trigger();
+  emit probe.TrayIcon()->activated(QSystemTrayIcon::Context);
+  EXPECT_TRUE(probe.Tray->PopupMenu_Taskbar->isVisible());
+  probe.Tray->PopupMenu_Taskbar->hide();
+  probe.Tray->OpenMainWindow1->trigger();
   EXPECT_TRUE(w.isVisible());
 }
 
@@ -211,32 +213,35 @@ bool EndsTheProgram(const std::function<void()>& action) {
 
 TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
-  EXPECT_TRUE(EndsTheProgram([&w] { w.Tray->Exit1->trigger(); }));
-  EXPECT_FALSE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  ASSERT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
+  EXPECT_TRUE(EndsTheProgram([&probe] { probe.Tray->Exit1->trigger(); }));
+  EXPECT_FALSE(probe.TrayIcon()->isVisible());
   EXPECT_EQ(instance.resets, 1);
 }
 
 // Offscreen no tray is available, so putting the window away minimizes it.
 TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  w.CheckBox_CloseMinimize->setChecked(true);
+  probe.CheckBox_CloseMinimize->setChecked(true);
   EXPECT_FALSE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
-  EXPECT_TRUE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
+  EXPECT_TRUE(probe.TrayIcon()->isVisible());
 
   w.show();
-  w.CheckBox_CloseMinimize->setChecked(false);
+  probe.CheckBox_CloseMinimize->setChecked(false);
   EXPECT_TRUE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
 }
 
 TEST_F(TrayTest, ProcessExitHotKeyEndsEvenWhileCloseHidesToTheTray) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();  // the first showing registers the default hot keys; Process Exit is Alt+Shift+E
-  ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
+  ASSERT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
   EXPECT_TRUE(EndsTheProgram([&w] { w.WMHotKey(5, 'E'); }));
 }
 

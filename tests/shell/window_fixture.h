@@ -37,6 +37,7 @@
 #include "shell/widgets/TNotebook.h"
 #include "shell/widgets/TSpinEdit.h"
 #include "shell/widgets/TStatusBar.h"
+#include "window_probe.h"
 
 // Resources compiled into a static library are linked in only when asked for by name.
 inline void InitNorvaneResources() { Q_INIT_RESOURCE(norvane); }
@@ -92,6 +93,8 @@ class WindowFixture : public ::testing::Test {
     if (!window_) window_ = std::make_unique<TForm_Tarnel>(services());
     return *window_;
   }
+  // The window's controls and state, as tests reach them.
+  TForm_TarnelProbe Probe() { return TForm_TarnelProbe(Window()); }
 
   // Mouse events as the user's pointer gives them, through the application's dispatch.
   static void Enter(QWidget* w) {
@@ -105,7 +108,7 @@ class WindowFixture : public ::testing::Test {
   static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2)); }
   // Makes the pages made only when first selected, and leaves the selection as it was.
   static void MakeEveryPage(TForm_Tarnel& w) {
-    for (const char* page : {"Processes", "OverallOpimize"}) w.Notebook1->page(page);
+    for (const char* page : {"Processes", "OverallOpimize"}) TForm_TarnelProbe(w).Notebook1->page(page);
   }
 
  private:

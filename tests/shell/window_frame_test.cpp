@@ -64,17 +64,18 @@ bool JpegDecoderLoaded() {
 // sits shown does not keep it resident, and a hover still brings its picture.
 TEST_F(WindowTest, TheShownWindowLoadsTheJpegDecoderOnlyToDecode) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   QCoreApplication::processEvents();
   EXPECT_FALSE(JpegDecoderLoaded()) << "the shown window keeps the decoder";
   w.SpeedButton_fullClick();
   EXPECT_FALSE(JpegDecoderLoaded()) << "the processes page, made now, left the decoder loaded";
 
-  const QImage normal = w.SpeedButton_StartFull->picture();
-  Enter(w.SpeedButton_StartFull);
-  EXPECT_EQ(w.SpeedButton_StartFull->pictureName, "SpeedButton_StartFull");
-  EXPECT_FALSE(w.SpeedButton_StartFull->picture().isNull());
-  EXPECT_NE(w.SpeedButton_StartFull->picture(), normal);
+  const QImage normal = probe.SpeedButton_StartFull->picture();
+  Enter(probe.SpeedButton_StartFull);
+  EXPECT_EQ(probe.SpeedButton_StartFull->pictureName, "SpeedButton_StartFull");
+  EXPECT_FALSE(probe.SpeedButton_StartFull->picture().isNull());
+  EXPECT_NE(probe.SpeedButton_StartFull->picture(), normal);
   EXPECT_FALSE(JpegDecoderLoaded()) << "a hover left the decoder loaded";
 }
 
@@ -107,52 +108,54 @@ TEST_F(WindowTest, AWindowHiddenInTheTrayGivesBackWhatItCanMakeAgain) {
 
 TEST_F(WindowTest, ControlsStartAsDesigned) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   MakeEveryPage(w);
   struct Spin {
     TSpinEdit* edit;
     int min, max;
     QString text;
   };
-  for (const Spin& s : {Spin{w.SpinEdit_Time, 1, 59, "3"}, Spin{w.SpinEdit_bstopauto, 1, 100, "50"},
-                        Spin{w.SpinEdit_ProcessListTime, 1, 59, "1"}}) {
+  for (const Spin& s : {Spin{probe.SpinEdit_Time, 1, 59, "3"}, Spin{probe.SpinEdit_bstopauto, 1, 100, "50"},
+                        Spin{probe.SpinEdit_ProcessListTime, 1, 59, "1"}}) {
     EXPECT_EQ(std::pair(s.edit->minValue(), s.edit->maxValue()), std::pair(s.min, s.max)) << s.edit->objectName().toStdString();
     EXPECT_EQ(s.edit->text(), s.text);
   }
   const std::pair<QCheckBox*, QString> checks[] = {
-      {w.CheckBox_EmptyClipboard, "Clean clipboard when  auto optimize (Not recommend)"},
-      {w.CheckBox_bstopauto, "Stop optimization when available memory usage is higher than :"},
-      {w.CheckBox_AfterMemTrim, "Tweak memory before auto optimization (It will take few seconds to start program)"},
-      {w.CheckBox_AutoProcessList, "Auto refresh system status,interval :"},
-      {w.CheckBox_AutoStart, "Startup with system start"},
-      {w.CheckBox_Auto, "Auto optimize when start"},
-      {w.CheckBox_CloseMinimize, "Minimize to tray when close window "},
-      {w.CheckBox_MinimizeStart, "Minimize when start"},
-      {w.HotKeyCheckBoxes[0], "Auto Optimize(Start/Stop)"},
-      {w.HotKeyCheckBoxes[1], "Tweak memory"},
-      {w.HotKeyCheckBoxes[2], "Open Main Window"},
-      {w.HotKeyCheckBoxes[3], "Process Exit"},
+      {probe.CheckBox_EmptyClipboard, "Clean clipboard when  auto optimize (Not recommend)"},
+      {probe.CheckBox_bstopauto, "Stop optimization when available memory usage is higher than :"},
+      {probe.CheckBox_AfterMemTrim, "Tweak memory before auto optimization (It will take few seconds to start program)"},
+      {probe.CheckBox_AutoProcessList, "Auto refresh system status,interval :"},
+      {probe.CheckBox_AutoStart, "Startup with system start"},
+      {probe.CheckBox_Auto, "Auto optimize when start"},
+      {probe.CheckBox_CloseMinimize, "Minimize to tray when close window "},
+      {probe.CheckBox_MinimizeStart, "Minimize when start"},
+      {probe.HotKeyCheckBoxes[0], "Auto Optimize(Start/Stop)"},
+      {probe.HotKeyCheckBoxes[1], "Tweak memory"},
+      {probe.HotKeyCheckBoxes[2], "Open Main Window"},
+      {probe.HotKeyCheckBoxes[3], "Process Exit"},
   };
   for (const auto& [box, caption] : checks) {
     EXPECT_EQ(box->text(), caption);
-    EXPECT_EQ(box->isChecked(), box == w.CheckBox_AutoProcessList || box == w.CheckBox_AutoStart) << caption.toStdString();
+    EXPECT_EQ(box->isChecked(), box == probe.CheckBox_AutoProcessList || box == probe.CheckBox_AutoStart) << caption.toStdString();
   }
-  EXPECT_EQ(w.TrackBar_OverallOption->minimum(), 1);
-  EXPECT_EQ(w.TrackBar_OverallOption->maximum(), 5);
-  EXPECT_EQ(w.TrackBar_OverallOption->value(), 1);
-  EXPECT_TRUE(w.Gauge_OvarallOptimize->isHidden());
-  EXPECT_TRUE(w.Label_overalloptimizing->isHidden());
-  EXPECT_EQ(w.Label_overalloptimizing->text(), "Memory overall optimizing...");
-  EXPECT_TRUE(w.StatusBar_State->isHidden() || !w.StatusBar_State->isVisibleTo(&w));
-  EXPECT_EQ(std::vector<int>({w.StatusBar_State->panelWidth(0), w.StatusBar_State->panelWidth(1), w.StatusBar_State->panelWidth(2)}),
+  EXPECT_EQ(probe.TrackBar_OverallOption->minimum(), 1);
+  EXPECT_EQ(probe.TrackBar_OverallOption->maximum(), 5);
+  EXPECT_EQ(probe.TrackBar_OverallOption->value(), 1);
+  EXPECT_TRUE(probe.Gauge_OvarallOptimize->isHidden());
+  EXPECT_TRUE(probe.Label_overalloptimizing->isHidden());
+  EXPECT_EQ(probe.Label_overalloptimizing->text(), "Memory overall optimizing...");
+  EXPECT_TRUE(probe.StatusBar_State->isHidden() || !probe.StatusBar_State->isVisibleTo(&w));
+  EXPECT_EQ(std::vector<int>({probe.StatusBar_State->panelWidth(0), probe.StatusBar_State->panelWidth(1), probe.StatusBar_State->panelWidth(2)}),
             std::vector<int>({143, 150, 50}));
-  EXPECT_EQ(w.HelpBtn->text(), "Help");
-  EXPECT_EQ(w.AboutBtn->text(), "About");
-  EXPECT_EQ(w.HelpBtn->mapTo(&w, QPoint(0, 0)), QPoint(31, 526));
-  EXPECT_EQ(w.AboutBtn->mapTo(&w, QPoint(0, 0)), QPoint(84, 526));
+  EXPECT_EQ(probe.HelpBtn->text(), "Help");
+  EXPECT_EQ(probe.AboutBtn->text(), "About");
+  EXPECT_EQ(probe.HelpBtn->mapTo(&w, QPoint(0, 0)), QPoint(31, 526));
+  EXPECT_EQ(probe.AboutBtn->mapTo(&w, QPoint(0, 0)), QPoint(84, 526));
 }
 
 TEST_F(WindowTest, PictureButtonsStandWhereDesignedWithTheirNormalPictures) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   MakeEveryPage(w);
   struct Place {
     TImageEx* button;
@@ -160,41 +163,42 @@ TEST_F(WindowTest, PictureButtonsStandWhereDesignedWithTheirNormalPictures) {
     QString picture;
   };
   const Place places[] = {
-      {w.SpeedButton_UsageGraph, {247, 52, 140, 40}, "SpeedButton_UsageGraph"},
-      {w.SpeedButton_full, {396, 52, 140, 40}, "SpeedButton_full1"},
-      {w.SpeedButton_Set, {544, 52, 140, 40}, "SpeedButton_Set1"},
-      {w.Image1, {0, 0, 710, 92}, "Title"},
-      {w.Image2, {0, 92, 12, 419}, "BorderLeft"},
-      {w.Image12, {698, 92, 12, 419}, "BorderRight"},
-      {w.Image18, {0, 511, 710, 35}, "Bottom"},
+      {probe.SpeedButton_UsageGraph, {247, 52, 140, 40}, "SpeedButton_UsageGraph"},
+      {probe.SpeedButton_full, {396, 52, 140, 40}, "SpeedButton_full1"},
+      {probe.SpeedButton_Set, {544, 52, 140, 40}, "SpeedButton_Set1"},
+      {probe.Image1, {0, 0, 710, 92}, "Title"},
+      {probe.Image2, {0, 92, 12, 419}, "BorderLeft"},
+      {probe.Image12, {698, 92, 12, 419}, "BorderRight"},
+      {probe.Image18, {0, 511, 710, 35}, "Bottom"},
   };
   for (const Place& p : places) {
     EXPECT_EQ(QRect(p.button->mapTo(&w, QPoint(0, 0)), p.button->size()), p.geometry) << p.picture.toStdString();
     EXPECT_EQ(p.button->pictureName, p.picture);
   }
-  EXPECT_EQ(QRect(w.MinimizeBtn->mapTo(&w, QPoint(0, 0)), w.MinimizeBtn->size()), QRect(643, 0, 24, 14));
-  EXPECT_EQ(QRect(w.CloseBtn->mapTo(&w, QPoint(0, 0)), w.CloseBtn->size()), QRect(667, 0, 25, 14));
-  for (TImageEx* b : {w.SpeedButton_RunAuto, w.SpeedButton_RunAuto2}) EXPECT_EQ(b->pictureName, "SpeedButton_RunAuto1");
-  for (TImageEx* b : {w.SpeedButton_RunAuto, w.SpeedButton_StartFull, w.SpeedButton_SaveSet, w.SpeedButton_Set})
+  EXPECT_EQ(QRect(probe.MinimizeBtn->mapTo(&w, QPoint(0, 0)), probe.MinimizeBtn->size()), QRect(643, 0, 24, 14));
+  EXPECT_EQ(QRect(probe.CloseBtn->mapTo(&w, QPoint(0, 0)), probe.CloseBtn->size()), QRect(667, 0, 25, 14));
+  for (TImageEx* b : {probe.SpeedButton_RunAuto, probe.SpeedButton_RunAuto2}) EXPECT_EQ(b->pictureName, "SpeedButton_RunAuto1");
+  for (TImageEx* b : {probe.SpeedButton_RunAuto, probe.SpeedButton_StartFull, probe.SpeedButton_SaveSet, probe.SpeedButton_Set})
     EXPECT_EQ(b->cursor().shape(), Qt::PointingHandCursor);
-  EXPECT_NE(w.CloseBtn->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_NE(probe.CloseBtn->cursor().shape(), Qt::PointingHandCursor);
 }
 
 // The list is made when the report is first seen, and stays.
 TEST_F(WindowTest, ProcessReportHasItsEightColumns) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   w.Button_GetProcessInfoClick();
-  EXPECT_EQ(w.ListView_ProcessReport, nullptr) << "an item view made for a report nobody has seen";
+  EXPECT_EQ(probe.ListView_ProcessReport, nullptr) << "an item view made for a report nobody has seen";
   EXPECT_TRUE(w.findChildren<QAbstractItemView*>().isEmpty());
   w.SpeedButton_fullClick();
-  QTreeWidget* list = w.ListView_ProcessReport;
+  QTreeWidget* list = probe.ListView_ProcessReport;
   ASSERT_NE(list, nullptr);
   EXPECT_TRUE(list->isVisibleTo(&w));
   EXPECT_EQ(list->geometry().topLeft(), QPoint(18, 128));
   w.SpeedButton_UsageGraphClick();
   w.SpeedButton_fullClick();
-  EXPECT_EQ(w.ListView_ProcessReport, list);
+  EXPECT_EQ(probe.ListView_ProcessReport, list);
   EXPECT_EQ(list->size(), QSize(649, 215));
   const auto L = int(Qt::AlignLeft | Qt::AlignVCenter), R = int(Qt::AlignRight | Qt::AlignVCenter);
   const std::tuple<QString, int, int> columns[] = {
@@ -214,18 +218,19 @@ TEST_F(WindowTest, ProcessReportHasItsEightColumns) {
 
 TEST_F(WindowTest, TimersAndTrayMenuAsDesigned) {
   TForm_Tarnel& w = Window();
-  EXPECT_TRUE(w.Timer_self->isActive());
-  EXPECT_EQ(w.Timer_self->interval(), 1000);
-  EXPECT_FALSE(w.Timer_GetProcessInfo->isActive());
-  EXPECT_FALSE(w.Timer_Auto->isActive());
-  EXPECT_FALSE(w.Timer_HideMainWindows->isActive());
-  EXPECT_EQ(w.Timer_HideMainWindows->interval(), 1);
+  TForm_TarnelProbe probe(w);
+  EXPECT_TRUE(probe.Timer_self->isActive());
+  EXPECT_EQ(probe.Timer_self->interval(), 1000);
+  EXPECT_FALSE(probe.Timer_GetProcessInfo->isActive());
+  EXPECT_FALSE(probe.Timer_Auto->isActive());
+  EXPECT_FALSE(probe.Timer_HideMainWindows->isActive());
+  EXPECT_EQ(probe.Timer_HideMainWindows->interval(), 1);
 
   QStringList captions;
-  for (QAction* a : w.Tray->PopupMenu_Taskbar->actions()) captions << (a->isSeparator() ? "-" : a->text());
+  for (QAction* a : probe.Tray->PopupMenu_Taskbar->actions()) captions << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(captions, QStringList({"Open Main Window", "-", "Start auto optimize", "Overall Opimize", "-", "Live update", "-", "Exit"}));
-  EXPECT_EQ(w.Tray->PopupMenu_Taskbar->actions().at(2), w.Tray->pm_StartautoOptimize);
-  EXPECT_EQ(w.Tray->PopupMenu_Taskbar->actions().at(7), w.Tray->Exit1);
+  EXPECT_EQ(probe.Tray->PopupMenu_Taskbar->actions().at(2), probe.Tray->pm_StartautoOptimize);
+  EXPECT_EQ(probe.Tray->PopupMenu_Taskbar->actions().at(7), probe.Tray->Exit1);
 }
 
 TEST_F(WindowTest, PrivilegeStepAtCreation) {
@@ -248,11 +253,12 @@ TEST_F(WindowTest, PrivilegeStepAtCreation) {
     privileges.saveSucceeds = c.saves;
     privileges.failingStep = c.failingStep;
     TForm_Tarnel w(services());
+    TForm_TarnelProbe probe(w);
     EXPECT_EQ(dialogs.Texts("error"), c.errors);
-    EXPECT_EQ(w.StartRefused, c.refused);
-    EXPECT_EQ(w.Timer_self->isActive(), !c.refused);
-    EXPECT_FALSE(TForm_TarnelProbe(w).IsMinimized());
-    EXPECT_FALSE(TForm_TarnelProbe(w).FirstShowDone());
+    EXPECT_EQ(probe.StartRefused, c.refused);
+    EXPECT_EQ(probe.Timer_self->isActive(), !c.refused);
+    EXPECT_FALSE(probe.IsMinimized());
+    EXPECT_FALSE(probe.FirstShowDone());
   }
 }
 
@@ -269,9 +275,10 @@ bool LoopEndsWithin(int limitMs) {
 
 TEST_F(WindowTest, CloseButtonEndsTheProgram) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();  // the first showing loads the settings into the page
-  w.CheckBox_CloseMinimize->setChecked(false);
-  QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
+  probe.CheckBox_CloseMinimize->setChecked(false);
+  QTimer::singleShot(0, &w, [this] { Click(Probe().CloseBtn); });
   EXPECT_TRUE(LoopEndsWithin(3000));
   EXPECT_FALSE(w.isVisible());
 }
@@ -280,33 +287,36 @@ TEST_F(WindowTest, CloseButtonEndsTheProgram) {
 TEST_F(WindowTest, CloseButtonMinimizesWhileAskedToGoToATrayThatIsNotThere) {
   ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  w.CheckBox_CloseMinimize->setChecked(true);
-  QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
+  probe.CheckBox_CloseMinimize->setChecked(true);
+  QTimer::singleShot(0, &w, [this] { Click(Probe().CloseBtn); });
   // Seen before the loop is ended, since ending it closes every window.
   bool visible = false;
   QTimer::singleShot(250, &w, [&] { visible = w.isVisible(); });
   EXPECT_FALSE(LoopEndsWithin(300));
   EXPECT_TRUE(visible);
   EXPECT_TRUE(w.windowState().testFlag(Qt::WindowMinimized));
-  EXPECT_TRUE(TForm_TarnelProbe(w).IsMinimized());
+  EXPECT_TRUE(probe.IsMinimized());
 }
 
 TEST_F(WindowTest, MinimizingIsRecordedUntilRestored) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  Click(w.MinimizeBtn);
-  EXPECT_TRUE(TForm_TarnelProbe(w).IsMinimized());
+  Click(probe.MinimizeBtn);
+  EXPECT_TRUE(probe.IsMinimized());
   w.showNormal();
-  EXPECT_FALSE(TForm_TarnelProbe(w).IsMinimized());
+  EXPECT_FALSE(probe.IsMinimized());
 }
 
 TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   // A handler that reads a number from a field, as the areas' handlers do.
   auto* button = new TImageEx(&w);
   button->resize(20, 20);
-  TSpinEdit* field = w.SpinEdit_bstopauto;
+  TSpinEdit* field = probe.SpinEdit_bstopauto;
   QObject::connect(button, &TImageEx::OnClick, &w, [field] { field->setValue(field->Value() + 1); });
   field->setText("");
   dialogs.shown.clear();
@@ -317,8 +327,8 @@ TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {
   QTest::qWait(50);
   EXPECT_EQ(dialogs.Texts("error").back(), "Failed to set data for 'NvSetInfo'");
 
-  Click(w.SpeedButton_full);
-  EXPECT_EQ(w.Notebook1->activePage(), "Processes");
+  Click(probe.SpeedButton_full);
+  EXPECT_EQ(probe.Notebook1->activePage(), "Processes");
   field->setText("4");
   Click(button);
   EXPECT_EQ(field->text(), "5");

@@ -33,18 +33,19 @@ int InkWidth(const std::pair<int, int>& span) { return span.first < 0 ? 0 : span
 
 TEST_F(LookTest, EveryCaptionOfTheProcessReportShowsWhole) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   w.SpeedButton_fullClick();
-  QHeaderView* header = w.ListView_ProcessReport->header();
+  QHeaderView* header = probe.ListView_ProcessReport->header();
   const QImage shown = header->grab().toImage();
   for (int column = 0; column < header->count(); ++column) {
-    const QString caption = w.ListView_ProcessReport->headerItem()->text(column);
+    const QString caption = probe.ListView_ProcessReport->headerItem()->text(column);
     // The caption drawn alone, with room to spare, in the header's font and colours.
     QImage alone(300, header->height(), QImage::Format_RGB32);
     alone.fill(QColor(0xea, 0xf5, 0xf7));
     {
       QPainter p(&alone);
-      p.setFont(w.ListView_ProcessReport->headerItem()->font(column));
+      p.setFont(probe.ListView_ProcessReport->headerItem()->font(column));
       p.setPen(QColor(0x0b, 0x25, 0x45));
       p.drawText(alone.rect().adjusted(20, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, caption);
     }
@@ -61,16 +62,17 @@ TEST_F(LookTest, EveryCaptionOfTheProcessReportShowsWhole) {
 // view, shows whole, down to its lower rim.
 TEST_F(LookTest, CleanClipboardButtonShowsWholeAboveTheEdgeOfTheSettingsPage) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
   w.SpeedButton_SetClick();
   auto* scroll = w.findChild<QScrollArea*>("ScrollBox_Settings");
   ASSERT_NE(scroll, nullptr);
   ASSERT_EQ(scroll->verticalScrollBar()->value(), 0);
   QWidget* viewport = scroll->viewport();
-  const QRect button(w.Button_EmptyClipboard->mapTo(viewport, QPoint(0, 0)), w.Button_EmptyClipboard->size());
+  const QRect button(probe.Button_EmptyClipboard->mapTo(viewport, QPoint(0, 0)), probe.Button_EmptyClipboard->size());
   ASSERT_TRUE(viewport->rect().intersects(button)) << "the button is not in view at all";
   const QImage shown = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage picture = w.Button_EmptyClipboard->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage picture = probe.Button_EmptyClipboard->grab().toImage().convertToFormat(QImage::Format_RGB32);
   for (int row : {0, picture.height() - 1}) {
     ASSERT_LT(button.top() + row, shown.height()) << "row " << row << " of the button is cut off";
     for (int x = 0; x < picture.width(); ++x)
@@ -82,9 +84,10 @@ TEST_F(LookTest, CleanClipboardButtonShowsWholeAboveTheEdgeOfTheSettingsPage) {
 // not a dark ground of their own, in either look.
 TEST_F(LookTest, CornerButtonsShowTheTitleAroundTheirCorners) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   w.show();
-  const QImage& title = w.Image1->picture();
-  for (TImageEx* button : {w.MinimizeBtn, w.CloseBtn}) {
+  const QImage& title = probe.Image1->picture();
+  for (TImageEx* button : {probe.MinimizeBtn, probe.CloseBtn}) {
     for (bool hover : {false, true}) {
       hover ? Enter(button) : Leave(button);
       const QImage shown = w.grab(button->geometry()).toImage().convertToFormat(QImage::Format_RGB32);

@@ -15,26 +15,28 @@ using nv::test::WindowFixture;
 using NavigationTest = WindowFixture;
 
 QStringList TabPictures(TForm_Tarnel& w) {
-  return {w.SpeedButton_UsageGraph->pictureName, w.SpeedButton_full->pictureName, w.SpeedButton_Set->pictureName};
+  TForm_TarnelProbe probe(w);
+  return {probe.SpeedButton_UsageGraph->pictureName, probe.SpeedButton_full->pictureName, probe.SpeedButton_Set->pictureName};
 }
 
 TEST_F(NavigationTest, EachTabSelectsItsPageAndMarksOnlyItselfSelected) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   struct Case {
     TImageEx* tab;
     QString page;
     QStringList pictures;
   };
   const Case cases[] = {
-      {w.SpeedButton_full, "Processes", {"SpeedButton_UsageGraph1", "SpeedButton_full", "SpeedButton_Set1"}},
-      {w.SpeedButton_UsageGraph, "USAGEGROUP", {"SpeedButton_UsageGraph", "SpeedButton_full1", "SpeedButton_Set1"}},
-      {w.SpeedButton_Set, "Settings", {"SpeedButton_UsageGraph1", "SpeedButton_full1", "SpeedButton_Set"}},
+      {probe.SpeedButton_full, "Processes", {"SpeedButton_UsageGraph1", "SpeedButton_full", "SpeedButton_Set1"}},
+      {probe.SpeedButton_UsageGraph, "USAGEGROUP", {"SpeedButton_UsageGraph", "SpeedButton_full1", "SpeedButton_Set1"}},
+      {probe.SpeedButton_Set, "Settings", {"SpeedButton_UsageGraph1", "SpeedButton_full1", "SpeedButton_Set"}},
       // the tab of the current page reloads the same pictures and keeps the page
-      {w.SpeedButton_Set, "Settings", {"SpeedButton_UsageGraph1", "SpeedButton_full1", "SpeedButton_Set"}},
+      {probe.SpeedButton_Set, "Settings", {"SpeedButton_UsageGraph1", "SpeedButton_full1", "SpeedButton_Set"}},
   };
   for (const Case& c : cases) {
     Click(c.tab);
-    EXPECT_EQ(w.Notebook1->activePage(), c.page);
+    EXPECT_EQ(probe.Notebook1->activePage(), c.page);
     EXPECT_EQ(TabPictures(w), c.pictures) << c.page.toStdString();
   }
   EXPECT_EQ(dialogs.shown.size(), 0u);
@@ -42,15 +44,17 @@ TEST_F(NavigationTest, EachTabSelectsItsPageAndMarksOnlyItselfSelected) {
 
 TEST_F(NavigationTest, PagesAreFoundWithoutRegardToCaseAndAnUnknownNameKeepsThePage) {
   TForm_Tarnel& w = Window();
-  EXPECT_EQ(w.Notebook1->activePage(), "Settings");  // until the first showing
-  w.Notebook1->setActivePage("overallopimize");
-  EXPECT_EQ(w.Notebook1->activePage(), "OverallOpimize");
-  w.Notebook1->setActivePage("NoSuchPage");
-  EXPECT_EQ(w.Notebook1->activePage(), "OverallOpimize");
+  TForm_TarnelProbe probe(w);
+  EXPECT_EQ(probe.Notebook1->activePage(), "Settings");  // until the first showing
+  probe.Notebook1->setActivePage("overallopimize");
+  EXPECT_EQ(probe.Notebook1->activePage(), "OverallOpimize");
+  probe.Notebook1->setActivePage("NoSuchPage");
+  EXPECT_EQ(probe.Notebook1->activePage(), "OverallOpimize");
 }
 
 TEST_F(NavigationTest, HoverShowsTheHoverPictureAndLeavingTheNormalOne) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   MakeEveryPage(w);
   struct Case {
     TImageEx* button;
@@ -58,15 +62,15 @@ TEST_F(NavigationTest, HoverShowsTheHoverPictureAndLeavingTheNormalOne) {
     QString hover, normal;
   };
   const Case cases[] = {
-      {w.SpeedButton_RunAuto, 0, "SpeedButton_RunAuto", "SpeedButton_RunAuto1"},
-      {w.SpeedButton_RunAuto, 3, "SpeedButton_RunAuto2", "SpeedButton_RunAuto3"},
-      {w.SpeedButton_RunAuto2, 0, "SpeedButton_RunAuto", "SpeedButton_RunAuto1"},
-      {w.SpeedButton_RunAuto2, 1, "SpeedButton_RunAuto2", "SpeedButton_RunAuto3"},
-      {w.SpeedButton_StartFull, 0, "SpeedButton_StartFull", "SpeedButton_StartFull1"},
-      {w.Button_EmptyClipboard, 0, "Button_EmptyClipboard", "Button_EmptyClipboard1"},
-      {w.SpeedButton_SetVM, 0, "SpeedButton_SetVM", "SpeedButton_SetVM1"},
-      {w.SpeedButton_Defaykt, 0, "SpeedButton_Defaykt", "SpeedButton_Defaykt1"},
-      {w.SpeedButton_SaveSet, 0, "SpeedButton_SaveSet", "SpeedButton_SaveSet1"},
+      {probe.SpeedButton_RunAuto, 0, "SpeedButton_RunAuto", "SpeedButton_RunAuto1"},
+      {probe.SpeedButton_RunAuto, 3, "SpeedButton_RunAuto2", "SpeedButton_RunAuto3"},
+      {probe.SpeedButton_RunAuto2, 0, "SpeedButton_RunAuto", "SpeedButton_RunAuto1"},
+      {probe.SpeedButton_RunAuto2, 1, "SpeedButton_RunAuto2", "SpeedButton_RunAuto3"},
+      {probe.SpeedButton_StartFull, 0, "SpeedButton_StartFull", "SpeedButton_StartFull1"},
+      {probe.Button_EmptyClipboard, 0, "Button_EmptyClipboard", "Button_EmptyClipboard1"},
+      {probe.SpeedButton_SetVM, 0, "SpeedButton_SetVM", "SpeedButton_SetVM1"},
+      {probe.SpeedButton_Defaykt, 0, "SpeedButton_Defaykt", "SpeedButton_Defaykt1"},
+      {probe.SpeedButton_SaveSet, 0, "SpeedButton_SaveSet", "SpeedButton_SaveSet1"},
   };
   for (const Case& c : cases) {
     c.button->Tag = c.tag;
@@ -81,34 +85,37 @@ TEST_F(NavigationTest, HoverShowsTheHoverPictureAndLeavingTheNormalOne) {
 
 TEST_F(NavigationTest, HoverHandlersIgnoreOtherSenders) {
   TForm_Tarnel& w = Window();
-  const QString before = w.SpeedButton_full->pictureName;
-  w.SpeedButton_RunAutoMouseEnter(w.SpeedButton_full);
+  TForm_TarnelProbe probe(w);
+  const QString before = probe.SpeedButton_full->pictureName;
+  w.SpeedButton_RunAutoMouseEnter(probe.SpeedButton_full);
   w.SpeedButton_RunAutoMouseLeave(nullptr);
-  w.CloseBtnMouseEnter(w.SpeedButton_full);
-  EXPECT_EQ(w.SpeedButton_full->pictureName, before);
+  w.CloseBtnMouseEnter(probe.SpeedButton_full);
+  EXPECT_EQ(probe.SpeedButton_full->pictureName, before);
 }
 
 TEST_F(NavigationTest, CornerButtonsTakeTheirPicturesFromTheImageList) {
   TForm_Tarnel& w = Window();
-  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[0]);
-  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[2]);
-  Enter(w.MinimizeBtn);
-  Enter(w.CloseBtn);
-  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[1]);
-  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[3]);
-  Leave(w.MinimizeBtn);
-  Leave(w.CloseBtn);
-  EXPECT_EQ(w.MinimizeBtn->picture(), TForm_TarnelProbe(w).MinImgList()[0]);
-  EXPECT_EQ(w.CloseBtn->picture(), TForm_TarnelProbe(w).MinImgList()[2]);
-  EXPECT_EQ(w.MinimizeBtn->size(), QSize(24, 14));  // the 25-pixel picture does not widen it
-  for (const QImage& picture : TForm_TarnelProbe(w).MinImgList()) EXPECT_EQ(picture.size(), QSize(25, 14));
+  TForm_TarnelProbe probe(w);
+  EXPECT_EQ(probe.MinimizeBtn->picture(), probe.MinImgList()[0]);
+  EXPECT_EQ(probe.CloseBtn->picture(), probe.MinImgList()[2]);
+  Enter(probe.MinimizeBtn);
+  Enter(probe.CloseBtn);
+  EXPECT_EQ(probe.MinimizeBtn->picture(), probe.MinImgList()[1]);
+  EXPECT_EQ(probe.CloseBtn->picture(), probe.MinImgList()[3]);
+  Leave(probe.MinimizeBtn);
+  Leave(probe.CloseBtn);
+  EXPECT_EQ(probe.MinimizeBtn->picture(), probe.MinImgList()[0]);
+  EXPECT_EQ(probe.CloseBtn->picture(), probe.MinImgList()[2]);
+  EXPECT_EQ(probe.MinimizeBtn->size(), QSize(24, 14));  // the 25-pixel picture does not widen it
+  for (const QImage& picture : probe.MinImgList()) EXPECT_EQ(picture.size(), QSize(25, 14));
 }
 
 TEST_F(NavigationTest, DraggingMovesOnlyWithTheLeftButtonWhileAnyPressSetsTheOrigin) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   ASSERT_EQ(w.pos(), QPoint(279, 233));
   w.Image1MouseDown(Qt::RightButton, 10, 20);
-  EXPECT_EQ(std::pair(TForm_TarnelProbe(w).DragOriginX(), TForm_TarnelProbe(w).DragOriginY()), std::pair(10, 20));
+  EXPECT_EQ(std::pair(probe.DragOriginX(), probe.DragOriginY()), std::pair(10, 20));
   w.Image1MouseMove(Qt::RightButton, 50, 60);
   w.Image1MouseMove(Qt::NoButton, 50, 60);
   EXPECT_EQ(w.pos(), QPoint(279, 233));
@@ -116,16 +123,17 @@ TEST_F(NavigationTest, DraggingMovesOnlyWithTheLeftButtonWhileAnyPressSetsTheOri
   EXPECT_EQ(w.pos(), QPoint(284, 225));
 
   // The same through real mouse events on the title picture.
-  QTest::mousePress(w.Image1, Qt::LeftButton, {}, QPoint(100, 30));
-  EXPECT_EQ(std::pair(TForm_TarnelProbe(w).DragOriginX(), TForm_TarnelProbe(w).DragOriginY()), std::pair(100, 30));
+  QTest::mousePress(probe.Image1, Qt::LeftButton, {}, QPoint(100, 30));
+  EXPECT_EQ(std::pair(probe.DragOriginX(), probe.DragOriginY()), std::pair(100, 30));
   QMouseEvent move(QEvent::MouseMove, QPointF(90, 45), QPointF(90, 45), Qt::NoButton, Qt::LeftButton, {});
-  QApplication::sendEvent(w.Image1, &move);
+  QApplication::sendEvent(probe.Image1, &move);
   EXPECT_EQ(w.pos(), QPoint(274, 240));
 }
 
 TEST_F(NavigationTest, LinksUnderlineUnderThePointer) {
   TForm_Tarnel& w = Window();
-  for (TLinkLabel* link : {w.HelpBtn, w.AboutBtn}) {
+  TForm_TarnelProbe probe(w);
+  for (TLinkLabel* link : {probe.HelpBtn, probe.AboutBtn}) {
     Enter(link);
     EXPECT_TRUE(link->font().underline());
     Leave(link);
@@ -207,8 +215,9 @@ TEST(PictureResources, DecodedInTheScreenFormatWithTheirOwnColours) {
 
 TEST_F(NavigationTest, AMissingPictureLeavesTheOldOne) {
   TForm_Tarnel& w = Window();
+  TForm_TarnelProbe probe(w);
   MakeEveryPage(w);
-  TImageEx* b = w.SpeedButton_StartFull;
+  TImageEx* b = probe.SpeedButton_StartFull;
   const QImage before = b->picture();
   try {
     LoadButtonPicture(b, "SpeedButton_NoSuchPicture");
