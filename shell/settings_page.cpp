@@ -82,6 +82,8 @@ void SettingsPage::AttachPage() {
   QObject::connect(w.Button_EmptyClipboard, &TImageEx::OnClick, &w, [&w] { w.Button_EmptyClipboardClick(); });
   QObject::connect(w.CheckBox_AutoProcessList, &QCheckBox::toggled, &w, [&w] { w.CheckBox_AutoProcessListClick(); });
   QObject::connect(w.CheckBox_bstopauto, &QCheckBox::toggled, &w, [&w] { w.CheckBox_bstopautoClick(); });
+  for (TImageEx* button : {w.Button_EmptyClipboard, w.SpeedButton_SetVM, w.SpeedButton_Defaykt, w.SpeedButton_SaveSet})
+    w.connectActionButtonHover(button);
   for (int slot = 0; slot < int(w.HotKeyEdits.size()); ++slot) {
     // The box shows the combination pressed; typing must not add characters to it.
     w.HotKeyEdits[slot]->setReadOnly(true);

@@ -41,9 +41,10 @@ class SettingsPageTest : public WindowFixture {
   const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
   static std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
 
-  // The first showing runs load, save and apply.
+  // The first showing runs load, save and apply; then the user opens the settings page.
   TForm_Tarnel& Shown() {
     Window().show();
+    Window().SpeedButton_SetClick();
     return Window();
   }
   std::vector<std::string> Labels() {
@@ -124,6 +125,7 @@ TEST_F(SettingsPageTest, StoredIntervalsAreShownAsTheyAreAndApplied) {
     int interval;
   };
   // A system timer of interval 0 never fires; the longest QTimer interval stands for that.
+  MakeEveryPage(Window());
   for (const Case c : {Case{500, 500000}, Case{0, INT_MAX}}) {
     TSetInfo record;
     record.AutoTime = c.seconds;
@@ -160,22 +162,10 @@ TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
   }
 }
 
-// Every control of the settings page, forgotten as if the page had not been built yet.
-void ForgetSettingsPage(TForm_Tarnel& w) {
-  for (QCheckBox** box : {&w.CheckBox_EmptyClipboard, &w.CheckBox_bstopauto, &w.CheckBox_AfterMemTrim, &w.CheckBox_AutoProcessList,
-                          &w.CheckBox_AutoStart, &w.CheckBox_Auto, &w.CheckBox_CloseMinimize, &w.CheckBox_MinimizeStart})
-    *box = nullptr;
-  for (TSpinEdit** edit : {&w.SpinEdit_Time, &w.SpinEdit_bstopauto, &w.SpinEdit_ProcessListTime}) *edit = nullptr;
-  for (TImageEx** button : {&w.Button_EmptyClipboard, &w.SpeedButton_SetVM, &w.SpeedButton_Defaykt, &w.SpeedButton_SaveSet})
-    *button = nullptr;
-  w.HotKeyCheckBoxes.fill(nullptr);
-  w.HotKeyEdits.fill(nullptr);
-  w.HotKeyLabels.fill(nullptr);
-}
-
-// The settings are the window's, not its page's: without the page, the stored settings are
-// loaded, saved back, applied and acted on all the same.
-TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
+// The settings are the window's, not its page's: until the page is first opened it is not
+// built, and the stored settings are loaded, saved back, applied and acted on all the same.
+// Opened later, the page shows them and the hot keys' statuses of the start, and its edits act.
+TEST_F(SettingsPageTest, ThePageIsBuiltWhenFirstOpenedAndShowsWhatTheProgramRunsOn) {
   TSetInfo record;
   record.EmptyClipboard = true;
   record.AutoTime = 9;
@@ -184,10 +174,12 @@ TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
   record.AutoOnStart = true;
   record.HotKeys[1] = {true, 1332, mod::Control, 'K'};
   Store(record);
+  hotKeys.takenElsewhere.insert({kAltShift, 'M'});
   auto& w = Window();
-  ForgetSettingsPage(w);
   w.show();
 
+  EXPECT_EQ(w.findChild<QCheckBox*>("CheckBox_EmptyClipboard"), nullptr) << "the page is not built before it is opened";
+  EXPECT_EQ(w.findChild<QLabel*>("Label_hk3"), nullptr);
   EXPECT_EQ(Stored()->data, Bytes(record)) << "the start-up save wrote the same settings back";
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control, 'K'));
   EXPECT_EQ(w.Timer_GetProcessInfo->interval(), 4000);
@@ -200,7 +192,32 @@ TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
   memory.status = FakeMemory::StatusMB(1000, 300, 2000, 1000);
   w.Timer_AutoTimer();
   EXPECT_EQ(clipboard.cleans, 1);
-  EXPECT_TRUE(dialogs.shown.empty());
+
+  w.SpeedButton_SetClick();
+  ASSERT_EQ(w.findChild<QCheckBox*>("CheckBox_EmptyClipboard"), w.CheckBox_EmptyClipboard);
+  ASSERT_NE(w.CheckBox_EmptyClipboard, nullptr);
+  EXPECT_EQ(w.Notebook1->activePage(), "Settings");
+  EXPECT_TRUE(w.CheckBox_EmptyClipboard->isChecked());
+  EXPECT_TRUE(w.CheckBox_Auto->isChecked());
+  EXPECT_EQ(w.SpinEdit_Time->text(), "9");
+  EXPECT_EQ(w.SpinEdit_bstopauto->text(), "40");
+  EXPECT_EQ(w.SpinEdit_ProcessListTime->text(), "4");
+  EXPECT_EQ(EditTexts(), (std::vector<std::string>{"ALT+SHIFT+'A'", "CTRL+'K'", "ALT+SHIFT+'M'", "ALT+SHIFT+'E'"}));
+  EXPECT_EQ(Labels(), (std::vector<std::string>{"ALT+SHIFT+'A'", "CTRL+'K'", "not register", "ALT+SHIFT+'E'"}));
+  EXPECT_EQ(w.HotKeyLabels[2]->toolTip(), "taken by another program");
+  EXPECT_EQ(w.HotKeyLabels[1]->toolTip(), "");
+
+  // An edit acts at once and is written only by the save.
+  w.SpinEdit_bstopauto->setText(QStringLiteral("60"));
+  EXPECT_EQ(TForm_TarnelProbe(w).Settings().StopAutoPercent, 60);
+  memory.status = FakeMemory::StatusMB(1000, 500, 2000, 1000);
+  w.Timer_AutoTimer();
+  EXPECT_EQ(clipboard.cleans, 2) << "50 % available, held back at 40, is under the new threshold";
+  EXPECT_EQ(Stored()->data, Bytes(record));
+  Click(w.SpeedButton_SaveSet);
+  EXPECT_EQ(SetInfoFromStoredBytes(Stored()->data).StopAutoPercent, 60);
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+  EXPECT_TRUE(dialogs.Texts("message").empty());
 }
 
 TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
@@ -217,6 +234,7 @@ TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
       {"expandable string", RegValue::String(ProgramPath(), reg::ExpandSz), false},
       {"no entry", std::nullopt, false},
   };
+  MakeEveryPage(Window());
   for (const auto& c : cases) {
     registry.keys.clear();
     if (c.entry) StoreRun(*c.entry);
@@ -263,6 +281,7 @@ TEST_F(SettingsPageTest, StartupWithSystemStartWritesAndRemovesTheLoginEntry) {
                       dir / "etc-autostart", dir / "home-autostart", false});
   TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   w.show();
+  MakeEveryPage(w);
   const std::string entry = dir / "home-autostart/velqor-norvane.desktop";
   ASSERT_FALSE(std::filesystem::exists(entry));
 
@@ -384,6 +403,7 @@ TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
   X11HotKeys noDisplay;
   TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   w.show();
+  MakeEveryPage(w);
   for (QLabel* label : w.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
   EXPECT_EQ(w.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
   EXPECT_TRUE(TForm_TarnelProbe(w).CurrentHotKeys()[0].Enabled);

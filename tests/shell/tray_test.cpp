@@ -212,6 +212,7 @@ bool EndsTheProgram(const std::function<void()>& action) {
 TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
   TForm_Tarnel& w = Window();
   w.show();
+  MakeEveryPage(w);
   ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
   EXPECT_TRUE(EndsTheProgram([&w] { w.Tray->Exit1->trigger(); }));
   EXPECT_FALSE(TForm_TarnelProbe(w).TrayIcon()->isVisible());
@@ -222,6 +223,7 @@ TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
 TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
   TForm_Tarnel& w = Window();
   w.show();
+  MakeEveryPage(w);
   w.CheckBox_CloseMinimize->setChecked(true);
   EXPECT_FALSE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
   EXPECT_TRUE(w.isVisible());
@@ -236,6 +238,7 @@ TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
 TEST_F(TrayTest, ProcessExitHotKeyEndsEvenWhileCloseHidesToTheTray) {
   TForm_Tarnel& w = Window();
   w.show();  // the first showing registers the default hot keys; Process Exit is Alt+Shift+E
+  MakeEveryPage(w);
   ASSERT_TRUE(w.CheckBox_CloseMinimize->isChecked());
   EXPECT_TRUE(EndsTheProgram([&w] { w.WMHotKey(5, 'E'); }));
 }

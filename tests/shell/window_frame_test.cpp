@@ -269,7 +269,8 @@ bool LoopEndsWithin(int limitMs) {
 
 TEST_F(WindowTest, CloseButtonEndsTheProgram) {
   TForm_Tarnel& w = Window();
-  w.show();  // the first showing loads the settings into the page
+  w.show();  // the first showing loads the settings, which the page shows
+  MakeEveryPage(w);
   w.CheckBox_CloseMinimize->setChecked(false);
   QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
   EXPECT_TRUE(LoopEndsWithin(3000));
@@ -281,6 +282,7 @@ TEST_F(WindowTest, CloseButtonMinimizesWhileAskedToGoToATrayThatIsNotThere) {
   ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
   TForm_Tarnel& w = Window();
   w.show();
+  MakeEveryPage(w);
   w.CheckBox_CloseMinimize->setChecked(true);
   QTimer::singleShot(0, &w, [this] { Click(Window().CloseBtn); });
   // Seen before the loop is ended, since ending it closes every window.
@@ -306,6 +308,7 @@ TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {
   // A handler that reads a number from a field, as the areas' handlers do.
   auto* button = new TImageEx(&w);
   button->resize(20, 20);
+  MakeEveryPage(w);
   TSpinEdit* field = w.SpinEdit_bstopauto;
   QObject::connect(button, &TImageEx::OnClick, &w, [field] { field->setValue(field->Value() + 1); });
   field->setText("");
