@@ -74,7 +74,6 @@ SettingsPage::SettingsPage(TForm_Tarnel& window) : w_(window), current_(kBeforeF
 bool SettingsPage::PageBuilt() const { return w_.SpeedButton_SaveSet != nullptr; }
 
 void SettingsPage::AttachPage() {
-  if (!PageBuilt()) return;
   TForm_Tarnel& w = w_;
   QObject::connect(w.SpeedButton_SaveSet, &TImageEx::OnClick, &w, [&w] { w.SpeedButton_SaveSetClick(); });
   QObject::connect(w.SpeedButton_Defaykt, &TImageEx::OnClick, &w, [&w] { w.SpeedButton_DefayktClick(); });
