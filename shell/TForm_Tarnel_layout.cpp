@@ -10,6 +10,7 @@
 #include "shell/dashboard_page.h"
 #include "shell/jpeg_decoder.h"
 #include "shell/layout_helpers.h"
+#include "shell/settings_page.h"
 #include "shell/tray_integration.h"
 #include "shell/widgets/TImageEx.h"
 #include "shell/widgets/TLinkLabel.h"
@@ -97,9 +98,9 @@ void TForm_Tarnel::buildLayout() {
   LoadButtonPicture(Image12, QStringLiteral("BorderRight"));
   Notebook1 = Named(new TNotebook(middle), "Notebook1");
   Notebook1->setGeometry(12, 0, 686, 419);
-  // The usage page is the one the first showing selects. The processes page and the overall
-  // page are made when first selected: their state lives in the pages' classes, which fill them
-  // in when they are made.
+  // The usage page, the first added and so the one selected, is the one the first showing shows.
+  // The other pages are made when first selected: their state lives in the pages' classes,
+  // which fill them in when they are made.
   Notebook1->addPage(QStringLiteral("USAGEGROUP"), BuildUsagePage(*this));
   Notebook1->addPage(QStringLiteral("Processes"), [this] {
     const nv::JpegDecoderHold decoderForItsPictures;
@@ -107,13 +108,17 @@ void TForm_Tarnel::buildLayout() {
     setupProcessesPage();
     return page;
   });
-  Notebook1->addPage(QStringLiteral("Settings"), BuildSettingsPage(*this));
+  Notebook1->addPage(QStringLiteral("Settings"), [this] {
+    const nv::JpegDecoderHold decoderForItsPictures;
+    QWidget* page = BuildSettingsPage(*this);
+    Settings->AttachPage();
+    return page;
+  });
   Notebook1->addPage(QStringLiteral("OverallOpimize"), [this] {
     QWidget* page = BuildOverallPage(*this);
     Dashboard->ShowOverall();
     return page;
   });
-  Notebook1->setActivePage(QStringLiteral("Settings"));
 
   // Bottom panel: the picture, the two links, and the status line that is never shown.
   auto* bottom = Named(new QWidget(this), "Panel_Bottom");

@@ -48,8 +48,7 @@ void Underline(TLinkLabel* label, bool on) {
 }  // namespace
 
 void TForm_Tarnel::setupNavigation() {
-  for (TImageEx* b : {SpeedButton_RunAuto, Button_EmptyClipboard, SpeedButton_SetVM, SpeedButton_Defaykt, SpeedButton_SaveSet})
-    connectActionButtonHover(b);
+  connectActionButtonHover(SpeedButton_RunAuto);
   for (TImageEx* b : {MinimizeBtn, CloseBtn}) {
     connect(b, &TImageEx::OnMouseEnter, this, &TForm_Tarnel::CloseBtnMouseEnter);
     connect(b, &TImageEx::OnMouseLeave, this, &TForm_Tarnel::CloseBtnMouseLeave);

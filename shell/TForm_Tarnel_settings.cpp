@@ -1,10 +1,7 @@
 #include "shell/TForm_Tarnel.h"
 #include "shell/settings_page.h"
 
-void TForm_Tarnel::setupSettings() {
-  Settings = std::make_unique<nv::SettingsPage>(*this);
-  Settings->AttachPage();
-}
+void TForm_Tarnel::setupSettings() { Settings = std::make_unique<nv::SettingsPage>(*this); }
 
 void TForm_Tarnel::LoadSettings(bool UseDefaults) { Settings->Load(UseDefaults); }
 

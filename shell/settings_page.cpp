@@ -78,7 +78,6 @@ SettingsPage::SettingsPage(TForm_Tarnel& window) : w_(window), current_(kBeforeF
 bool SettingsPage::PageBuilt() const { return w_.SpeedButton_SaveSet != nullptr; }
 
 void SettingsPage::AttachPage() {
-  if (!PageBuilt()) return;
   TForm_Tarnel& w = w_;
   QObject::connect(w.SpeedButton_SaveSet, &TImageEx::OnClick, &w, [&w] { w.SpeedButton_SaveSetClick(); });
   QObject::connect(w.SpeedButton_Defaykt, &TImageEx::OnClick, &w, [&w] { w.SpeedButton_DefayktClick(); });
@@ -86,6 +85,8 @@ void SettingsPage::AttachPage() {
   QObject::connect(w.Button_EmptyClipboard, &TImageEx::OnClick, &w, [&w] { w.Button_EmptyClipboardClick(); });
   QObject::connect(w.CheckBox_AutoProcessList, &QCheckBox::toggled, &w, [&w] { w.CheckBox_AutoProcessListClick(); });
   QObject::connect(w.CheckBox_bstopauto, &QCheckBox::toggled, &w, [&w] { w.CheckBox_bstopautoClick(); });
+  for (TImageEx* button : {w.Button_EmptyClipboard, w.SpeedButton_SetVM, w.SpeedButton_Defaykt, w.SpeedButton_SaveSet})
+    w.connectActionButtonHover(button);
   for (int slot = 0; slot < int(w.HotKeyEdits.size()); ++slot) {
     // The box shows the combination pressed; typing must not add characters to it.
     w.HotKeyEdits[slot]->setReadOnly(true);

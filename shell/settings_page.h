@@ -28,7 +28,8 @@ class SettingsPage {
 
   const TSetInfo& Current() const { return current_; }
 
-  // Wires the page's controls and shows the settings on them; nothing while they are not built.
+  // Wires the page's controls and shows the settings on them, when the page is made (the first
+  // time it is selected).
   void AttachPage();
   // Puts the settings, the autostart state and the hot keys' statuses into the page's controls.
   void ShowOnPage();

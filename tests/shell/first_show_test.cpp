@@ -126,6 +126,7 @@ TEST_F(FirstShowTest, StoredValueOfTheWrongTypeIsReportedAndTheProgramComesUpOnD
   w.show();
   EXPECT_EQ(dialogs.Texts("error"), std::vector<std::string>{"Invalid data type for 'NvSetInfo'"});
   // Defaults in place (the design value of the refresh interval is 1, the default 2) ...
+  MakeEveryPage(w);
   EXPECT_EQ(probe.SpinEdit_ProcessListTime->Value(), 2);
   EXPECT_TRUE(probe.CurrentHotKeys()[3].Enabled);
   // ... the rest of the start-up ran ...

@@ -158,7 +158,7 @@ TEST_F(OptimizeTest, SliderNamesItsLevel) {
 // ---- the processes page, made the first time it is selected ----
 
 // A window that sits on its first page while the status refreshes, and the tray runs the
-// overall and the auto optimization, makes neither the processes page nor the overall page.
+// overall and the auto optimization, makes none of the processes, settings and overall pages.
 TEST_F(OptimizeTest, PagesNeverSelectedAreNotMadeByTheWorkTheyShow) {
   auto& w = Window();
   TForm_TarnelProbe probe(w);
@@ -174,10 +174,11 @@ TEST_F(OptimizeTest, PagesNeverSelectedAreNotMadeByTheWorkTheyShow) {
   EXPECT_EQ(dialogs.Texts("message").size(), 1u) << "the report";
   EXPECT_TRUE(probe.Timer_Auto->isActive());
   EXPECT_EQ(probe.Label_AutoOptimize->text(), "Auto optimizing...") << "a tick ran";
-  EXPECT_EQ(probe.Notebook1->count(), 2) << "the usage and the settings page";
+  EXPECT_EQ(probe.Notebook1->count(), 1) << "the usage page";
   for (const char* name : {"TrackBar_OverallOption", "Label_OptimizeLavel", "Gauge_OvarallOptimize", "Label_overalloptimizing",
                            "SpeedButton_StartFull", "SpeedButton_RunAuto2", "Label_TrimResult", "ListView_ProcessReport",
-                           "Gauge_Cpu2", "Gauge_Mem2", "Label_MemusageNum2", "LTotalRAM", "LFreeVirtual"})
+                           "Gauge_Cpu2", "Gauge_Mem2", "Label_MemusageNum2", "LTotalRAM", "LFreeVirtual", "CheckBox_bstopauto",
+                           "SpinEdit_Time", "Label_hk1", "SpeedButton_SaveSet"})
     EXPECT_EQ(w.findChild<QWidget*>(name), nullptr) << name;
   EXPECT_TRUE(dialogs.Texts("error").empty());
 }
@@ -260,6 +261,7 @@ class AutoOptimizeTest : public OptimizeTest {
   void SetUp() override {
     OptimizeTest::SetUp();
     TForm_TarnelProbe(OnProcessesPage()).AutoTrim().SetIdleAge(nv::TrimClock::duration::zero());
+    MakeEveryPage(Window());  // the settings page, whose fields the tests edit
   }
   AutoLook Look() {
     auto& w = Window();
@@ -478,6 +480,7 @@ TEST_F(AutoOptimizeTest, StopCheckBoxEnablesTheThresholdField) {
 // ---- clipboard, paging file, self-trim ----
 
 TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
+  MakeEveryPage(Window());
   Click(Probe().Button_EmptyClipboard);
   EXPECT_EQ(clipboard.cleans, 1);
   EXPECT_EQ(dialogs.Texts("message"), std::vector<std::string>{"Clipboard has been cleaned!"});
@@ -495,6 +498,7 @@ TEST_F(OptimizeTest, CleanClipboardButtonEmptiesAndSaysWhetherItCould) {
 TEST_F(OptimizeTest, SetVMWritesThePagingFilesValueOnlyAfterYes) {
   auto& w = Window();
   TForm_TarnelProbe probe(w);
+  MakeEveryPage(w);
   const auto value = [this] { return registry.Get(RootKey::HKeyLocalMachine, kMemoryManagementKey, "PagingFiles"); };
 
   dialogs.answers = {false};

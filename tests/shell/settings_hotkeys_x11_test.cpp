@@ -23,6 +23,7 @@ class HotKeysUnderX11Test : public WindowFixture {
     window_ = std::make_unique<TForm_Tarnel>(Services{memory, processes, cpu, registry, dialogs, clipboard, x11HotKeys_,
                                                       shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
     window_->show();
+    MakeEveryPage(*window_);
   }
   void TearDown() override {
     window_.reset();

@@ -41,9 +41,10 @@ class SettingsPageTest : public WindowFixture {
   const RegValue* Run() const { return registry.Get(HKLM, kRunKeyPath, kAutostartValueName); }
   static std::string ProgramPath() { return QCoreApplication::applicationFilePath().toStdString(); }
 
-  // The first showing runs load, save and apply.
+  // The first showing runs load, save and apply; then the user opens the settings page.
   TForm_Tarnel& Shown() {
     Window().show();
+    Window().SpeedButton_SetClick();
     return Window();
   }
   std::vector<std::string> Labels() {
@@ -126,6 +127,7 @@ TEST_F(SettingsPageTest, StoredIntervalsAreShownAsTheyAreAndApplied) {
     int interval;
   };
   // A system timer of interval 0 never fires; the longest QTimer interval stands for that.
+  MakeEveryPage(Window());
   for (const Case c : {Case{500, 500000}, Case{0, INT_MAX}}) {
     TSetInfo record;
     record.AutoTime = c.seconds;
@@ -163,23 +165,10 @@ TEST_F(SettingsPageTest, ARejectedValueChangesNothing) {
   }
 }
 
-// Every control of the settings page, forgotten as if the page had not been built yet.
-void ForgetSettingsPage(TForm_Tarnel& w) {
-  TForm_TarnelProbe probe(w);
-  for (QCheckBox** box : {&probe.CheckBox_EmptyClipboard, &probe.CheckBox_bstopauto, &probe.CheckBox_AfterMemTrim, &probe.CheckBox_AutoProcessList,
-                          &probe.CheckBox_AutoStart, &probe.CheckBox_Auto, &probe.CheckBox_CloseMinimize, &probe.CheckBox_MinimizeStart})
-    *box = nullptr;
-  for (TSpinEdit** edit : {&probe.SpinEdit_Time, &probe.SpinEdit_bstopauto, &probe.SpinEdit_ProcessListTime}) *edit = nullptr;
-  for (TImageEx** button : {&probe.Button_EmptyClipboard, &probe.SpeedButton_SetVM, &probe.SpeedButton_Defaykt, &probe.SpeedButton_SaveSet})
-    *button = nullptr;
-  probe.HotKeyCheckBoxes.fill(nullptr);
-  probe.HotKeyEdits.fill(nullptr);
-  probe.HotKeyLabels.fill(nullptr);
-}
-
-// The settings are the window's, not its page's: without the page, the stored settings are
-// loaded, saved back, applied and acted on all the same.
-TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
+// The settings are the window's, not its page's: until the page is first opened it is not
+// built, and the stored settings are loaded, saved back, applied and acted on all the same.
+// Opened later, the page shows them and the hot keys' statuses of the start, and its edits act.
+TEST_F(SettingsPageTest, ThePageIsBuiltWhenFirstOpenedAndShowsWhatTheProgramRunsOn) {
   TSetInfo record;
   record.EmptyClipboard = true;
   record.AutoTime = 9;
@@ -188,11 +177,13 @@ TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
   record.AutoOnStart = true;
   record.HotKeys[1] = {true, 1332, mod::Control, 'K'};
   Store(record);
+  hotKeys.takenElsewhere.insert({kAltShift, 'M'});
   auto& w = Window();
   TForm_TarnelProbe probe(w);
-  ForgetSettingsPage(w);
   w.show();
 
+  EXPECT_EQ(w.findChild<QCheckBox*>("CheckBox_EmptyClipboard"), nullptr) << "the page is not built before it is opened";
+  EXPECT_EQ(w.findChild<QLabel*>("Label_hk3"), nullptr);
   EXPECT_EQ(Stored()->data, Bytes(record)) << "the start-up save wrote the same settings back";
   EXPECT_EQ(hotKeys.registered.find(1332)->second, FakeHotKeys::Combination(mod::Control, 'K'));
   EXPECT_EQ(probe.Timer_GetProcessInfo->interval(), 4000);
@@ -205,7 +196,32 @@ TEST_F(SettingsPageTest, WithoutThePageTheProgramRunsOnTheStoredSettings) {
   memory.status = FakeMemory::StatusMB(1000, 300, 2000, 1000);
   w.Timer_AutoTimer();
   EXPECT_EQ(clipboard.cleans, 1);
-  EXPECT_TRUE(dialogs.shown.empty());
+
+  w.SpeedButton_SetClick();
+  ASSERT_EQ(w.findChild<QCheckBox*>("CheckBox_EmptyClipboard"), probe.CheckBox_EmptyClipboard);
+  ASSERT_NE(probe.CheckBox_EmptyClipboard, nullptr);
+  EXPECT_EQ(probe.Notebook1->activePage(), "Settings");
+  EXPECT_TRUE(probe.CheckBox_EmptyClipboard->isChecked());
+  EXPECT_TRUE(probe.CheckBox_Auto->isChecked());
+  EXPECT_EQ(probe.SpinEdit_Time->text(), "9");
+  EXPECT_EQ(probe.SpinEdit_bstopauto->text(), "40");
+  EXPECT_EQ(probe.SpinEdit_ProcessListTime->text(), "4");
+  EXPECT_EQ(EditTexts(), (std::vector<std::string>{"ALT+SHIFT+'A'", "CTRL+'K'", "ALT+SHIFT+'M'", "ALT+SHIFT+'E'"}));
+  EXPECT_EQ(Labels(), (std::vector<std::string>{"ALT+SHIFT+'A'", "CTRL+'K'", "not register", "ALT+SHIFT+'E'"}));
+  EXPECT_EQ(probe.HotKeyLabels[2]->toolTip(), "taken by another program");
+  EXPECT_EQ(probe.HotKeyLabels[1]->toolTip(), "");
+
+  // An edit acts at once and is written only by the save.
+  probe.SpinEdit_bstopauto->setText(QStringLiteral("60"));
+  EXPECT_EQ(probe.Settings().StopAutoPercent, 60);
+  memory.status = FakeMemory::StatusMB(1000, 500, 2000, 1000);
+  w.Timer_AutoTimer();
+  EXPECT_EQ(clipboard.cleans, 2) << "50 % available, held back at 40, is under the new threshold";
+  EXPECT_EQ(Stored()->data, Bytes(record));
+  Click(probe.SpeedButton_SaveSet);
+  EXPECT_EQ(SetInfoFromStoredBytes(Stored()->data).StopAutoPercent, 60);
+  EXPECT_TRUE(dialogs.Texts("error").empty());
+  EXPECT_TRUE(dialogs.Texts("message").empty());
 }
 
 TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
@@ -222,6 +238,7 @@ TEST_F(SettingsPageTest, AutostartEntryIsKeptOnlyWhenItNamesThisProgram) {
       {"expandable string", RegValue::String(ProgramPath(), reg::ExpandSz), false},
       {"no entry", std::nullopt, false},
   };
+  MakeEveryPage(Window());
   for (const auto& c : cases) {
     registry.keys.clear();
     if (c.entry) StoreRun(*c.entry);
@@ -270,6 +287,7 @@ TEST_F(SettingsPageTest, StartupWithSystemStartWritesAndRemovesTheLoginEntry) {
   TForm_Tarnel w(Services{memory, processes, cpu, hives, dialogs, clipboard, hotKeys, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   TForm_TarnelProbe probe(w);
   w.show();
+  MakeEveryPage(w);
   const std::string entry = dir / "home-autostart/velqor-norvane.desktop";
   ASSERT_FALSE(std::filesystem::exists(entry));
 
@@ -399,6 +417,7 @@ TEST_F(SettingsPageTest, WithoutX11EverySlotReadsNotRegister) {
   TForm_Tarnel w(Services{memory, processes, cpu, registry, dialogs, clipboard, noDisplay, shell, instance, privileges, http, paging, reclaimer, reclaimMeter, focus});
   TForm_TarnelProbe probe(w);
   w.show();
+  MakeEveryPage(w);
   for (QLabel* label : probe.HotKeyLabels) EXPECT_EQ(label->text(), "not register");
   EXPECT_EQ(probe.HotKeyEdits[0]->text(), "ALT+SHIFT+'A'") << "the combinations are still shown and kept";
   EXPECT_TRUE(probe.CurrentHotKeys()[0].Enabled);

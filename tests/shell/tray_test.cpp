@@ -215,6 +215,7 @@ TEST_F(TrayTest, ExitRemovesTheIconResetsTheMarkAndEndsWhateverTheCloseOption) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
   w.show();
+  MakeEveryPage(w);
   ASSERT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
   EXPECT_TRUE(EndsTheProgram([&probe] { probe.Tray->Exit1->trigger(); }));
   EXPECT_FALSE(probe.TrayIcon()->isVisible());
@@ -226,6 +227,7 @@ TEST_F(TrayTest, CloseButtonPutsTheWindowAwayOnlyWhileTheOptionIsChecked) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
   w.show();
+  MakeEveryPage(w);
   probe.CheckBox_CloseMinimize->setChecked(true);
   EXPECT_FALSE(EndsTheProgram([&w] { w.CloseBtnClick(); }));
   EXPECT_TRUE(w.isVisible());
@@ -241,6 +243,7 @@ TEST_F(TrayTest, ProcessExitHotKeyEndsEvenWhileCloseHidesToTheTray) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
   w.show();  // the first showing registers the default hot keys; Process Exit is Alt+Shift+E
+  MakeEveryPage(w);
   ASSERT_TRUE(probe.CheckBox_CloseMinimize->isChecked());
   EXPECT_TRUE(EndsTheProgram([&w] { w.WMHotKey(5, 'E'); }));
 }

@@ -108,7 +108,7 @@ class WindowFixture : public ::testing::Test {
   static void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(2, 2)); }
   // Makes the pages made only when first selected, and leaves the selection as it was.
   static void MakeEveryPage(TForm_Tarnel& w) {
-    for (const char* page : {"Processes", "OverallOpimize"}) TForm_TarnelProbe(w).Notebook1->page(page);
+    for (const char* page : {"Processes", "Settings", "OverallOpimize"}) TForm_TarnelProbe(w).Notebook1->page(page);
   }
 
  private:

@@ -276,7 +276,8 @@ bool LoopEndsWithin(int limitMs) {
 TEST_F(WindowTest, CloseButtonEndsTheProgram) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
-  w.show();  // the first showing loads the settings into the page
+  w.show();  // the first showing loads the settings, which the page shows
+  MakeEveryPage(w);
   probe.CheckBox_CloseMinimize->setChecked(false);
   QTimer::singleShot(0, &w, [this] { Click(Probe().CloseBtn); });
   EXPECT_TRUE(LoopEndsWithin(3000));
@@ -289,6 +290,7 @@ TEST_F(WindowTest, CloseButtonMinimizesWhileAskedToGoToATrayThatIsNotThere) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
   w.show();
+  MakeEveryPage(w);
   probe.CheckBox_CloseMinimize->setChecked(true);
   QTimer::singleShot(0, &w, [this] { Click(Probe().CloseBtn); });
   // Seen before the loop is ended, since ending it closes every window.
@@ -316,6 +318,7 @@ TEST_F(WindowTest, AnErrorInAHandlerIsShownAndTheWindowRunsOn) {
   // A handler that reads a number from a field, as the areas' handlers do.
   auto* button = new TImageEx(&w);
   button->resize(20, 20);
+  MakeEveryPage(w);
   TSpinEdit* field = probe.SpinEdit_bstopauto;
   QObject::connect(button, &TImageEx::OnClick, &w, [field] { field->setValue(field->Value() + 1); });
   field->setText("");

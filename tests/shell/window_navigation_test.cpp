@@ -45,7 +45,7 @@ TEST_F(NavigationTest, EachTabSelectsItsPageAndMarksOnlyItselfSelected) {
 TEST_F(NavigationTest, PagesAreFoundWithoutRegardToCaseAndAnUnknownNameKeepsThePage) {
   TForm_Tarnel& w = Window();
   TForm_TarnelProbe probe(w);
-  EXPECT_EQ(probe.Notebook1->activePage(), "Settings");  // until the first showing
+  EXPECT_EQ(probe.Notebook1->activePage(), "USAGEGROUP");  // what the first showing shows
   probe.Notebook1->setActivePage("overallopimize");
   EXPECT_EQ(probe.Notebook1->activePage(), "OverallOpimize");
   probe.Notebook1->setActivePage("NoSuchPage");
