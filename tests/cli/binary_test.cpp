@@ -161,10 +161,10 @@ TEST(NorvaneCli, ProcessesListsCaptionsThenEveryProcessIncludingItself) {
 
 TEST(NorvaneCli, TrimPrintsTheThreeReportLinesAndWhatThePassDid) {
   const Outcome o = RunCli({"trim", "--idle-age", "1"});
-  // Without root, other processes are trimmed by the installed helper; where there is none,
+  // Without root, the user's own processes are trimmed by the installed helper; where there is none,
   // the command says so and exits 3 after its report.
   if (::geteuid() != 0 && o.exitCode == 3) {
-    EXPECT_EQ(o.err.rfind("norvane-cli: Nothing was trimmed: trimming other programs needs the helper", 0), 0u) << o.err;
+    EXPECT_EQ(o.err.rfind("norvane-cli: Nothing was trimmed: trimming needs the helper norvane-reclaim", 0), 0u) << o.err;
   } else {
     ASSERT_EQ(o.exitCode, 0) << o.err;
   }
